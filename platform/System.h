@@ -93,9 +93,4 @@ void setDebugSink(std::function<void(std::string_view textCp932)> sink);
 void installSignalHandlers();
 bool interruptRequested();
 
-// ---- Encoding (the only place code page 932 meets UTF-8) -----------------------------------
-
-std::string cp932ToUtf8(std::string_view cp932);
-std::string utf8ToCp932(std::string_view utf8);
-
 }  // namespace platform

@@ -1,0 +1,22 @@
+// Code page 932 <-> UTF-8 conversion, the only place the two encodings meet.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Invalid or unmappable sequences become '?' (cp932 -> UTF-8: U+FFFD is not used, so the
+// output stays printable in terminals).
+std::string cp932ToUtf8(std::string_view cp932);
+std::string utf8ToCp932(std::string_view utf8);
+
+}  // namespace platform
+
+// The code page 932 bytes of a UTF-8 string literal written in our sources, converted once
+// on first use and kept for the run: CP932("エラー").
+#define CP932(utf8Literal)                                                       \
+  ([]() -> const std::string& {                                                  \
+    static const std::string converted = ::platform::utf8ToCp932(utf8Literal);  \
+    return converted;                                                            \
+  }())
