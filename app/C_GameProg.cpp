@@ -1,0 +1,95 @@
+// The program object: init and destroy orders, the per-frame update, the scene switch.
+#include "app/C_GameProg.h"
+
+#include <cstdlib>
+
+#include "app/Input.h"
+#include "app/RenderDevice.h"
+#include "app/ScreenFade.h"
+#include "platform/Encoding.h"
+#include "platform/Platform.h"
+#include "scene/C_BaseScene.h"
+#include "scene/SceneFactory.h"
+#include "scene/SceneIds.h"
+#include "script/LuaHost.h"
+
+namespace app {
+
+C_GameProg::C_GameProg() { engine().gameProg = this; }
+
+void C_GameProg::init() {
+  Engine& e = engine();
+  // 1. The event system may exist only once.
+  if (e.eventMain) {
+    platform::messageBox(CP932("元クラスが複数回生成された可能性"), "ERROR", platform::mb::Ok);
+    std::abort();
+  }
+  // 2-3. The two Lua states with their libraries, and the Sc functions.
+  e.lua = new script::LuaHost();
+  e.lua->create();
+  // 4. The event system.
+  // 5. The texture factory.
+  // 6. The sprite factory.
+  // 7. The sound player.
+  // 8. Probe the joystick (its capabilities are not kept).
+  e.platform->input().joystick(joystick);
+  // 9.
+  initialized = true;
+  // 10-11. "white.bmp" and the screen-fade overlay.
+  // 12. The script scene exists before the first frame.
+  nextSceneId = scene::SCENE_SANDBOX;
+  switchScene();
+}
+
+void C_GameProg::switchScene() {
+  Engine& e = engine();
+  if (currentScene) {
+    currentScene->release();
+    delete currentScene;
+    currentScene = nullptr;
+  }
+  currentScene = scene::CreateScene(nextSceneId);
+  currentSceneId = nextSceneId;
+  nextSceneId = -1;
+  if (currentScene) currentScene->init();
+  // Loading time is not counted as elapsed time.
+  e.frameStep = 1.0f;
+  e.lastFrameTime = e.platform->clock().nowMs();
+}
+
+int32_t C_GameProg::updateIdle() {
+  Engine& e = engine();
+  // 1. The sound player's per-frame update.
+  // 2. Input, only while the window is active.
+  pad = PollInput();
+  // 3. Scenes are neither switched nor updated while the device is lost.
+  if (DeviceUsable()) {
+    if (nextSceneId != -1) switchScene();
+    if (currentScene) nextSceneId = currentScene->update(reinterpret_cast<intptr_t>(&pad));
+    StepScreenFade();
+  }
+  // 4.
+  ClearMouseEvents();
+  (void)e;
+  return 0;
+}
+
+void C_GameProg::draw() { RenderFrame(); }
+
+C_GameProg::~C_GameProg() {
+  Engine& e = engine();
+  if (currentScene) {
+    currentScene->release();
+    delete currentScene;
+    currentScene = nullptr;
+  }
+  if (e.lua) {
+    e.lua->close();
+    delete e.lua;
+    e.lua = nullptr;
+  }
+  DestroyRenderDevice();
+  if (e.gameProg == this) e.gameProg = nullptr;
+}
+
+}  // namespace app

@@ -1,0 +1,44 @@
+// The program object: creates and destroys the shared engine objects, runs one frame's update
+// and draw, and switches scenes between frames.
+#pragma once
+
+#include <cstdint>
+
+#include "app/Engine.h"
+#include "layer/C_BaseObject.h"
+#include "platform/Platform.h"
+
+namespace scene { class C_BaseScene; }
+
+namespace app {
+
+class C_GameProg : public layer::C_BaseObject {
+ public:
+  C_GameProg();
+  // slot 0: destroys the shared engine objects in their fixed order.
+  ~C_GameProg() override;
+  // slot 1
+  void init() override;
+  // slot 2
+  void release() override {}
+  // slot 4: the per-frame update.
+  int32_t updateIdle() override;
+  // slot 5: the per-frame draw.
+  void draw() override;
+
+  // The scene switch: runs when nextSceneId is not -1.
+  void switchScene();
+
+  // ---- Fields, in order ----
+  bool initialized = false;
+  int32_t currentSceneId = -1;
+  int32_t nextSceneId = 1;
+  platform::JoystickState joystick;
+  uint32_t reserved[3] = {0, 0, 0};
+
+  scene::C_BaseScene* currentScene = nullptr;
+  // The pad record of the current frame (all zero while the window is inactive).
+  PadRecord pad;
+};
+
+}  // namespace app

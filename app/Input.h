@@ -1,0 +1,25 @@
+// Input: the pad record and the mouse values built once per frame, and the mouse messages.
+#pragma once
+
+#include <cstdint>
+
+#include "app/Engine.h"
+
+namespace app {
+
+// Window-procedure handling of the button and wheel messages.
+void HandleMouseMessage(uint32_t message);
+
+// Reads mouse, keyboard and joystick into a fresh pad record (all zero while inactive).
+PadRecord PollInput();
+
+// Clears the frame's mouse events at the end of every frame's update.
+void ClearMouseEvents();
+
+// GetAsyncKeyState: the key is down now (false while the window is not active).
+bool KeyDown(int virtualKey);
+
+// The diagonal scaling of the first stick (index 0 vertical, index 1 horizontal).
+void ScaleDiagonal(PadRecord& pad);
+
+}  // namespace app

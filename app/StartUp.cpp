@@ -1,0 +1,110 @@
+// The start-up sequence: instance lock, archives, configuration, the two questions, window,
+// program object, render device, frame loop and shutdown.
+#include "app/StartUp.h"
+
+#include <cstdlib>
+#include <ctime>
+
+#include "app/C_GameProg.h"
+#include "app/Config.h"
+#include "app/Engine.h"
+#include "app/FrameLoop.h"
+#include "app/RenderDevice.h"
+#include "archive/ArchiveSet.h"
+#include "platform/Encoding.h"
+#include "platform/System.h"
+
+namespace app {
+
+int RunGame(platform::Platform& platform, const RunOptions& options) {
+  Engine& e = engine();
+  e.platform = &platform;
+  platform::setCurrent(&platform);
+
+  // 1. One instance only; the lock is held until the process ends.
+  switch (platform::acquireInstanceLock(options.lockFilePath)) {
+    case platform::LockResult::Failed:
+      platform::messageBox(CP932("Kestrelmooreの起動に失敗しました"), CP932("エラー"), platform::mb::Ok);
+      return 0;
+    case platform::LockResult::AlreadyHeld:
+      platform::messageBox(CP932("Kestrelmooreはすでに起動しています"), CP932("二重起動"), platform::mb::Ok);
+      return 0;
+    case platform::LockResult::Acquired:
+      break;
+  }
+
+  // 2. Exit cleanup before anything is opened, then the signal handlers.
+  std::atexit(archive::CloseArchivesAtExit);
+  platform::installSignalHandlers();
+
+  // 3. The 3D matrices start as identity (their default).
+  std::srand(static_cast<unsigned>(std::time(nullptr)));
+
+  // 4. Archives, then the loose files of the working directory.
+  // A view that cannot be unmapped ends start-up at once without a message.
+  if (!archive::OpenArchives()) return 0;
+  archive::BuildLooseFileIndex();
+
+  // 5.
+  ReadGlobalData();
+
+  // 6. The two start-up questions.
+  const bool lowSpec = platform.askStartupQuestion(
+      platform::StartupQuestion::LowSpec,
+      CP932("低スペックモード（800×600、30フレーム/秒）で起動しますか？"), CP932("起動モード"));
+  if (lowSpec) {
+    e.screenWidth = 800;
+    e.screenHeight = 600;
+    e.screenScale = 0.78125f;
+    e.frameInterval = 34;
+  } else {
+    e.screenWidth = 1024;
+    e.screenHeight = 768;
+    e.screenScale = 1.0f;
+    e.frameInterval = 17;
+  }
+  e.screenAspect = 4.0f / 3.0f;
+  const bool fullScreen = platform.askStartupQuestion(platform::StartupQuestion::FullScreen,
+                                                      CP932("フルスクリーンで起動しますか？"), CP932("起動モード"));
+  e.windowed = !fullScreen;
+
+  // 7. The window.
+  platform::WindowConfig config;
+  config.clientWidth = e.screenWidth;
+  config.clientHeight = e.screenHeight;
+  config.fullScreen = !e.windowed;
+  config.alwaysOnTop = e.alwaysOnTop;
+  if (!platform.window().create(config)) {
+    platform::messageBox(CP932("アプリケーションの初期化に失敗"), "ERROR",
+                         platform::mb::Ok | platform::mb::IconError);
+    return 0;
+  }
+
+  // 8.
+  std::srand(platform.clock().nowMs());
+
+  // 9.
+  C_GameProg* program = new C_GameProg();
+
+  // 10. The render device; its failure skips to the shutdown.
+  if (CreateRenderDevice()) {
+    if (options.onDeviceCreated) options.onDeviceCreated();
+    // 11.
+    platform.window().show();
+    // 12.
+    program->init();
+    // 13.
+    e.frameStep = 1.0f;
+    e.frameNow = e.lastFrameTime = platform.clock().nowMs();
+    // 14.
+    RunFrameLoop(*program);
+  }
+
+  // 15. Shutdown.
+  delete program;
+  platform::setCurrent(nullptr);
+  e.platform = nullptr;
+  return 0;
+}
+
+}  // namespace app

@@ -1,0 +1,14 @@
+// The 3D game scene: only its entry and its exit back to the script scene.
+#pragma once
+
+#include "scene/C_BaseScene.h"
+
+namespace scene {
+
+class C_SceneGame_Dummy : public C_BaseScene {
+ public:
+  int32_t update(intptr_t pad) override;
+  int32_t render() override;
+};
+
+}  // namespace scene

@@ -1,0 +1,13 @@
+// Creates the scene object for a scene id.
+#pragma once
+
+#include <cstdint>
+
+namespace scene {
+
+class C_BaseScene;
+
+// 0 -> C_SceneSandBox, 1 -> C_SceneTitle, 2 -> C_SceneGame_Dummy; nullptr for other ids.
+C_BaseScene* CreateScene(int32_t id);
+
+}  // namespace scene

@@ -1,0 +1,11 @@
+// The list of Sc-function tables that RegisterScriptFunctions walks.
+#include "script/bind/ScFunctionTables.h"
+
+namespace script::bind {
+
+const ScFunction* const kAllTables[] = {
+    kHostFunctions,
+    nullptr,
+};
+
+}  // namespace script::bind
