@@ -8,7 +8,7 @@
 
 namespace archive {
 
-constexpr size_t kHeaderBytes = 8;          // stored length, entry count
+constexpr size_t kHeaderBytes = 8;            // stored length, entry count
 constexpr size_t kDirectoryEntryBytes = 136;  // 34 scrambled words
 constexpr size_t kStoredNameBytes = 128;
 
@@ -16,7 +16,7 @@ constexpr size_t kStoredNameBytes = 128;
 struct StoredEntry {
   std::string storedName;  // up to the NUL, or all 128 bytes when there is none
   uint32_t size = 0;
-  uint32_t offset = 0;     // absolute position of the file's first byte
+  uint32_t offset = 0;  // absolute position of the file's first byte
 };
 
 // A read-only view of an archive file. Never reads outside [bytes, bytes + fileSize).

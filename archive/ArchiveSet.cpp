@@ -34,12 +34,15 @@ bool IsArchiveName(std::string_view name) {
 }
 
 bool IsSkippedDirectory(std::string_view name) {
-  return name.front() == '.' || name.front() == '_' || name == "Debug" || name == "Release" || name == "savedata";
+  return name.front() == '.' || name.front() == '_' || name == "Debug" || name == "Release" ||
+         name == "savedata";
 }
 
 }  // namespace
 
-ArchiveSet::~ArchiveSet() { CloseArchives(); }
+ArchiveSet::~ArchiveSet() {
+  CloseArchives();
+}
 
 bool ArchiveSet::OpenArchives() {
   const std::string workingDirectory = platform::currentDirectory();
@@ -168,10 +171,16 @@ std::unique_ptr<ArchiveSet>& archiveSetSlot() {
 }
 }  // namespace
 
-ArchiveSet& archiveSet() { return *archiveSetSlot(); }
+ArchiveSet& archiveSet() {
+  return *archiveSetSlot();
+}
 
-void resetArchiveSet() { archiveSetSlot() = std::make_unique<ArchiveSet>(); }
+void resetArchiveSet() {
+  archiveSetSlot() = std::make_unique<ArchiveSet>();
+}
 
-void CloseArchivesAtExit() { archiveSet().CloseArchives(); }
+void CloseArchivesAtExit() {
+  archiveSet().CloseArchives();
+}
 
 }  // namespace archive

@@ -83,13 +83,19 @@ void resetArchiveSet();
 void CloseArchivesAtExit();
 
 // Shorthands for the process's archive set.
-inline bool OpenArchives() { return archiveSet().OpenArchives(); }
-inline void BuildLooseFileIndex() { archiveSet().BuildLooseFileIndex(); }
+inline bool OpenArchives() {
+  return archiveSet().OpenArchives();
+}
+inline void BuildLooseFileIndex() {
+  archiveSet().BuildLooseFileIndex();
+}
 inline bool FindInArchive(std::string_view name, ArchiveEntry* entry = nullptr,
                           platform::MappedFile** mapping = nullptr) {
   return archiveSet().FindInArchive(name, entry, mapping);
 }
-inline std::string ResolveLoosePath(std::string_view name) { return archiveSet().ResolveLoosePath(name); }
+inline std::string ResolveLoosePath(std::string_view name) {
+  return archiveSet().ResolveLoosePath(name);
+}
 inline StoredRead ReadStoredFile(std::string_view name, std::vector<uint8_t>& out) {
   return archiveSet().ReadStoredFile(name, out);
 }

@@ -23,7 +23,9 @@ void XorWithKey(uint8_t* destination, const uint8_t* source, size_t count) {
   for (; i < count; ++i) destination[i] = static_cast<uint8_t>(source[i] ^ ArchiveKeyByte(i));
 }
 
-uint16_t ReadWord16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t ReadWord16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 }  // namespace
 
@@ -74,7 +76,8 @@ uint16_t EventScriptKey(std::string_view requestedName, size_t n) {
   const auto* name = reinterpret_cast<const uint8_t*>(base.data());
   uint16_t sum = 0;
   // Words at 0, 2, ... while the offset is below L - 1: an odd last character is left out.
-  for (size_t offset = 0; offset + 1 < base.size(); offset += 2) sum = static_cast<uint16_t>(sum + ReadWord16(name + offset));
+  for (size_t offset = 0; offset + 1 < base.size(); offset += 2)
+    sum = static_cast<uint16_t>(sum + ReadWord16(name + offset));
   return static_cast<uint16_t>(sum + n);
 }
 

@@ -19,7 +19,9 @@ using archivetest::OffsetFieldOf;
 using archivetest::PutWord;
 using archivetest::SizeFieldOf;
 
-void FixStoredLength(std::string& bytes) { PutWord(bytes, 0, static_cast<uint32_t>(bytes.size())); }
+void FixStoredLength(std::string& bytes) {
+  PutWord(bytes, 0, static_cast<uint32_t>(bytes.size()));
+}
 
 std::set<std::string> IndexKeys() {
   std::set<std::string> keys;
@@ -38,7 +40,8 @@ void ReadEverything() {
 }
 
 TEST(HostileArchive, OpensWhatIsSoundAndLeavesOutTheRest) {
-  const std::vector<archivetest::TestEntry> two = {{"first.png", "first file"}, {"second.png", "second file"}};
+  const std::vector<archivetest::TestEntry> two = {{"first.png", "first file"},
+                                                   {"second.png", "second file"}};
   struct Case {
     const char* what;
     std::function<std::string()> make;
@@ -96,7 +99,9 @@ TEST(HostileArchive, OpensWhatIsSoundAndLeavesOutTheRest) {
        },
        {"empty.png", "x.png"}},
       {"name without a NUL in its 128 bytes is taken whole",
-       [&] { return BuildArchive({{std::string(120, 'n') + "long.png", "long"}}); },
+       [&] {
+         return BuildArchive({{std::string(120, 'n') + "long.png", "long"}});
+       },
        {std::string(120, 'n') + "long.png"}},
       {"directory cut off in the middle of an entry",
        [&] {
