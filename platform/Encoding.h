@@ -1,6 +1,7 @@
 // Code page 932 <-> UTF-8 conversion, the only place the two encodings meet.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,12 +12,17 @@ namespace platform {
 std::string cp932ToUtf8(std::string_view cp932);
 std::string utf8ToCp932(std::string_view utf8);
 
+// The same conversions without replacement: nothing when any byte sequence does not convert
+// (used to tell whether a file name on disk is UTF-8 or already code page 932).
+std::optional<std::string> cp932ToUtf8Exact(std::string_view cp932);
+std::optional<std::string> utf8ToCp932Exact(std::string_view utf8);
+
 }  // namespace platform
 
 // The code page 932 bytes of a UTF-8 string literal written in our sources, converted once
 // on first use and kept for the run: CP932("エラー").
-#define CP932(utf8Literal)                                                       \
-  ([]() -> const std::string& {                                                  \
-    static const std::string converted = ::platform::utf8ToCp932(utf8Literal);  \
-    return converted;                                                            \
+#define CP932(utf8Literal)                                                     \
+  ([]() -> const std::string& {                                                \
+    static const std::string converted = ::platform::utf8ToCp932(utf8Literal); \
+    return converted;                                                          \
   }())

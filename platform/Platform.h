@@ -114,6 +114,7 @@ constexpr unsigned YesNo = 0x4;
 constexpr unsigned IconError = 0x10;
 constexpr unsigned IconQuestion = 0x20;
 constexpr unsigned IconWarning = 0x30;
+constexpr unsigned TypeMask = 0xF;  // the button set among the flags
 constexpr int IdOk = 1;
 constexpr int IdYes = 6;
 constexpr int IdNo = 7;
@@ -154,8 +155,18 @@ struct MessageBoxRecord {
   std::string captionUtf8, textUtf8;    // converted at this edge
   unsigned flags = 0;
 };
-// Every box shown in this process, in order (tests read it).
+// Every box shown in this process, in order (tests read it). Boxes are recorded here by
+// messageBox(); a platform's showMessageBox called directly is not recorded.
 const std::vector<MessageBoxRecord>& messageBoxLog();
 void clearMessageBoxLog();
+
+// True when the flags ask for Yes and No buttons.
+bool isYesNo(unsigned flags);
+// The one-line form of a box: "[MessageBox] CAPTION | TEXT" in UTF-8, every line feed written
+// as the two characters "\n" (no line end). Headless runs and boxes without a platform (or
+// without a display) write it to stderr.
+std::string messageBoxLine(std::string_view textCp932, std::string_view captionCp932);
+// Writes messageBoxLine and a line feed to stderr in one write.
+void writeMessageBoxLine(std::string_view textCp932, std::string_view captionCp932);
 
 }  // namespace platform

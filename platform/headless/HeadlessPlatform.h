@@ -22,6 +22,8 @@ class HeadlessPlatform final : public Platform {
  public:
   explicit HeadlessPlatform(const HeadlessOptions& options = {});
   ~HeadlessPlatform() override;
+  HeadlessPlatform(const HeadlessPlatform&) = delete;
+  HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
 
   Kind kind() const override { return Kind::Headless; }
   Window& window() override;
@@ -44,6 +46,16 @@ class HeadlessPlatform final : public Platform {
   void queueAnswer(int id);
   // The virtual clock's current value (ms); advanced by sleepMs or by hand.
   void advanceClock(uint32_t ms);
+
+  // ---- What the engine did (for tests and kmtool) ----
+  // Frames the loop has started: times peekMessage found the queue dry.
+  uint32_t framesStarted() const;
+  // The cursor resource last set (-1 before any), and whether the mouse is captured.
+  int cursorResource() const;
+  bool mouseCaptured() const;
+
+  // The virtual clock's value when the platform is created.
+  static constexpr uint32_t VirtualClockStartMs = 1000;
 
  private:
   struct Impl;

@@ -1,0 +1,185 @@
+// SdlWindow: the desktop window and the translation of SDL events into window messages.
+#include "platform/sdl/SdlWindow.h"
+
+#include "platform/System.h"
+#include "platform/sdl/BuiltinImages.h"
+#include "platform/sdl/KeyMap.h"
+#include "platform/sdl/SdlLibrary.h"
+
+namespace platform {
+
+namespace {
+constexpr int kArrowCursorId = 103;
+constexpr int kPointerCursorId = 104;
+}  // namespace
+
+SdlWindow::~SdlWindow() {
+  if (arrowCursor_) SDL_FreeCursor(arrowCursor_);
+  if (pointerCursor_) SDL_FreeCursor(pointerCursor_);
+  if (window_) SDL_DestroyWindow(window_);
+}
+
+bool SdlWindow::create(const WindowConfig& config) {
+  if (window_ || !SdlLibrary::init(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) return false;
+  // The render device makes an OpenGL 3.3 core context on this window; the pixel format is
+  // chosen with the window, so the attributes come first.
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+
+  Uint32 flags = SDL_WINDOW_OPENGL;
+  if (config.fullScreen) flags |= SDL_WINDOW_FULLSCREEN;  // a display mode of the screen size
+  if (config.alwaysOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
+  // Placed by the system, not centred; fixed size (SDL windows are not resizable by default).
+  window_ = SDL_CreateWindow("Kestrelmoore", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
+                             config.clientWidth, config.clientHeight, flags);
+  if (!window_) {
+    debugOutput(std::string("SDL_CreateWindow: ") + SDL_GetError() + "\n");
+    return false;
+  }
+  if (SDL_Surface* icon = createWindowIcon()) {
+    SDL_SetWindowIcon(window_, icon);
+    SDL_FreeSurface(icon);
+  }
+  arrowCursor_ = createArrowCursor();
+  pointerCursor_ = createPointerCursor();
+  if (arrowCursor_) SDL_SetCursor(arrowCursor_);
+  // Keys arrive as key events only; no input-method window pops up over the game.
+  SDL_StopTextInput();
+  exists_ = true;
+  return true;
+}
+
+void SdlWindow::show() {
+  if (!window_) return;
+  SDL_ShowWindow(window_);
+  SDL_RaiseWindow(window_);
+}
+
+bool SdlWindow::translate(const SDL_Event& e, Message& out) {
+  switch (e.type) {
+    case SDL_QUIT:
+      out = {msg::Close, 0};
+      return true;
+    case SDL_WINDOWEVENT:
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
+        out = {msg::Close, 0};
+        return true;
+      }
+      return false;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      int vk = virtualKeyFromSdl(e.key.keysym);
+      if (vk == 0) return false;
+      uint32_t id = msg::KeyUp;
+      if (e.type == SDL_KEYDOWN) {
+        // Alt combinations, Alt itself and F10 are system keys (the menu keys).
+        bool system = (e.key.keysym.mod & KMOD_ALT) != 0 || vk == 0x12 || vk == 0x79;
+        id = system ? msg::SysKeyDown : msg::KeyDown;
+      }
+      out = {id, static_cast<uint32_t>(vk)};
+      return true;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      bool down = e.type == SDL_MOUSEBUTTONDOWN;
+      switch (e.button.button) {
+        case SDL_BUTTON_LEFT:
+          out = {down ? msg::LButtonDown : msg::LButtonUp, 0};
+          return true;
+        case SDL_BUTTON_RIGHT:
+          out = {down ? msg::RButtonDown : msg::RButtonUp, 0};
+          return true;
+        case SDL_BUTTON_MIDDLE:
+          out = {down ? msg::MButtonDown : msg::MButtonUp, 0};
+          return true;
+        default:
+          return false;
+      }
+    }
+    case SDL_MOUSEWHEEL:
+      out = {msg::MouseWheel, 0};
+      return true;
+    default:
+      return false;
+  }
+}
+
+bool SdlWindow::peekMessage(Message& out) {
+  if (interruptRequested() && !interruptDelivered_) {
+    interruptDelivered_ = true;
+    if (exists_) {
+      exists_ = false;
+      if (window_) SDL_HideWindow(window_);
+    }
+    out = {msg::Destroy, 0};
+    return true;
+  }
+  if (!posted_.empty()) {
+    out = posted_.front();
+    posted_.pop_front();
+    return true;
+  }
+  if (!window_) return false;
+  SDL_Event e;
+  while (SDL_PollEvent(&e)) {
+    // A destroyed window gets no more messages.
+    if (exists_ && translate(e, out)) return true;
+  }
+  return false;
+}
+
+void SdlWindow::destroyWindow() {
+  if (!exists_) return;
+  // The render device's context still lives on the window until the engine shuts it down,
+  // so the window is only hidden here and destroyed with the platform.
+  exists_ = false;
+  if (window_) SDL_HideWindow(window_);
+  posted_.push_back({msg::Destroy, 0});
+}
+
+void SdlWindow::postQuit(int exitCode) {
+  posted_.push_back({msg::Quit, static_cast<uint32_t>(exitCode)});
+}
+
+bool SdlWindow::isActive() {
+  // SDL follows the focus events; its flag is the focus as last reported.
+  return exists_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+void SdlWindow::setCursor(int resourceId) {
+  // The frame loop sets the cursor every frame: only a change costs anything.
+  if (!window_ || resourceId == cursorResource_) return;
+  cursorResource_ = resourceId;
+  SDL_Cursor* cursor = resourceId == kArrowCursorId     ? arrowCursor_
+                       : resourceId == kPointerCursorId ? pointerCursor_
+                                                        : nullptr;
+  // 0, or a cursor that does not exist, hides the pointer inside the window.
+  if (!cursor) {
+    SDL_ShowCursor(SDL_DISABLE);
+    return;
+  }
+  SDL_SetCursor(cursor);
+  SDL_ShowCursor(SDL_ENABLE);
+}
+
+void SdlWindow::cursorPos(int& x, int& y) {
+  x = y = 0;
+  if (!window_) return;
+  // Screen position less the client area's origin: outside the window the values run past
+  // the client size, as GetCursorPos + ScreenToClient give them.
+  int gx = 0, gy = 0, wx = 0, wy = 0;
+  SDL_GetGlobalMouseState(&gx, &gy);
+  SDL_GetWindowPosition(window_, &wx, &wy);
+  x = gx - wx;
+  y = gy - wy;
+}
+
+void SdlWindow::setCapture(bool captured) {
+  if (window_) SDL_CaptureMouse(captured ? SDL_TRUE : SDL_FALSE);
+}
+
+}  // namespace platform
