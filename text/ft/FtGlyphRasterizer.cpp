@@ -18,8 +18,12 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <set>
 #include <vector>
+
+#include "platform/System.h"
 
 #include "text/Cp932.h"
 #include "text/ft/Cp932Decoder.h"
@@ -118,11 +122,21 @@ class FtFont final : public Font {
     return scalar ? FT_Get_Char_Index(face_->face, scalar) : 0;
   }
 
+  // The face draws its replacement glyph where GDI would have linked another face: say so once
+  // per character on the debug output.
+  void reportMissing(uint32_t code) {
+    if (!reportedMissing_.insert(code).second) return;
+    char line[80];
+    std::snprintf(line, sizeof line, "glyph 0x%04X missing from the font: replacement glyph drawn\n", code);
+    platform::debugOutput(line);
+  }
+
   bool rasterise(uint32_t code, RasterisedGlyph& out) {
     FT_Face face = face_->face;
     if (FT_Activate_Size(size_) != 0) return false;
     constexpr FT_Int32 kLoadFlags = FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP;
     FT_UInt index = glyphIndex(code);
+    if (index == 0) reportMissing(code);
     FT_Error error = FT_Load_Glyph(face, index, kLoadFlags);
     if (error && index != 0) error = FT_Load_Glyph(face, 0, kLoadFlags);
     if (error) return false;
@@ -181,6 +195,7 @@ class FtFont final : public Font {
   bool italic_;
   FT_Pos boldStrength_;  // 26.6 pixels of synthetic bold, 0 for none
 
+  std::set<uint32_t> reportedMissing_;
   bool lastValid_ = false;
   uint32_t lastCode_ = 0;
   RasterisedGlyph last_;
