@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/Encoding.h"
+#include "text/ft/FtGlyphRasterizer.h"
 
 namespace {
 
@@ -134,6 +135,23 @@ TEST(GlyphRasterizer, BitmapsHoldSeventeenGreyLevelsInDwordRows) {
   EXPECT_EQ(text::greyToAlpha(centre), 255);
   EXPECT_EQ(text::greyToAlpha(8), 127);
   EXPECT_EQ(text::greyToAlpha(0), 0);
+}
+
+TEST(GlyphRasterizer, CoverageFallsIntoSeventeenEqualBins) {
+  int binSize[17] = {};
+  uint8_t previous = 0;
+  for (int coverage = 0; coverage <= 255; ++coverage) {
+    const uint8_t level = text::ft::greyLevelOfCoverage(static_cast<uint8_t>(coverage));
+    ASSERT_LE(level, 16);
+    ASSERT_GE(level, previous);
+    previous = level;
+    ++binSize[level];
+  }
+  for (int level = 0; level <= 16; ++level) EXPECT_TRUE(binSize[level] == 15 || binSize[level] == 16) << level;
+  EXPECT_EQ(text::ft::greyLevelOfCoverage(0), 0);
+  EXPECT_EQ(text::ft::greyLevelOfCoverage(15), 0);
+  EXPECT_EQ(text::ft::greyLevelOfCoverage(16), 1);
+  EXPECT_EQ(text::ft::greyLevelOfCoverage(255), 16);
 }
 
 TEST(GlyphRasterizer, BlankGlyphsHaveAnAdvanceAndNoInk) {

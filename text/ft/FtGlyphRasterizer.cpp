@@ -24,7 +24,6 @@
 #include <vector>
 
 #include "platform/System.h"
-
 #include "text/Cp932.h"
 #include "text/ft/Cp932Decoder.h"
 #include "text/ft/FaceMatcher.h"
@@ -180,7 +179,7 @@ class FtFont final : public Font {
         } else if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
           coverage = (source[column >> 3] >> (7 - (column & 7)) & 1) ? 255 : 0;
         }
-        target[column] = static_cast<uint8_t>((coverage * 17) >> 8);
+        target[column] = greyLevelOfCoverage(static_cast<uint8_t>(std::min(coverage, 255u)));
       }
     }
     return true;

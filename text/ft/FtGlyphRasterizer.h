@@ -1,6 +1,7 @@
 // The glyph rasteriser on FreeType: faces shared by file, one FreeType size per font.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <string>
@@ -12,6 +13,9 @@ namespace text::ft {
 
 struct FtLibrary;
 struct FtFace;
+
+// Coverage 0..255 as a grey level 0..16 in 17 equal bins: 0 -> 0, 255 -> 16.
+constexpr uint8_t greyLevelOfCoverage(uint8_t coverage) { return static_cast<uint8_t>((coverage * 17) >> 8); }
 
 class FtGlyphRasterizer final : public GlyphRasterizer {
  public:
