@@ -17,11 +17,25 @@ constexpr const char* kArrow[] = {
 };
 
 constexpr const char* kHand[] = {
-    "     XX          ", "    XooX         ", "    XooX         ", "    XooX         ", "    XooX         ",
-    "    XooXXX       ", "    XooXooXXX    ", "    XooXooXooXX  ", "XXX XooXooXooXoX ", "XooXXooooooooXoX ",
-    "XoooXoooooooooooX", " XooXooooooooooX ", "  XoooooooooooooX", "  XooooooooooooX ", "   XoooooooooooX ",
-    "   XooooooooooX  ", "    XoooooooooX  ", "    XoooooooooX  ", "     XooooooooX  ", "     XooooooooX  ",
-    "     XXXXXXXXXX  ",
+    "     XX         ",
+    "    XooX        ",
+    "    XooX        ",
+    "    XooX        ",
+    "    XooX        ",
+    "    XooXXX      ",
+    "    XooXooXXX   ",
+    "    XooXooXooXX ",
+    " XX XooXooXooXoX",
+    "XooXXooooooooXoX",
+    "XoooXooooooooooX",
+    " XooXooooooooooX",
+    "  XoooooooooooX ",
+    "  XoooooooooooX ",
+    "   XooooooooooX ",
+    "   XoooooooooX  ",
+    "    XooooooooX  ",
+    "    XooooooooX  ",
+    "    XXXXXXXXXX  ",
 };
 
 // A 5 x 7 "K" for the icon.
