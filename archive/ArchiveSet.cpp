@@ -62,10 +62,12 @@ bool ArchiveSet::OpenArchives() {
     }
     if (!archive.createMapping()) StopWithError(CP932("ファイルマップ生成に失敗\n終了します"));
 
-    // An empty file has no view; its stored length cannot be read and so cannot match.
-    const uint8_t* view = archive.size() > 0 ? archive.mapView() : nullptr;
-    const ArchiveDirectory directory(view, view ? archive.size() : 0);
-    if (!view || !directory.storedLengthMatches()) StopWithError(CP932("アーカイブのチェックサムが不正"));
+    // A view that cannot be mapped is a mapping failure too (an empty file already fails above).
+    const uint8_t* view = archive.mapView();
+    if (!view) StopWithError(CP932("ファイルマップ生成に失敗\n終了します"));
+    // A file too short to hold its stored length fails the check like any wrong length.
+    const ArchiveDirectory directory(view, archive.size());
+    if (!directory.storedLengthMatches()) StopWithError(CP932("アーカイブのチェックサムが不正"));
 
     const size_t entryCount = directory.entryCount();
     for (size_t i = 0; i < entryCount; ++i) {
@@ -129,8 +131,7 @@ StoredRead ArchiveSet::ReadStoredFile(std::string_view name, std::vector<uint8_t
   const uint8_t* view = archive->mapView();
   if (!view) return StoredRead::ViewFailed;
   // Copy and unscramble in one pass: the same bytes as a copy followed by UnscrambleStoredFile.
-  out.resize(entry.size);
-  CopyUnscrambled(out.data(), view + entry.offset, entry.size);
+  CopyUnscrambled(view + entry.offset, entry.size, out);
   archive->unmapView();
   return StoredRead::Read;
 }

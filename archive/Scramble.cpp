@@ -1,6 +1,7 @@
 // The archive key's word and tail passes, and the event scripts' name-keyed layer.
 #include "archive/Scramble.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace archive {
@@ -9,7 +10,7 @@ namespace {
 
 constexpr uint64_t kArchiveKeyPair = (uint64_t{kArchiveKey} << 32) | kArchiveKey;
 
-// XORs count bytes (a multiple of 4, starting on key byte 0) with the repeated key. Works on
+// XORs count bytes, starting on key byte 0, with the repeated key. Works on
 // 64-bit words so the compiler can widen the loop; loads and stores go through memcpy because
 // stored files have no alignment.
 void XorWithKey(uint8_t* destination, const uint8_t* source, size_t count) {
@@ -53,14 +54,22 @@ void UnscrambleStoredFile(uint8_t* data, size_t n) {
   }
 }
 
-void CopyUnscrambled(uint8_t* destination, const uint8_t* stored, size_t n) {
-  if (n >= 5) {
-    XorWithKey(destination, stored, n);
+// Chunks are appended (reserved space is not zero-filled first, as a resize would) and
+// unscrambled while they are still in the cache. Every chunk starts on key byte 0.
+void CopyUnscrambled(const uint8_t* stored, size_t n, std::vector<uint8_t>& out) {
+  out.clear();
+  out.reserve(n);
+  if (n <= 4) {
+    out.assign(stored, stored + n);
+    UnscrambleStoredFile(out.data(), n);
     return;
   }
-  if (n == 0) return;
-  destination[0] = stored[0];
-  for (size_t i = 1; i < n; ++i) destination[i] = static_cast<uint8_t>(stored[i] ^ ArchiveKeyByte(i - 1));
+  constexpr size_t kChunkBytes = 16 * 1024;
+  for (size_t position = 0; position < n; position += kChunkBytes) {
+    const size_t count = std::min(kChunkBytes, n - position);
+    out.insert(out.end(), stored + position, stored + position + count);
+    XorWithKey(out.data() + position, out.data() + position, count);
+  }
 }
 
 bool IsPlainEventScript(const uint8_t* text, size_t n) {

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 namespace archive {
 
@@ -26,8 +27,9 @@ inline void ScrambleStoredFile(uint8_t* data, size_t n) {
   UnscrambleStoredFile(data, n);
 }
 
-// The same result as copying n stored bytes and then unscrambling them, in one pass.
-void CopyUnscrambled(uint8_t* destination, const uint8_t* stored, size_t n);
+// Replaces out's contents with n stored bytes, unscrambled: the same bytes as copying them and
+// then calling UnscrambleStoredFile, but in one pass over memory. out keeps its capacity.
+void CopyUnscrambled(const uint8_t* stored, size_t n, std::vector<uint8_t>& out);
 
 // ---- The event-script layer ----------------------------------------------------------------
 

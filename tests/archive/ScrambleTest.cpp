@@ -40,23 +40,26 @@ TEST(UnscrambleStoredFile, HandComputedBytes) {
     archive::UnscrambleStoredFile(inPlace.data(), inPlace.size());
     EXPECT_EQ(inPlace, c.plain) << "n = " << c.stored.size();
 
-    std::vector<uint8_t> copied(c.stored.size());
-    archive::CopyUnscrambled(copied.data(), c.stored.data(), c.stored.size());
+    std::vector<uint8_t> copied = {9, 9, 9, 9, 9, 9, 9, 9, 9};  // replaced, not appended to
+    archive::CopyUnscrambled(c.stored.data(), c.stored.size(), copied);
     EXPECT_EQ(copied, c.plain) << "copying, n = " << c.stored.size();
   }
 }
 
 // The one-pass copy the reader uses must give the two passes' bytes for every length, including
-// lengths around the 8-byte steps of its wide loop, and scrambling must undo unscrambling.
+// lengths around the 8-byte steps of its wide loop and its 16 KiB chunks, and scrambling must
+// undo unscrambling.
 TEST(UnscrambleStoredFile, CopyAndScrambleAgreeWithTheTwoPassesForEveryLength) {
   std::mt19937 random(20240611);
-  for (size_t n = 0; n <= 70; ++n) {
+  std::vector<size_t> lengths = {16383, 16384, 16385, 2 * 16384 + 3};
+  for (size_t n = 0; n <= 70; ++n) lengths.push_back(n);
+  for (size_t n : lengths) {
     std::vector<uint8_t> stored(n);
     for (uint8_t& b : stored) b = static_cast<uint8_t>(random());
     std::vector<uint8_t> inPlace = stored;
     archive::UnscrambleStoredFile(inPlace.data(), n);
-    std::vector<uint8_t> copied(n);
-    archive::CopyUnscrambled(copied.data(), stored.data(), n);
+    std::vector<uint8_t> copied;
+    archive::CopyUnscrambled(stored.data(), n, copied);
     EXPECT_EQ(copied, inPlace) << "n = " << n;
 
     const std::string plain(inPlace.begin(), inPlace.end());

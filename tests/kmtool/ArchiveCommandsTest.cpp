@@ -11,6 +11,7 @@
 #include "archive/Scramble.h"
 #include "platform/Encoding.h"
 #include "support/TempDir.h"
+#include "tests/archive/TestArchive.h"
 
 namespace {
 
@@ -122,6 +123,24 @@ TEST(KmtoolArchive, RefusalsAndBadOptions) {
     EXPECT_NE(run.out.find(c.says), std::string::npos) << c.arguments << "\n" << run.out;
   }
   EXPECT_FALSE(std::filesystem::exists(work.path() + "/odd.pkg"));
+}
+
+// A hostile archive must not make unpack write outside DIR; the sound entries still come out.
+TEST(KmtoolArchive, UnpackKeepsEntriesInsideTheFolder) {
+  testsupport::TempDir work;
+  work.write("hostile.pkg", archivetest::BuildArchive({{"..\\escaped.txt", "outside"},
+                                                       {"/etc/escaped.txt", "absolute"},
+                                                       {"sub\\..\\..\\escaped2.txt", "outside"},
+                                                       {"fine\\ok.txt", "inside"}}));
+  ToolRun run =
+      Kmtool("unpack " + Quoted(work.path() + "/hostile.pkg") + " -C " + Quoted(work.path() + "/out"));
+  EXPECT_EQ(run.exitCode, 1) << run.out;
+  EXPECT_FALSE(std::filesystem::exists(work.path() + "/escaped.txt"));
+  EXPECT_FALSE(std::filesystem::exists(work.path() + "/escaped2.txt"));
+  EXPECT_EQ(testsupport::readAll(work.path() + "/out/fine/ok.txt"),
+            std::vector<uint8_t>({'i', 'n', 's', 'i', 'd', 'e'}));
+  // An absolute stored name lands inside DIR.
+  EXPECT_EQ(testsupport::readAll(work.path() + "/out/etc/escaped.txt").size(), 8u);
 }
 
 }  // namespace

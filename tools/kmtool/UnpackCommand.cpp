@@ -84,8 +84,7 @@ int RunUnpack(const Arguments& args) {
       std::fprintf(stderr, "kmtool unpack: %s: stored more than once, the first is kept\n", name.c_str());
       continue;
     }
-    bytes.resize(entry.size);
-    archive::CopyUnscrambled(bytes.data(), directory.bytes() + entry.offset, entry.size);
+    archive::CopyUnscrambled(directory.bytes() + entry.offset, entry.size, bytes);
 
     const fs::path target = fs::path(outputDirectory) / relative;
     std::error_code error;
