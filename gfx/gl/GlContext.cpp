@@ -1,0 +1,125 @@
+// OpenGL 3.3 core contexts: SDL2 on the desktop window, EGL surfaceless for headless runs.
+#include "gfx/gl/GlContext.h"
+
+#include <SDL.h>
+#include <epoxy/egl.h>
+#include <epoxy/gl.h>
+
+#include <cstdlib>
+
+namespace gfx::gl {
+
+namespace {
+
+// Mesa reads this switch when a driver is loaded; it selects llvmpipe / softpipe.
+void requestSoftwareRasteriser(bool on) {
+  if (on) setenv("LIBGL_ALWAYS_SOFTWARE", "1", 1);
+}
+
+class SdlContext final : public GlContext {
+ public:
+  SdlContext(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {}
+  ~SdlContext() override {
+    if (context_) SDL_GL_DeleteContext(context_);
+  }
+  bool makeCurrent() override { return SDL_GL_MakeCurrent(window_, context_) == 0; }
+  void swapBuffers() override { SDL_GL_SwapWindow(window_); }
+  bool hasWindow() const override { return true; }
+  void drawableSize(int& width, int& height) override { SDL_GL_GetDrawableSize(window_, &width, &height); }
+
+ private:
+  SDL_Window* window_;
+  SDL_GLContext context_;
+};
+
+// One EGL display for the process, initialised on first use; contexts come and go with devices.
+struct EglDisplay {
+  EGLDisplay display = EGL_NO_DISPLAY;
+  int users = 0;
+};
+EglDisplay g_egl;
+
+class EglContext final : public GlContext {
+ public:
+  explicit EglContext(EGLContext context) : context_(context) {}
+  ~EglContext() override {
+    eglMakeCurrent(g_egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
+    eglDestroyContext(g_egl.display, context_);
+    if (--g_egl.users == 0) {
+      eglTerminate(g_egl.display);
+      g_egl.display = EGL_NO_DISPLAY;
+    }
+  }
+  bool makeCurrent() override {
+    return eglMakeCurrent(g_egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, context_) == EGL_TRUE;
+  }
+  void swapBuffers() override {}
+  bool hasWindow() const override { return false; }
+  void drawableSize(int& width, int& height) override { width = height = 0; }
+
+ private:
+  EGLContext context_;
+};
+
+}  // namespace
+
+std::unique_ptr<GlContext> createSdlContext(void* sdlWindow, bool forceSoftware, std::string* error) {
+  auto* window = static_cast<SDL_Window*>(sdlWindow);
+  if (!window) {
+    if (error) *error = "no window";
+    return nullptr;
+  }
+  requestSoftwareRasteriser(forceSoftware);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 3);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_ACCELERATED_VISUAL, forceSoftware ? 0 : 1);
+  SDL_GLContext context = SDL_GL_CreateContext(window);
+  if (!context) {
+    if (error) *error = SDL_GetError();
+    return nullptr;
+  }
+  // Presentation does not wait for the vertical retrace: the frame loop paces frames.
+  SDL_GL_SetSwapInterval(0);
+  return std::make_unique<SdlContext>(window, context);
+}
+
+std::unique_ptr<GlContext> createEglSurfacelessContext(bool forceSoftware, std::string* error) {
+  if (g_egl.users == 0) {
+    requestSoftwareRasteriser(forceSoftware);
+    EGLDisplay display = eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
+    if (display == EGL_NO_DISPLAY) {
+      if (error) *error = "no surfaceless EGL display";
+      return nullptr;
+    }
+    EGLint major = 0, minor = 0;
+    if (!eglInitialize(display, &major, &minor)) {
+      if (error) *error = "eglInitialize failed";
+      return nullptr;
+    }
+    g_egl.display = display;
+  }
+  ++g_egl.users;
+  auto fail = [&](const char* what) -> std::unique_ptr<GlContext> {
+    if (error) *error = what;
+    if (--g_egl.users == 0) {
+      eglTerminate(g_egl.display);
+      g_egl.display = EGL_NO_DISPLAY;
+    }
+    return nullptr;
+  };
+  if (!eglBindAPI(EGL_OPENGL_API)) return fail("eglBindAPI(OpenGL) failed");
+  const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
+                               EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                               EGL_NONE};
+  EGLContext context = eglCreateContext(g_egl.display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
+  if (context == EGL_NO_CONTEXT) return fail("no OpenGL 3.3 core context");
+  auto result = std::make_unique<EglContext>(context);
+  if (!result->makeCurrent()) {
+    if (error) *error = "eglMakeCurrent failed";
+    return nullptr;  // the destructor gives the display back
+  }
+  return result;
+}
+
+}  // namespace gfx::gl

@@ -1,0 +1,26 @@
+// The OpenGL 3.3 core contexts the device renders with: one on the desktop window (SDL2), one
+// without any window (EGL on Mesa's surfaceless platform).
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace gfx::gl {
+
+class GlContext {
+ public:
+  virtual ~GlContext() = default;
+  virtual bool makeCurrent() = 0;
+  // Shows the window's default framebuffer (nothing headless).
+  virtual void swapBuffers() = 0;
+  // True when the context draws into a window whose default framebuffer receives Present.
+  virtual bool hasWindow() const = 0;
+  // The window's drawable size in pixels (0 headless).
+  virtual void drawableSize(int& width, int& height) = 0;
+};
+
+// forceSoftware asks Mesa for its software rasteriser.
+std::unique_ptr<GlContext> createSdlContext(void* sdlWindow, bool forceSoftware, std::string* error);
+std::unique_ptr<GlContext> createEglSurfacelessContext(bool forceSoftware, std::string* error);
+
+}  // namespace gfx::gl

@@ -1,0 +1,251 @@
+// The OpenGL 3.3 core render device and its resources (textures, surfaces, buffers).
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <memory>
+#include <vector>
+
+#include "gfx/Device.h"
+#include "gfx/gl/GlContext.h"
+#include "gfx/gl/GlProgram.h"
+
+namespace gfx::gl {
+
+class GlDevice;
+
+// Shared by the device and every resource: resources outliving the device skip their GL calls.
+struct GlShared {
+  bool alive = true;
+  int32_t liveDefaultPool = 0;
+  // GL bindings the device believes current; a deleted object resets its entry, since GL may
+  // hand its name out again.
+  GLuint boundTexture = ~0u;
+  GLuint layoutBuffer = ~0u;
+  GLuint elementBuffer = ~0u;
+  GLuint attachedColourTex = ~0u, attachedColourRb = ~0u, attachedDepthRb = ~0u;
+  void forgetTexture(GLuint name) {
+    if (boundTexture == name) boundTexture = ~0u;
+    if (attachedColourTex == name) attachedColourTex = ~0u;
+  }
+  void forgetRenderbuffer(GLuint name) {
+    if (attachedColourRb == name) attachedColourRb = ~0u;
+    if (attachedDepthRb == name) attachedDepthRb = ~0u;
+  }
+  void forgetBuffer(GLuint name) {
+    if (layoutBuffer == name) layoutBuffer = ~0u;
+    if (elementBuffer == name) elementBuffer = ~0u;
+  }
+};
+
+class GlTexture final : public Texture, public std::enable_shared_from_this<GlTexture> {
+ public:
+  GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t height, int32_t levels, uint32_t usage,
+            Pool pool);
+  ~GlTexture() override;
+
+  int32_t width(int32_t level) const override;
+  int32_t height(int32_t level) const override;
+  int32_t levelCount() const override { return levels_; }
+  uint32_t usage() const override { return usage_; }
+  Pool pool() const override { return pool_; }
+  int32_t lockRect(int32_t level, LockedRect& out) override;
+  int32_t unlockRect(int32_t level) override;
+  SurfacePtr surfaceLevel(int32_t level) override;
+
+  bool isRenderTarget() const { return (usage_ & usage::RenderTarget) != 0; }
+  // The GL texture (0 for system-memory textures, which the renderer never samples).
+  GLuint glName() const { return name_; }
+  const std::vector<uint32_t>* cpuLevel(int32_t level) const;
+  // The sampler settings last applied to this texture.
+  GLint appliedMin = -1, appliedMag = -1, appliedWrapS = -1, appliedWrapT = -1;
+
+ private:
+  void upload(int32_t level);
+
+  std::shared_ptr<GlShared> shared_;
+  int32_t width_, height_, levels_;
+  uint32_t usage_;
+  Pool pool_;
+  GLuint name_ = 0;
+  std::vector<std::vector<uint32_t>> cpu_;  // managed and system-memory textures
+  int32_t lockedLevel_ = -1;
+  std::vector<std::weak_ptr<Surface>> surfaces_;
+};
+
+class GlSurface final : public Surface {
+ public:
+  // Back buffer or depth-stencil: a renderbuffer.
+  GlSurface(std::shared_ptr<GlShared> shared, Kind kind, int32_t width, int32_t height, GLuint renderbuffer,
+            bool countsAsDefaultPool);
+  // A texture level.
+  GlSurface(std::shared_ptr<GlTexture> texture, int32_t level);
+  // Offscreen plain: processor memory only.
+  GlSurface(int32_t width, int32_t height);
+  ~GlSurface() override;
+
+  Kind kind() const override { return kind_; }
+  int32_t width() const override { return width_; }
+  int32_t height() const override { return height_; }
+  std::shared_ptr<Texture> texture() const override { return texture_; }
+  int32_t lockRect(LockedRect& out) override;
+  int32_t unlockRect() override;
+
+  GLuint renderbuffer() const { return renderbuffer_; }
+  const std::shared_ptr<GlTexture>& glTexture() const { return texture_; }
+  int32_t level() const { return level_; }
+  std::vector<uint32_t>& plainPixels() { return plain_; }
+
+ private:
+  std::shared_ptr<GlShared> shared_;
+  Kind kind_;
+  int32_t width_, height_;
+  GLuint renderbuffer_ = 0;
+  bool countsAsDefaultPool_ = false;
+  std::shared_ptr<GlTexture> texture_;
+  int32_t level_ = 0;
+  std::vector<uint32_t> plain_;
+};
+
+class GlVertexBuffer final : public VertexBuffer {
+ public:
+  GlVertexBuffer(std::shared_ptr<GlShared> shared, uint32_t length, uint32_t fvf);
+  ~GlVertexBuffer() override;
+  uint32_t sizeBytes() const override { return static_cast<uint32_t>(cpu_.size()); }
+  uint32_t fvf() const override { return fvf_; }
+  int32_t lock(uint32_t offset, uint32_t size, void** out) override;
+  int32_t unlock() override;
+  GLuint glName() const { return name_; }
+
+ private:
+  std::shared_ptr<GlShared> shared_;
+  std::vector<uint8_t> cpu_;
+  uint32_t fvf_;
+  GLuint name_ = 0;
+  uint32_t lockOffset_ = 0, lockSize_ = 0;
+  bool locked_ = false;
+};
+
+class GlIndexBuffer final : public IndexBuffer {
+ public:
+  GlIndexBuffer(std::shared_ptr<GlShared> shared, uint32_t length);
+  ~GlIndexBuffer() override;
+  uint32_t sizeBytes() const override { return static_cast<uint32_t>(cpu_.size()); }
+  int32_t lock(uint32_t offset, uint32_t size, void** out) override;
+  int32_t unlock() override;
+  GLuint glName() const { return name_; }
+
+ private:
+  std::shared_ptr<GlShared> shared_;
+  std::vector<uint8_t> cpu_;
+  GLuint name_ = 0;
+  uint32_t lockOffset_ = 0, lockSize_ = 0;
+  bool locked_ = false;
+};
+
+class GlDevice final : public Device {
+ public:
+  // Takes a context that is current; false from init when the context is unusable.
+  GlDevice(std::unique_ptr<GlContext> context, int32_t width, int32_t height);
+  ~GlDevice() override;
+  bool init(std::string* error);
+
+  const DeviceInfo& info() const override { return info_; }
+  int32_t backBufferWidth() const override { return width_; }
+  int32_t backBufferHeight() const override { return height_; }
+
+  int32_t testCooperativeLevel() override { return coop_; }
+  int32_t reset() override;
+  void simulateDeviceLost() override { coop_ = result::DeviceLost; }
+  void simulateDeviceNotReset() override {
+    if (coop_ == result::DeviceLost) coop_ = result::DeviceNotReset;
+  }
+  void simulateResetFailures(int32_t n) override { resetFailures_ = n; }
+  int32_t liveDefaultPoolResources() const override { return shared_->liveDefaultPool; }
+
+  int32_t clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) override;
+  int32_t beginScene() override;
+  int32_t endScene() override;
+  int32_t present() override;
+  void finish() override { glFinish(); }
+
+  int32_t setRenderState(RenderState state, uint32_t value) override;
+  uint32_t getRenderState(RenderState state) const override;
+  int32_t setTextureStageState(uint32_t stage, TextureStageState type, uint32_t value) override;
+  int32_t setSamplerState(uint32_t sampler, SamplerState type, uint32_t value) override;
+  int32_t setTransform(TransformType type, const Matrix& m) override;
+  Matrix getTransform(TransformType type) const override;
+  int32_t setTexture(uint32_t stage, const TexturePtr& texture) override;
+  TexturePtr getTexture(uint32_t stage) const override;
+  int32_t setFVF(uint32_t fvf) override;
+  int32_t setStreamSource(uint32_t stream, const VertexBufferPtr& vb, uint32_t offsetBytes,
+                          uint32_t strideBytes) override;
+  int32_t setIndices(const IndexBufferPtr& ib) override;
+  int32_t setViewport(const Viewport& vp) override;
+  Viewport getViewport() const override { return state_.viewport; }
+  const DeviceState& state() const override { return state_; }
+  void setState(const DeviceState& s) override;
+
+  SurfacePtr getBackBuffer() override { return backBuffer_; }
+  SurfacePtr getRenderTarget() override { return renderTarget_; }
+  int32_t setRenderTarget(const SurfacePtr& colour) override;
+  SurfacePtr getDepthStencilSurface() override { return depthSurface_; }
+  int32_t setDepthStencilSurface(const SurfacePtr& depth) override;
+
+  int32_t drawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) override;
+  int32_t drawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, uint32_t minIndex, uint32_t numVertices,
+                               uint32_t startIndex, uint32_t primitiveCount) override;
+  int32_t drawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices,
+                          uint32_t strideBytes) override;
+
+  int32_t createTexture(int32_t width, int32_t height, int32_t levels, uint32_t usage, Pool pool,
+                        TexturePtr& out) override;
+  int32_t createDepthStencilSurface(int32_t width, int32_t height, SurfacePtr& out) override;
+  int32_t createOffscreenPlainSurface(int32_t width, int32_t height, SurfacePtr& out) override;
+  int32_t createVertexBuffer(uint32_t lengthBytes, uint32_t usage, uint32_t fvf, Pool pool,
+                             VertexBufferPtr& out) override;
+  int32_t createIndexBuffer(uint32_t lengthBytes, uint32_t usage, Pool pool, IndexBufferPtr& out) override;
+
+  int32_t readSurface(const SurfacePtr& surface, std::vector<uint32_t>& out) override;
+  int32_t getRenderTargetData(const SurfacePtr& target, const SurfacePtr& plain) override;
+
+ private:
+  bool bindTargets();
+  bool prepareDraw(bool preTransformed);
+  void applyVertexLayout(GLuint buffer, uint32_t fvf, uint32_t stride, uintptr_t offset);
+  void applySampler(GlTexture* texture);
+  int32_t readColour(const SurfacePtr& surface, std::vector<uint32_t>& out);
+  void clearLiveRenderTargets();
+
+  std::unique_ptr<GlContext> context_;
+  std::shared_ptr<GlShared> shared_;
+  DeviceInfo info_;
+  int32_t width_, height_;
+  int32_t coop_ = result::Ok;
+  int32_t resetFailures_ = 0;
+
+  DeviceState state_;
+  SurfacePtr backBuffer_, autoDepth_, renderTarget_, depthSurface_;
+  std::vector<std::weak_ptr<GlTexture>> renderTargets_;
+
+  GLuint fbo_ = 0, readFbo_ = 0, vao_ = 0, streamVbo_ = 0, whiteTexture_ = 0;
+  std::unique_ptr<ProgramCache> programs_;
+  bool targetsComplete_ = false;
+  Program* currentProgram_ = nullptr;
+
+  // Cached GL state.
+  struct Applied {
+    uint32_t fvf = 0, stride = 0;
+    uintptr_t offset = ~uintptr_t(0);
+    int blend = -1;
+    GLenum src = 0, dst = 0, srcA = 0, dstA = 0, eq = 0, eqA = 0;
+    int depthTest = -1, depthMask = -1;
+    GLenum depthFunc = 0;
+    int cull = -1;
+    GLenum cullFace = 0;
+    uint32_t colorMask = 0xFFFFFFFF;
+    Viewport viewport{-1, -1, -1, -1, -1, -1};
+  } applied_;
+};
+
+}  // namespace gfx::gl

@@ -1,0 +1,219 @@
+// Textures, surfaces and buffers of the OpenGL device. Managed and system-memory textures keep
+// their texels on the processor side (locks read and write them; unlock uploads the level).
+#include <algorithm>
+#include <cstring>
+
+#include "gfx/gl/GlDevice.h"
+
+namespace gfx::gl {
+
+// ---- Textures ------------------------------------------------------------------------------------
+
+GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t height, int32_t levels,
+                     uint32_t usage, Pool pool)
+    : shared_(std::move(shared)), width_(width), height_(height), levels_(levels), usage_(usage), pool_(pool) {
+  surfaces_.resize(static_cast<size_t>(levels_));
+  const bool cpuSide = pool_ == Pool::Managed || pool_ == Pool::SystemMem || pool_ == Pool::Scratch ||
+                       (pool_ == Pool::Default && !isRenderTarget());
+  if (cpuSide) {
+    cpu_.resize(static_cast<size_t>(levels_));
+    for (int32_t k = 0; k < levels_; ++k)
+      cpu_[static_cast<size_t>(k)].assign(static_cast<size_t>(this->width(k)) * static_cast<size_t>(this->height(k)), 0u);
+  }
+  if (pool_ == Pool::Default) ++shared_->liveDefaultPool;
+  if (pool_ == Pool::SystemMem || pool_ == Pool::Scratch) return;  // never sampled by the renderer
+
+  glGenTextures(1, &name_);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, name_);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, levels_ - 1);
+  for (int32_t k = 0; k < levels_; ++k) {
+    const void* data = cpu_.empty() ? nullptr : cpu_[static_cast<size_t>(k)].data();
+    glTexImage2D(GL_TEXTURE_2D, k, GL_RGBA8, this->width(k), this->height(k), 0, GL_BGRA,
+                 GL_UNSIGNED_INT_8_8_8_8_REV, data);
+  }
+  glActiveTexture(GL_TEXTURE0);
+}
+
+GlTexture::~GlTexture() {
+  if (pool_ == Pool::Default && shared_->alive) --shared_->liveDefaultPool;
+  if (name_ && shared_->alive) {
+    shared_->forgetTexture(name_);
+    glDeleteTextures(1, &name_);
+  }
+}
+
+int32_t GlTexture::width(int32_t level) const { return std::max(1, width_ >> std::clamp(level, 0, 30)); }
+int32_t GlTexture::height(int32_t level) const { return std::max(1, height_ >> std::clamp(level, 0, 30)); }
+
+const std::vector<uint32_t>* GlTexture::cpuLevel(int32_t level) const {
+  if (level < 0 || level >= levels_ || cpu_.empty()) return nullptr;
+  return &cpu_[static_cast<size_t>(level)];
+}
+
+int32_t GlTexture::lockRect(int32_t level, LockedRect& out) {
+  if (level < 0 || level >= levels_ || cpu_.empty() || lockedLevel_ >= 0) return result::InvalidCall;
+  lockedLevel_ = level;
+  out.bits = reinterpret_cast<uint8_t*>(cpu_[static_cast<size_t>(level)].data());
+  out.pitch = width(level) * 4;
+  return result::Ok;
+}
+
+int32_t GlTexture::unlockRect(int32_t level) {
+  if (level != lockedLevel_) return result::InvalidCall;
+  lockedLevel_ = -1;
+  upload(level);
+  return result::Ok;
+}
+
+void GlTexture::upload(int32_t level) {
+  if (!name_ || !shared_->alive || cpu_.empty()) return;
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, name_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, width(level), height(level), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                  cpu_[static_cast<size_t>(level)].data());
+  glActiveTexture(GL_TEXTURE0);
+}
+
+SurfacePtr GlTexture::surfaceLevel(int32_t level) {
+  if (level < 0 || level >= levels_) return nullptr;
+  if (auto existing = surfaces_[static_cast<size_t>(level)].lock()) return existing;
+  auto surface = std::make_shared<GlSurface>(shared_from_this(), level);
+  surfaces_[static_cast<size_t>(level)] = surface;
+  return surface;
+}
+
+// ---- Surfaces ------------------------------------------------------------------------------------
+
+GlSurface::GlSurface(std::shared_ptr<GlShared> shared, Kind kind, int32_t width, int32_t height,
+                     GLuint renderbuffer, bool countsAsDefaultPool)
+    : shared_(std::move(shared)),
+      kind_(kind),
+      width_(width),
+      height_(height),
+      renderbuffer_(renderbuffer),
+      countsAsDefaultPool_(countsAsDefaultPool) {
+  if (countsAsDefaultPool_) ++shared_->liveDefaultPool;
+}
+
+GlSurface::GlSurface(std::shared_ptr<GlTexture> texture, int32_t level)
+    : kind_(Kind::TextureLevel),
+      width_(texture->width(level)),
+      height_(texture->height(level)),
+      texture_(std::move(texture)),
+      level_(level) {}
+
+GlSurface::GlSurface(int32_t width, int32_t height)
+    : kind_(Kind::OffscreenPlain), width_(width), height_(height) {
+  plain_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
+}
+
+GlSurface::~GlSurface() {
+  if (!shared_) return;
+  if (countsAsDefaultPool_ && shared_->alive) --shared_->liveDefaultPool;
+  if (renderbuffer_ && shared_->alive) {
+    shared_->forgetRenderbuffer(renderbuffer_);
+    glDeleteRenderbuffers(1, &renderbuffer_);
+  }
+}
+
+int32_t GlSurface::lockRect(LockedRect& out) {
+  switch (kind_) {
+    case Kind::OffscreenPlain:
+      out.bits = reinterpret_cast<uint8_t*>(plain_.data());
+      out.pitch = width_ * 4;
+      return result::Ok;
+    case Kind::TextureLevel:
+      return texture_->lockRect(level_, out);
+    default:
+      return result::InvalidCall;
+  }
+}
+
+int32_t GlSurface::unlockRect() {
+  switch (kind_) {
+    case Kind::OffscreenPlain: return result::Ok;
+    case Kind::TextureLevel: return texture_->unlockRect(level_);
+    default: return result::InvalidCall;
+  }
+}
+
+// ---- Buffers ----------------------------------------------------------------------------------------
+
+namespace {
+bool lockRange(std::vector<uint8_t>& cpu, uint32_t offset, uint32_t size, uint32_t& lockOffset,
+               uint32_t& lockSize) {
+  if (offset > cpu.size()) return false;
+  if (size == 0) size = static_cast<uint32_t>(cpu.size()) - offset;
+  if (size > cpu.size() - offset) return false;
+  lockOffset = offset;
+  lockSize = size;
+  return true;
+}
+}  // namespace
+
+GlVertexBuffer::GlVertexBuffer(std::shared_ptr<GlShared> shared, uint32_t length, uint32_t fvf)
+    : shared_(std::move(shared)), cpu_(length, 0), fvf_(fvf) {
+  glGenBuffers(1, &name_);
+  glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
+  glBufferData(GL_COPY_WRITE_BUFFER, length, cpu_.data(), GL_DYNAMIC_DRAW);
+}
+
+GlVertexBuffer::~GlVertexBuffer() {
+  if (shared_->alive) {
+    shared_->forgetBuffer(name_);
+    glDeleteBuffers(1, &name_);
+  }
+}
+
+int32_t GlVertexBuffer::lock(uint32_t offset, uint32_t size, void** out) {
+  if (locked_ || !out || !lockRange(cpu_, offset, size, lockOffset_, lockSize_)) return result::InvalidCall;
+  locked_ = true;
+  *out = cpu_.data() + lockOffset_;
+  return result::Ok;
+}
+
+int32_t GlVertexBuffer::unlock() {
+  if (!locked_) return result::InvalidCall;
+  locked_ = false;
+  if (shared_->alive && lockSize_ > 0) {
+    glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
+    glBufferSubData(GL_COPY_WRITE_BUFFER, lockOffset_, lockSize_, cpu_.data() + lockOffset_);
+  }
+  return result::Ok;
+}
+
+GlIndexBuffer::GlIndexBuffer(std::shared_ptr<GlShared> shared, uint32_t length)
+    : shared_(std::move(shared)), cpu_(length, 0) {
+  glGenBuffers(1, &name_);
+  glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
+  glBufferData(GL_COPY_WRITE_BUFFER, length, cpu_.data(), GL_DYNAMIC_DRAW);
+}
+
+GlIndexBuffer::~GlIndexBuffer() {
+  if (shared_->alive) {
+    shared_->forgetBuffer(name_);
+    glDeleteBuffers(1, &name_);
+  }
+}
+
+int32_t GlIndexBuffer::lock(uint32_t offset, uint32_t size, void** out) {
+  if (locked_ || !out || !lockRange(cpu_, offset, size, lockOffset_, lockSize_)) return result::InvalidCall;
+  locked_ = true;
+  *out = cpu_.data() + lockOffset_;
+  return result::Ok;
+}
+
+int32_t GlIndexBuffer::unlock() {
+  if (!locked_) return result::InvalidCall;
+  locked_ = false;
+  if (shared_->alive && lockSize_ > 0) {
+    glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
+    glBufferSubData(GL_COPY_WRITE_BUFFER, lockOffset_, lockSize_, cpu_.data() + lockOffset_);
+  }
+  return result::Ok;
+}
+
+}  // namespace gfx::gl

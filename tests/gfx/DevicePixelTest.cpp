@@ -1,0 +1,312 @@
+// Pixel placement, stage-0 operations, alpha test, blending and depth on the headless renderer,
+// checked by reading the target back.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "GfxFixtures.h"
+#include "gfx/SpriteBatch.h"
+
+namespace {
+
+using namespace gfxtest;
+using gfx::Matrix;
+
+struct QuadVertex {
+  float x, y, z;
+  uint32_t colour;
+  float u, v;
+};
+struct RhwVertex {
+  float x, y, z, rhw;
+  uint32_t colour;
+  float u, v;
+};
+
+constexpr uint32_t kRed = 0xFFFF0000u, kGreen = 0xFF00FF00u, kBlue = 0xFF0000FFu, kWhite = 0xFFFFFFFFu;
+
+// The layers' shared unit quad, as a strip.
+gfx::VertexBufferPtr unitQuad(gfx::Device& d) {
+  gfx::VertexBufferPtr vb;
+  EXPECT_EQ(d.createVertexBuffer(4 * sizeof(QuadVertex), gfx::usage::WriteOnly,
+                                 gfx::fvf::Xyz | gfx::fvf::Diffuse | gfx::fvf::Tex1, gfx::Pool::Managed, vb),
+            gfx::result::Ok);
+  void* p = nullptr;
+  EXPECT_EQ(vb->lock(0, 0, &p), gfx::result::Ok);
+  const QuadVertex v[4] = {{-0.5f, -0.5f, 0.1f, kWhite, 0, 0},
+                           {-0.5f, 0.5f, 0.1f, kWhite, 0, 1},
+                           {0.5f, -0.5f, 0.1f, kWhite, 1, 0},
+                           {0.5f, 0.5f, 0.1f, kWhite, 1, 1}};
+  std::memcpy(p, v, sizeof v);
+  vb->unlock();
+  return vb;
+}
+
+// The quad draw of a picture of w x h pixels centred at (x, y) from the screen centre.
+void drawQuad(gfx::Device& d, const gfx::VertexBufferPtr& quad, const gfx::TexturePtr& texture, float x, float y,
+              float w, float h) {
+  const float W = float(d.backBufferWidth()), H = float(d.backBufferHeight());
+  d.setTransform(gfx::TransformType::World, Matrix::scaling(w, h, 1) * Matrix::translation(x - 0.5f, y - 0.5f, 0));
+  d.setTransform(gfx::TransformType::Projection, Matrix::orthoOffCenterLH(-W / 2, W / 2, H / 2, -H / 2, -10, 10));
+  d.setTexture(0, texture);
+  d.setStreamSource(0, quad, 0, sizeof(QuadVertex));
+  d.setFVF(gfx::fvf::Xyz | gfx::fvf::Diffuse | gfx::fvf::Tex1);
+  d.drawPrimitive(gfx::PrimitiveType::TriangleStrip, 0, 2);
+}
+
+gfx::Image checker2x2() {
+  const uint32_t c[4] = {kRed, kGreen, kBlue, kWhite};
+  return makeImage(2, 2, [&](int32_t x, int32_t y) { return c[y * 2 + x]; });
+}
+
+void expectChecker(const Pixels& p, int32_t left, int32_t top, const char* what) {
+  EXPECT_EQ(p.rgb(left, top), kRed & 0xFFFFFF) << what << " " << hex(p.at(left, top));
+  EXPECT_EQ(p.rgb(left + 1, top), kGreen & 0xFFFFFF) << what << " " << hex(p.at(left + 1, top));
+  EXPECT_EQ(p.rgb(left, top + 1), kBlue & 0xFFFFFF) << what << " " << hex(p.at(left, top + 1));
+  EXPECT_EQ(p.rgb(left + 1, top + 1), kWhite & 0xFFFFFF) << what << " " << hex(p.at(left + 1, top + 1));
+  // Nothing leaks into the neighbours.
+  EXPECT_EQ(p.rgb(left - 1, top), 0u) << what;
+  EXPECT_EQ(p.rgb(left + 2, top + 1), 0u) << what;
+  EXPECT_EQ(p.rgb(left, top - 1), 0u) << what;
+  EXPECT_EQ(p.rgb(left + 1, top + 2), 0u) << what;
+}
+
+TEST(DevicePixels, PicturesLandTexelExact) {
+  auto device = headlessDevice(64, 64);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  const gfx::TexturePtr checker = makeTexture(d, checker2x2());
+  const gfx::VertexBufferPtr quad = unitQuad(d);
+  gfx::SpriteBatch sprite(d);
+  d.setSamplerState(0, gfx::SamplerState::MinFilter, gfx::texf::Linear);
+  d.setSamplerState(0, gfx::SamplerState::MagFilter, gfx::texf::Linear);
+
+  // Sprite with its centre on the texture's centre, no half-pixel shift: pixel edges on pixel
+  // edges, centred on screen pixel (32 + x, 32 + y).
+  d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  sprite.begin(gfx::spriteflag::AlphaBlend);
+  sprite.setTransform(Matrix::translation(32 + 5, 32 - 7, 0.5f));
+  const gfx::Vec3 centre{1, 1, 0};
+  sprite.draw(checker, nullptr, &centre, nullptr, kWhite);
+  sprite.end();
+  expectChecker(readBack(d), 36, 24, "sprite");
+
+  // The quad draw with the layers' -0.5 inside a batch (which turns culling off).
+  d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  sprite.begin(gfx::spriteflag::AlphaBlend);
+  drawQuad(d, quad, checker, -10, 3, 2, 2);
+  sprite.end();
+  expectChecker(readBack(d), 21, 34, "quad");
+
+  // Outside a batch the device culls counter-clockwise triangles, and the quad strip is one.
+  d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  drawQuad(d, quad, checker, -10, 3, 2, 2);
+  EXPECT_EQ(readBack(d).rgb(21, 34), 0u);
+  d.setRenderState(gfx::RenderState::CullMode, gfx::cull::CW);
+  drawQuad(d, quad, checker, -10, 3, 2, 2);
+  EXPECT_EQ(readBack(d).rgb(21, 34), kRed & 0xFFFFFF);
+}
+
+TEST(DevicePixels, PreTransformedVerticesSampleAtPixelCentres) {
+  auto device = headlessDevice(32, 16);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  // Four texels 0, 80, 160, 240 in red.
+  const gfx::TexturePtr ramp =
+      makeTexture(d, makeImage(4, 1, [](int32_t x, int32_t) { return 0xFF000000u | uint32_t(x * 80) << 16; }));
+  d.setSamplerState(0, gfx::SamplerState::MinFilter, gfx::texf::Linear);
+  d.setSamplerState(0, gfx::SamplerState::MagFilter, gfx::texf::Linear);
+  d.setSamplerState(0, gfx::SamplerState::AddressU, gfx::taddress::Clamp);
+  d.setSamplerState(0, gfx::SamplerState::AddressV, gfx::taddress::Clamp);
+  d.setRenderState(gfx::RenderState::Lighting, 0);
+  d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0, 1.0f, 0);
+  // Clockwise strip (the glyph quad's order) with corners on integer screen coordinates.
+  const RhwVertex v[4] = {{14, 4, 0.5f, 1, kWhite, 1, 0},
+                          {14, 5, 0.5f, 1, kWhite, 1, 1},
+                          {10, 4, 0.5f, 1, kWhite, 0, 0},
+                          {10, 5, 0.5f, 1, kWhite, 0, 1}};
+  d.setTexture(0, ramp);
+  d.setFVF(gfx::fvf::XyzRhw | gfx::fvf::Diffuse | gfx::fvf::Tex1);
+  ASSERT_EQ(d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, v, sizeof(RhwVertex)), gfx::result::Ok);
+  const Pixels p = readBack(d);
+  // Pixel i's centre is the integer i: the texture is sampled half a texel off and averages.
+  const int expected[4] = {0, 40, 120, 200};
+  for (int i = 0; i < 4; ++i) EXPECT_NEAR(channel(p.at(10 + i, 4), 16), expected[i], 1) << i;
+  EXPECT_EQ(p.rgb(14, 4), 0u);
+  EXPECT_EQ(p.rgb(9, 4), 0u);
+}
+
+TEST(DevicePixels, RenderTargetsComeBackUpright) {
+  auto device = headlessDevice(64, 64);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  gfx::TexturePtr target;
+  ASSERT_EQ(d.createTexture(16, 8, 1, gfx::usage::RenderTarget, gfx::Pool::Default, target), gfx::result::Ok);
+  gfx::SurfacePtr depth;
+  ASSERT_EQ(d.createDepthStencilSurface(16, 8, depth), gfx::result::Ok);
+  const gfx::TexturePtr topRed = makeTexture(
+      d, makeImage(16, 8, [](int32_t, int32_t y) { return y < 4 ? kRed : kGreen; }));
+
+  const gfx::SurfacePtr savedTarget = d.getRenderTarget();
+  const gfx::SurfacePtr savedDepth = d.getDepthStencilSurface();
+  ASSERT_EQ(d.setRenderTarget(target->surfaceLevel(0)), gfx::result::Ok);
+  ASSERT_EQ(d.setDepthStencilSurface(depth), gfx::result::Ok);
+  EXPECT_EQ(d.getViewport().width, 16);
+  d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0, 1.0f, 0);
+  gfx::SpriteBatch sprite(d);
+  sprite.begin(gfx::spriteflag::AlphaBlend);
+  sprite.setTransform(Matrix::identity());
+  sprite.draw(topRed, nullptr, nullptr, nullptr, kWhite);
+  sprite.end();
+  const Pixels inTarget = readBack(d, target->surfaceLevel(0));
+  EXPECT_EQ(inTarget.at(3, 0), kRed);
+  EXPECT_EQ(inTarget.at(3, 7), kGreen);
+
+  d.setRenderTarget(savedTarget);
+  d.setDepthStencilSurface(savedDepth);
+  EXPECT_EQ(d.getViewport().width, 64);
+  d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  sprite.begin(gfx::spriteflag::AlphaBlend);
+  sprite.setTransform(Matrix::translation(10, 20, 0));
+  sprite.draw(target, nullptr, nullptr, nullptr, kWhite);
+  sprite.end();
+  const Pixels screen = readBack(d);
+  EXPECT_EQ(screen.rgb(12, 20), kRed & 0xFFFFFF);
+  EXPECT_EQ(screen.rgb(12, 27), kGreen & 0xFFFFFF);
+}
+
+TEST(DevicePixels, AlphaTestDiscardsTransparentPixelsBeforeDepth) {
+  auto device = headlessDevice(16, 16);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  const gfx::VertexBufferPtr quad = unitQuad(d);
+  // Left column transparent, right column opaque blue.
+  const gfx::TexturePtr front = makeTexture(d, makeImage(2, 1, [](int32_t x, int32_t) { return x ? kBlue : 0x00FF0000u; }));
+  const gfx::TexturePtr back = makeTexture(d, solidImage(1, 1, kGreen));
+  d.setRenderState(gfx::RenderState::AlphaTestEnable, 1);
+  d.setRenderState(gfx::RenderState::AlphaFunc, gfx::cmp::Greater);
+  d.setRenderState(gfx::RenderState::AlphaRef, 0);
+  d.setRenderState(gfx::RenderState::CullMode, gfx::cull::None);
+  d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  // Front picture at z 0.1 (depth 0.505), then the back one at world z 3 (depth 0.65).
+  drawQuad(d, quad, front, 0, 0, 8, 8);
+  d.setTransform(gfx::TransformType::World, Matrix::scaling(8, 8, 1) * Matrix::translation(-0.5f, -0.5f, 3));
+  d.setTexture(0, back);
+  d.drawPrimitive(gfx::PrimitiveType::TriangleStrip, 0, 2);
+  const Pixels p = readBack(d);
+  EXPECT_EQ(p.rgb(5, 8), kGreen & 0xFFFFFF) << "the transparent half wrote no depth";
+  EXPECT_EQ(p.rgb(10, 8), kBlue & 0xFFFFFF) << "the opaque half stays in front";
+}
+
+TEST(DevicePixels, StageOperationsAndBlendFactors) {
+  auto device = headlessDevice(16, 16);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  gfx::TexturePtr target;
+  ASSERT_EQ(d.createTexture(16, 16, 1, gfx::usage::RenderTarget, gfx::Pool::Default, target), gfx::result::Ok);
+  // A white texel of alpha 0.5 (128).
+  const gfx::TexturePtr halfWhite = makeTexture(d, solidImage(1, 1, 0x80FFFFFFu));
+  struct Case {
+    const char* name;
+    bool separate;
+    uint32_t srcA, dstA;
+    uint32_t alphaArg2;
+    uint32_t factor;
+    uint32_t vertexColour;
+    uint32_t expected;
+  } cases[] = {
+      // SRCALPHA / INVSRCALPHA on a cleared target: RGB 0.5, alpha 0.5 x 0.5.
+      {"no separate alpha", false, 0, 0, gfx::ta::Diffuse, 0xFFFFFFFFu, kWhite, 0x40808080u},
+      {"separate ONE/ONE", true, gfx::blend::One, gfx::blend::One, gfx::ta::Diffuse, 0xFFFFFFFFu, kWhite, 0x80808080u},
+      // Alpha = texture x texture factor; the factor's RGB is not used.
+      {"texture factor alpha", true, gfx::blend::One, gfx::blend::One, gfx::ta::TFactor, 0x80000000u, kWhite,
+       0x40404040u},
+      // Colour = texture x diffuse: black vertices draw black at the texture's alpha.
+      {"diffuse colour", true, gfx::blend::One, gfx::blend::One, gfx::ta::Diffuse, 0xFFFFFFFFu, 0xFF000000u,
+       0x80000000u},
+  };
+  for (const Case& c : cases) {
+    d.setRenderTarget(target->surfaceLevel(0));
+    d.setDepthStencilSurface(nullptr);
+    d.clear(gfx::clearflag::Target, 0, 1.0f, 0);
+    d.setRenderState(gfx::RenderState::AlphaBlendEnable, 1);
+    d.setRenderState(gfx::RenderState::SrcBlend, gfx::blend::SrcAlpha);
+    d.setRenderState(gfx::RenderState::DestBlend, gfx::blend::InvSrcAlpha);
+    d.setRenderState(gfx::RenderState::SeparateAlphaBlendEnable, c.separate);
+    d.setRenderState(gfx::RenderState::SrcBlendAlpha, c.srcA);
+    d.setRenderState(gfx::RenderState::DestBlendAlpha, c.dstA);
+    d.setRenderState(gfx::RenderState::TextureFactor, c.factor);
+    d.setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::Modulate);
+    d.setTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::ta::Texture);
+    d.setTextureStageState(0, gfx::TextureStageState::AlphaArg2, c.alphaArg2);
+    const RhwVertex v[4] = {{16, 0, 0.5f, 1, c.vertexColour, 1, 0},
+                            {16, 16, 0.5f, 1, c.vertexColour, 1, 1},
+                            {0, 0, 0.5f, 1, c.vertexColour, 0, 0},
+                            {0, 16, 0.5f, 1, c.vertexColour, 0, 1}};
+    d.setTexture(0, halfWhite);
+    d.setFVF(gfx::fvf::XyzRhw | gfx::fvf::Diffuse | gfx::fvf::Tex1);
+    ASSERT_EQ(d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, v, sizeof(RhwVertex)), gfx::result::Ok);
+    const Pixels p = readBack(d, target->surfaceLevel(0));
+    EXPECT_TRUE(near(p.at(8, 8), c.expected)) << c.name << ": " << hex(p.at(8, 8));
+  }
+}
+
+TEST(DevicePixels, TextureTransformShowsPartOfTheTexture) {
+  auto device = headlessDevice(16, 16);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  const gfx::VertexBufferPtr quad = unitQuad(d);
+  // Two cells side by side; u' = u * 0.5 + 0.5 shows only the right one.
+  const gfx::TexturePtr cells = makeTexture(d, makeImage(4, 2, [](int32_t x, int32_t) { return x < 2 ? kRed : kGreen; }));
+  d.setRenderState(gfx::RenderState::CullMode, gfx::cull::None);
+  d.setSamplerState(0, gfx::SamplerState::AddressU, gfx::taddress::Clamp);
+  d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  Matrix t = Matrix::scaling(0.5f, 1, 1);
+  t.m[2][0] = 0.5f;  // the translation of a 2D texture transform sits in row 3
+  d.setTransform(gfx::TransformType::Texture0, t);
+  d.setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Count2);
+  drawQuad(d, quad, cells, 0, 0, 8, 8);
+  d.setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Disable);
+  const Pixels p = readBack(d);
+  for (int x = 4; x < 12; ++x) EXPECT_EQ(p.rgb(x, 8), kGreen & 0xFFFFFF) << x;
+  EXPECT_EQ(p.rgb(3, 8), 0u);
+}
+
+TEST(DevicePixels, SpriteBatchQueuesAndRestoresState) {
+  auto device = headlessDevice(16, 16);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  const gfx::VertexBufferPtr quad = unitQuad(d);
+  const gfx::TexturePtr red = makeTexture(d, solidImage(4, 4, kRed));
+  const gfx::TexturePtr green = makeTexture(d, solidImage(4, 4, kGreen));
+
+  const Matrix projection = Matrix::orthoLH(16, 16, 1, 30);
+  d.setTransform(gfx::TransformType::Projection, projection);
+  d.setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::SelectArg1);
+  d.setRenderState(gfx::RenderState::SrcBlend, gfx::blend::One);
+  d.setRenderState(gfx::RenderState::CullMode, gfx::cull::CCW);
+  const gfx::DeviceState before = d.state();
+
+  d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  d.setRenderState(gfx::RenderState::ZEnable, 0);
+  gfx::SpriteBatch sprite(d);
+  sprite.begin(gfx::spriteflag::AlphaBlend);
+  EXPECT_EQ(d.getRenderState(gfx::RenderState::CullMode), gfx::cull::None);
+  sprite.setTransform(Matrix::translation(6, 6, 0));
+  sprite.draw(red, nullptr, nullptr, nullptr, kWhite);
+  // A direct draw between begin and end is drawn at once, under the queued sprite.
+  drawQuad(d, quad, green, 0, 0, 4, 4);
+  sprite.end();
+  const Pixels p = readBack(d);
+  EXPECT_EQ(p.rgb(7, 7), kRed & 0xFFFFFF) << "queued sprite on top";
+  EXPECT_EQ(p.rgb(6, 9), kRed & 0xFFFFFF);
+
+  const gfx::DeviceState& after = d.state();
+  EXPECT_EQ(after.projection, projection);
+  EXPECT_EQ(after.alphaOp, gfx::top::SelectArg1);
+  EXPECT_EQ(after.srcBlend, gfx::blend::One);
+  EXPECT_EQ(after.cullMode, gfx::cull::CCW);
+  EXPECT_EQ(after.alphaBlendEnable, before.alphaBlendEnable);
+}
+
+}  // namespace

@@ -1,0 +1,170 @@
+// Picture information, decoding, the default-size stretch, mips and hostile files.
+#include <gtest/gtest.h>
+
+#include "GfxFixtures.h"
+#include "gfx/Image.h"
+
+namespace {
+
+using namespace gfxtest;
+
+TEST(Image, PowerOfTwoSizes) {
+  const uint32_t cases[][2] = {{1, 1}, {2, 2}, {3, 4}, {480, 512}, {512, 512}, {513, 1024}, {640, 1024}, {768, 1024}};
+  for (const auto& c : cases) EXPECT_EQ(gfx::nextPowerOfTwo(c[0]), c[1]) << c[0];
+}
+
+TEST(Image, LinearStretchAndMipAverages) {
+  // Centre-aligned taps clamped at the edges: 0 and 255 stretched to four texels.
+  gfx::Image src = makeImage(2, 1, [](int32_t x, int32_t) { return x == 0 ? 0xFF000000u : 0xFFFFFFFFu; });
+  gfx::Image dst;
+  gfx::resampleLinear(src, 4, 1, dst);
+  const int expected[4] = {0, 64, 191, 255};
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(channel(dst.pixels[size_t(i)], 0), expected[i]) << i;
+
+  // Equal sizes copy exactly.
+  gfx::Image noisy = makeImage(5, 3, [](int32_t x, int32_t y) { return uint32_t(x * 977 + y * 131071) * 2654435761u; });
+  gfx::resampleLinear(noisy, 5, 3, dst);
+  EXPECT_EQ(dst.pixels, noisy.pixels);
+
+  // Halving averages 2x2 blocks (rounded), and 2x1 once one side is 1.
+  gfx::Image quad = makeImage(2, 2, [](int32_t x, int32_t y) { return 0xFF000000u | uint32_t((x + 2 * y) * 10 + 1); });
+  gfx::Image half;
+  gfx::halveImage(quad, half);
+  ASSERT_EQ(half.width, 1);
+  ASSERT_EQ(half.height, 1);
+  EXPECT_EQ(channel(half.pixels[0], 0), (1 + 11 + 21 + 31 + 2) / 4);
+  gfx::Image row = makeImage(2, 1, [](int32_t x, int32_t) { return x ? 0x00000003u : 0x00000000u; });
+  gfx::halveImage(row, half);
+  EXPECT_EQ(channel(half.pixels[0], 0), 2);
+}
+
+TEST(Image, HeadersGiveTheFileSize) {
+  const gfx::Image picture = makeImage(37, 21, [](int32_t x, int32_t y) { return 0xFF000000u | uint32_t(x * 5 + y); });
+  std::vector<uint8_t> jpeg;
+  ASSERT_TRUE(gfx::encodeJpeg(picture, 90, jpeg));
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+    gfx::ImageFileFormat format;
+  } cases[] = {
+      {"png", pngBytes(picture), gfx::ImageFileFormat::Png},
+      {"bmp24", bmpBytes(picture, 24), gfx::ImageFileFormat::Bmp},
+      {"bmp32", bmpBytes(picture, 32), gfx::ImageFileFormat::Bmp},
+      {"jpeg", jpeg, gfx::ImageFileFormat::Jpg},
+  };
+  for (const Case& c : cases) {
+    gfx::ImageInfo info;
+    ASSERT_EQ(gfx::getImageInfoFromMemory(c.bytes.data(), c.bytes.size(), info), gfx::result::Ok) << c.name;
+    EXPECT_EQ(info.width, 37u) << c.name;
+    EXPECT_EQ(info.height, 21u) << c.name;
+    EXPECT_EQ(info.fileFormat, c.format) << c.name;
+    gfx::Image decoded;
+    ASSERT_EQ(gfx::decodeImage(c.bytes.data(), c.bytes.size(), decoded), gfx::result::Ok) << c.name;
+    EXPECT_EQ(decoded.width, 37) << c.name;
+    EXPECT_EQ(decoded.height, 21) << c.name;
+  }
+}
+
+TEST(Image, AlphaOfTheFormats) {
+  // PNG keeps its alpha; a plain 32-bit BMP reads as opaque whatever its fourth byte holds.
+  const gfx::Image picture = makeImage(3, 2, [](int32_t x, int32_t y) { return uint32_t(x * 60 + y * 20) << 24 | 0x123456u; });
+  const std::vector<uint8_t> png = pngBytes(picture);
+  gfx::Image decoded;
+  ASSERT_EQ(gfx::decodeImage(png.data(), png.size(), decoded), gfx::result::Ok);
+  EXPECT_EQ(decoded.pixels, picture.pixels);
+
+  const std::vector<uint8_t> bmp = bmpBytes(picture, 32);
+  ASSERT_EQ(gfx::decodeImage(bmp.data(), bmp.size(), decoded), gfx::result::Ok);
+  for (uint32_t p : decoded.pixels) EXPECT_EQ(p, 0xFF123456u) << hex(p);
+
+  const std::vector<uint8_t> bmp24 = bmpBytes(picture, 24);
+  ASSERT_EQ(gfx::decodeImage(bmp24.data(), bmp24.size(), decoded), gfx::result::Ok);
+  for (uint32_t p : decoded.pixels) EXPECT_EQ(p, 0xFF123456u) << hex(p);
+}
+
+TEST(Image, HostileFilesAreRefusedWithoutACrash) {
+  const std::vector<uint8_t> png = pngBytes(solidImage(16, 16, 0xFF00FF00u));
+  std::vector<uint8_t> truncated(png.begin(), png.begin() + 40);
+  std::vector<uint8_t> hugePng = png;  // IHDR claims 60000 x 60000
+  hugePng[16] = 0;
+  hugePng[17] = 0;
+  hugePng[18] = 0xEA;
+  hugePng[19] = 0x60;
+  hugePng[20] = 0;
+  hugePng[21] = 0;
+  hugePng[22] = 0xEA;
+  hugePng[23] = 0x60;
+  std::vector<uint8_t> zeroPng = png;  // IHDR claims 0 x 16
+  zeroPng[18] = zeroPng[19] = 0;
+  std::vector<uint8_t> hugeBmp = bmpBytes(solidImage(4, 4, 0xFF000000u), 24);
+  hugeBmp[20] = 0x01;  // width 65540
+  std::vector<uint8_t> garbage(300);
+  for (size_t i = 0; i < garbage.size(); ++i) garbage[i] = uint8_t(i * 37 + 11);
+  std::vector<uint8_t> jpegStart = {0xFF, 0xD8, 0xFF, 0xC0, 0x00};
+
+  struct Case {
+    const char* name;
+    std::vector<uint8_t> bytes;
+  } cases[] = {{"empty", {}},         {"truncated png", truncated}, {"huge png", hugePng},
+               {"zero-size png", zeroPng}, {"huge bmp", hugeBmp},   {"garbage", garbage},
+               {"cut jpeg", jpegStart}};
+  auto device = headlessDevice();
+  ASSERT_TRUE(device);
+  for (const Case& c : cases) {
+    gfx::Image decoded;
+    EXPECT_NE(gfx::decodeImage(c.bytes.data(), c.bytes.size(), decoded), gfx::result::Ok) << c.name;
+    gfx::TexturePtr texture;
+    EXPECT_NE(gfx::createTextureFromFileInMemory(*device, c.bytes.data(), c.bytes.size(), 0, 0, 0, 0,
+                                                 gfx::Pool::Managed, texture),
+              gfx::result::Ok)
+        << c.name;
+    EXPECT_EQ(texture, nullptr) << c.name;
+  }
+}
+
+TEST(Image, DefaultSizeTexturesStretchToPowersOfTwo) {
+  auto device = headlessDevice();
+  ASSERT_TRUE(device);
+  struct Case {
+    int32_t w, h, texW, texH, levels;
+  } cases[] = {{640, 480, 1024, 512, 11}, {1, 1, 1, 1, 1}, {1024, 768, 1024, 1024, 11}, {800, 600, 1024, 1024, 11}};
+  for (const Case& c : cases) {
+    // Left half red, right half blue: the stretch keeps each half's inside exact.
+    const gfx::Image picture = makeImage(c.w, c.h, [&](int32_t x, int32_t) { return x * 2 < c.w ? 0xFFFF0000u : 0xFF0000FFu; });
+    const std::vector<uint8_t> png = pngBytes(picture);
+    gfx::TexturePtr texture;
+    gfx::ImageInfo info;
+    ASSERT_EQ(gfx::createTextureFromFileInMemory(*device, png.data(), png.size(), 0, 0, 0, 0, gfx::Pool::Managed,
+                                                 texture, &info),
+              gfx::result::Ok);
+    EXPECT_EQ(info.width, uint32_t(c.w));
+    EXPECT_EQ(info.height, uint32_t(c.h));
+    EXPECT_EQ(texture->width(0), c.texW);
+    EXPECT_EQ(texture->height(0), c.texH);
+    EXPECT_EQ(texture->levelCount(), c.levels);
+    std::vector<uint32_t> level0;
+    ASSERT_EQ(device->readSurface(texture->surfaceLevel(0), level0), gfx::result::Ok);
+    EXPECT_EQ(level0.front(), 0xFFFF0000u);
+    if (c.w > 1) {
+      EXPECT_EQ(level0[size_t(c.texW - 1)], 0xFF0000FFu);
+    }
+  }
+  // The ratios the layers draw with.
+  EXPECT_FLOAT_EQ(640.0f / 1024.0f, 0.625f);
+  EXPECT_FLOAT_EQ(480.0f / 512.0f, 0.9375f);
+
+  // An explicit size is used as given (the picture's own size for processor-side work).
+  const std::vector<uint8_t> png = pngBytes(solidImage(30, 20, 0x80FFFFFFu));
+  gfx::TexturePtr texture;
+  ASSERT_EQ(gfx::createTextureFromFileInMemory(*device, png.data(), png.size(), 30, 20, 1, 0, gfx::Pool::SystemMem,
+                                               texture),
+            gfx::result::Ok);
+  EXPECT_EQ(texture->width(0), 30);
+  EXPECT_EQ(texture->height(0), 20);
+  gfx::LockedRect lr;
+  ASSERT_EQ(texture->lockRect(0, lr), gfx::result::Ok);
+  EXPECT_EQ(reinterpret_cast<uint32_t*>(lr.bits)[0], 0x80FFFFFFu);
+  texture->unlockRect(0);
+}
+
+}  // namespace
