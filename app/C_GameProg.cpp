@@ -11,6 +11,7 @@
 #include "scene/C_BaseScene.h"
 #include "scene/SceneFactory.h"
 #include "scene/SceneIds.h"
+#include "script/C_EventMain.h"
 #include "script/LuaHost.h"
 
 namespace app {
@@ -28,6 +29,8 @@ void C_GameProg::init() {
   e.lua = new script::LuaHost();
   e.lua->create();
   // 4. The event system.
+  e.eventMain = new script::C_EventMain(e.lua->scriptState);
+  e.eventMain->init();
   // 5. The texture factory.
   // 6. The sprite factory.
   // 7. The sound player.
@@ -83,6 +86,8 @@ C_GameProg::~C_GameProg() {
     delete currentScene;
     currentScene = nullptr;
   }
+  delete e.eventMain;
+  e.eventMain = nullptr;
   if (e.lua) {
     e.lua->close();
     delete e.lua;

@@ -5,6 +5,7 @@
 
 #include "platform/Encoding.h"
 #include "platform/System.h"
+#include "script/C_EventMain.h"
 
 namespace scene {
 
@@ -14,7 +15,10 @@ C_BaseScene::C_BaseScene() {
   for (int i = 4; i < 10; ++i) lastPad.v[i] = 1;
 }
 
-C_BaseScene::~C_BaseScene() = default;
+C_BaseScene::~C_BaseScene() {
+  // The event system outlives every scene: it must not keep driving a destroyed one.
+  if (eventSystem && eventSystem->drivenScene == this) eventSystem->drivenScene = nullptr;
+}
 
 void C_BaseScene::onDeviceLost() {}
 
@@ -24,14 +28,37 @@ void C_BaseScene::takeSnapshot() {
   platform::debugOutput(text);
 }
 
-int32_t C_BaseScene::resumePoint() const { return 0; }
+int32_t C_BaseScene::resumePoint() const { return eventSystem ? eventSystem->resumePoint : 0; }
 
-void C_BaseScene::startSelectionEvent(int32_t /*choice*/) {}
+void C_BaseScene::startSelectionEvent(int32_t /*choice*/) {
+  if (!eventSystem || eventSystem->scriptRunning() || eventSystem->waiting()) return;
+  // The first "SEL" window names the chosen item's file and label; StartScript(file, label,
+  // this) then starts it and its lines run from the next frame update.
+}
 
-void C_BaseScene::StartEventJump(const char* /*file*/, const char* /*label*/) {}
+void C_BaseScene::StartEventJump(const char* file, const char* label) {
+  if (!eventSystem || eventLock) return;
+  if (eventSystem->scriptRunning() && state == state::Busy) return;
+  eventSystem->PrepareEventJump(*this);
+  eventSystem->StartScript(file ? file : "", label ? label : "", this);
+  eventSystem->EventFrameUpdate();
+}
 
-int32_t C_BaseScene::StartEventCall(const char* /*file*/, const char* /*label*/) { return 0; }
+int32_t C_BaseScene::StartEventCall(const char* file, const char* label) {
+  if (!eventSystem || eventLock) return 0;
+  if (eventSystem->scriptRunning() && state == state::Busy) return 0;
+  eventSystem->PrepareEventCall(*this);
+  eventSystem->StartScript(file ? file : "", label ? label : "", this);
+  return eventSystem->EventFrameUpdate();
+}
 
-int32_t C_BaseScene::StartEventTouchCall(const char* /*file*/, const char* /*label*/) { return 1; }
+int32_t C_BaseScene::StartEventTouchCall(const char* file, const char* label) {
+  if (!eventSystem || eventLock) return 1;
+  if (eventSystem->scriptRunning() && state != state::Still) return 1;
+  eventLock = true;
+  eventSystem->PrepareTouchCall(*this);
+  eventSystem->StartScript(file ? file : "", label ? label : "", this);
+  return eventSystem->EventFrameUpdate();
+}
 
 }  // namespace scene

@@ -2,23 +2,43 @@
 #include "scene/C_SceneSandBox.h"
 
 #include "app/Config.h"
+#include "app/Engine.h"
 #include "app/Input.h"
+#include "app/ScreenFade.h"
 #include "platform/Platform.h"
+#include "script/C_EventMain.h"
+#include "script/ScriptStepHooks.h"
 
 namespace scene {
 
 C_SceneSandBox::~C_SceneSandBox() = default;
 
 void C_SceneSandBox::init() {
+  // 1.
   app::ReadScriptSettings(*this);
+  // 2-3. A new script scene always starts "0first.evt".
+  if (eventSystem) {
+    if (!eventSystem->scriptRunning()) eventSystem->StartScript("0first.evt", "", this);
+    eventSystem->EventFrameUpdate();
+  }
+  // 4. The camera comes with the 3D scene's work.
 }
 
-void C_SceneSandBox::release() {}
+void C_SceneSandBox::release() {
+  if (eventSystem) eventSystem->ResetEventSystem();
+}
 
 int32_t C_SceneSandBox::update(intptr_t padArg) {
   const app::PadRecord& pad = padOf(padArg);
-  // 1. Control held means skip.
+  // 1. dialogShown comes from the dialog and the window set once they exist; Control held
+  // means skip.
+  dialogShown = false;
   skip = app::KeyDown(platform::vk::Control);
+  // 2.
+  const MemberFrame members = updateMembers();
+  // 3.
+  scriptStep(members);
+  // 4. Window hiding (Space, right button) comes with the windows.
   // 5. Remember the pad for edge detection.
   lastPad = pad;
   // 6. A pending scene-change request.
@@ -26,6 +46,51 @@ int32_t C_SceneSandBox::update(intptr_t padArg) {
   const int32_t next = nextScene;
   nextScene = -1;
   return next;
+}
+
+MemberFrame C_SceneSandBox::updateMembers() {
+  MemberFrame frame;
+  // In order, each member is offered the mouse until one takes it (mouseTaken), every member
+  // is updated, and the counted ones that still animate add to animatingCount: background,
+  // dialog (and its result), window set, history, "SEL", "BTN", the cursor reset to 103,
+  // solid characters, plain characters, "CHECK", "MES", "PLN", "SLIDE".
+  return frame;
+}
+
+void C_SceneSandBox::scriptStep(const MemberFrame& members) {
+  if (!eventSystem) return;
+  script::C_EventMain& events = *eventSystem;
+  app::Engine& e = app::engine();
+
+  // A running fade keeps the scene busy.
+  const int32_t busyCount = members.animatingCount + (app::ScreenFadeRunning() ? 1 : 0);
+  if (busyCount != 0 && state == state::Still) setState(state::Busy);
+  if (busyCount == 0 && state == state::Busy && events.waitTime < 1) setState(state::Still);
+
+  if (!events.scriptRunning() || members.mouseTaken) return;
+  // While the windows are hidden a left click neither advances nor completes text; skip works.
+  const bool clicked = (e.mouse.mouseEvents & app::mouse::LeftDown) != 0 && windowsShown;
+  if (clicked || skip) {
+    if (state == state::Busy) {
+      for (auto finish : script::scriptStepHooks().finishAnimations) finish(*this);
+    } else if (state == state::Still && !dialogShown) {
+      for (auto clear : script::scriptStepHooks().clearMessagePages) clear(*this);
+      if (skipWaitTime) {
+        events.waitTime = 0;
+        autoTimer = -1;
+        setState(state::Busy);
+      }
+      events.AdvanceScript();
+    }
+  } else if (autoMode) {
+    if (autoTimer > 0) {
+      autoTimer -= e.frameDeltaMs;
+      if (autoTimer < 1) events.AdvanceScript();
+    } else if (script::AnyMessageWindowAtEndOfText(*this) && !script::VoicePlaying()) {
+      autoTimer = activeAutoTime;
+    }
+  }
+  events.EventFrameUpdate();
 }
 
 int32_t C_SceneSandBox::render() { return 0; }

@@ -7,6 +7,14 @@ namespace game3d { class C_Camera; }
 
 namespace scene {
 
+// What the members' update (step 2) tells the script step.
+struct MemberFrame {
+  // Members whose update reports that they still animate; the script step adds a running fade.
+  int32_t animatingCount = 0;
+  // A member took this frame's mouse input for itself.
+  bool mouseTaken = false;
+};
+
 class C_SceneSandBox : public C_BaseScene {
  public:
   C_SceneSandBox() = default;
@@ -17,6 +25,12 @@ class C_SceneSandBox : public C_BaseScene {
   int32_t render() override;
 
   game3d::C_Camera* camera = nullptr;  // used by the 3D parts only
+
+ private:
+  // Step 2: mouse dispatch front-first and the update of every member.
+  MemberFrame updateMembers();
+  // Step 3: busy count, scene state, click, skip and auto mode, the event system's frame.
+  void scriptStep(const MemberFrame& members);
 };
 
 }  // namespace scene

@@ -13,7 +13,13 @@ class ScArgs {
  public:
   ScArgs(lua_State* L, int count) : L_(L), count_(count) {}
 
-  int index(int k) const { return k - count_ - 1; }
+  // With fewer arguments than expected, a missing one reads as "no value" (the standard argument
+  // error) instead of a slot below the call, which may lie outside the thread's stack.
+  int index(int k) const {
+    const int fromTop = k - count_ - 1;
+    const int top = lua_gettop(L_);
+    return -fromTop <= top ? fromTop : top + 1;
+  }
   lua_Integer integer(int k) const { return luaL_checkinteger(L_, index(k)); }
   lua_Number number(int k) const { return luaL_checknumber(L_, index(k)); }
   const char* string(int k, size_t* length = nullptr) const { return luaL_checklstring(L_, index(k), length); }

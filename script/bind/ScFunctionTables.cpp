@@ -5,6 +5,8 @@ namespace script::bind {
 
 const ScFunction* const kAllTables[] = {
     kHostFunctions,
+    kFlagFunctions,
+    kFlowFunctions,
     nullptr,
 };
 

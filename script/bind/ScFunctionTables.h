@@ -13,6 +13,8 @@ struct ScFunction {
 // Each binding file defines one table ending with {nullptr, nullptr}; list it here and in
 // kAllTables (ScFunctionTables.cpp).
 extern const ScFunction kHostFunctions[];
+extern const ScFunction kFlagFunctions[];  // FlagFunctions.cpp
+extern const ScFunction kFlowFunctions[];  // FlowFunctions.cpp
 
 // Every table, in registration order, ending with nullptr.
 extern const ScFunction* const kAllTables[];

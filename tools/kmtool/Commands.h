@@ -18,6 +18,8 @@ int RunPack(const Arguments& args);
 int RunList(const Arguments& args);
 // kmtool unpack PKG -C DIR
 int RunUnpack(const Arguments& args);
+// kmtool evt FILE [--name NAME]
+int RunEvt(const Arguments& args);
 // kmtool play [options]: the whole engine on the headless platform
 int RunPlay(const Arguments& args);
 

@@ -19,6 +19,7 @@ constexpr Command kCommands[] = {
      "      write an archive of the files under DIR (all of them when no NAME is given)"},
     {"list", kmtool::RunList, "list PKG\n      one line per entry: stored name, size, offset"},
     {"unpack", kmtool::RunUnpack, "unpack PKG -C DIR\n      write every entry, unscrambled, under DIR"},
+    {"evt", kmtool::RunEvt, "evt FILE [--name NAME]\n      print the translated line table of an event script (index, TAB, entry)"},
     {"play", kmtool::RunPlay,
      "play [--game DIR] [--frames N] [--input FILE] [--low-spec] [--fullscreen] [--debug-output]\n"
      "     [--realtime] [--shot N:FILE.png]... [--audio-out FILE.wav]\n"

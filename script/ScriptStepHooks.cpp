@@ -1,0 +1,27 @@
+// The script step's hooks and the one list that installs them.
+#include "script/ScriptStepHooks.h"
+
+namespace script {
+
+ScriptStepHooks& scriptStepHooks() {
+  static ScriptStepHooks hooks;
+  return hooks;
+}
+
+void InstallScriptStepHooks(ScriptStepHooks& hooks) {
+  // Each subsystem that owns members of the script scene (windows, characters, background) or
+  // the voices (sound player) adds its functions here, in the members' dispatch order.
+  hooks = ScriptStepHooks{};
+}
+
+bool AnyMessageWindowAtEndOfText(const scene::C_BaseScene& scene) {
+  const ScriptStepHooks& hooks = scriptStepHooks();
+  return hooks.messageWindowAtEndOfText && hooks.messageWindowAtEndOfText(scene);
+}
+
+bool VoicePlaying() {
+  const ScriptStepHooks& hooks = scriptStepHooks();
+  return hooks.voicePlaying && hooks.voicePlaying();
+}
+
+}  // namespace script
