@@ -10,9 +10,9 @@ namespace {
 
 constexpr uint64_t kArchiveKeyPair = (uint64_t{kArchiveKey} << 32) | kArchiveKey;
 
-// XORs count bytes, starting on key byte 0, with the repeated key. Works on
-// 64-bit words so the compiler can widen the loop; loads and stores go through memcpy because
-// stored files have no alignment.
+// XORs count bytes, starting on key byte 0, with the repeated key. Works on 64-bit words so the
+// compiler can widen the loop; loads and stores go through memcpy because stored files have no
+// alignment.
 void XorWithKey(uint8_t* destination, const uint8_t* source, size_t count) {
   size_t i = 0;
   for (; i + 8 <= count; i += 8) {
@@ -38,8 +38,8 @@ uint32_t ReadScrambledWord(const uint8_t* bytes) {
 
 // Two passes. The word pass XORs whole little-endian words at 0, 4, 8, ... while the offset is
 // below n - 4, so a file whose length is a multiple of four leaves its last word to the tail
-// pass. The tail pass then restarts the key at the byte after the last one touched (e), or at byte 1
-// when no word was touched. For n >= 5 the two passes meet seamlessly (byte i gets key byte
+// pass. The tail pass then restarts the key at the byte after the last one touched (e), or at
+// byte 1 when no word was touched. For n >= 5 the two passes meet seamlessly (byte i gets key byte
 // i mod 4); for n <= 4 byte 0 keeps its stored value and the rest are shifted by one.
 void UnscrambleStoredFile(uint8_t* data, size_t n) {
   size_t wordPassEnd = 0;  // one past the last byte of the last word touched
@@ -65,6 +65,7 @@ void CopyUnscrambled(const uint8_t* stored, size_t n, std::vector<uint8_t>& out)
     return;
   }
   constexpr size_t kChunkBytes = 16 * 1024;
+  static_assert(kChunkBytes % 4 == 0, "each chunk must start on key byte 0");
   for (size_t position = 0; position < n; position += kChunkBytes) {
     const size_t count = std::min(kChunkBytes, n - position);
     out.insert(out.end(), stored + position, stored + position + count);
