@@ -33,7 +33,9 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
       break;
   }
 
-  // 2. Exit cleanup before anything is opened, then the signal handlers.
+  // 2. Exit cleanup before anything is opened, then the signal handlers. The archive set
+  // exists before the cleanup is registered, so it is still alive when the cleanup runs.
+  archive::archiveSet();
   std::atexit(archive::CloseArchivesAtExit);
   platform::installSignalHandlers();
 

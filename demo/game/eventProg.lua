@@ -1,0 +1,1 @@
+-- Lua helpers shared by the demo game's event scripts (run before every script).
