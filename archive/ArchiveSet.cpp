@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 
 #include "archive/ArchiveDirectory.h"
 #include "archive/Scramble.h"
@@ -166,8 +165,10 @@ void ArchiveSet::CloseArchives() {
 }
 
 namespace {
-std::unique_ptr<ArchiveSet>& archiveSetSlot() {
-  static std::unique_ptr<ArchiveSet> slot = std::make_unique<ArchiveSet>();
+// Never destroyed by static destruction: the exit cleanup registered with atexit may run after
+// the statics of this file are gone, whenever the set was first used.
+ArchiveSet*& archiveSetSlot() {
+  static ArchiveSet* slot = new ArchiveSet;
   return slot;
 }
 }  // namespace
@@ -177,7 +178,8 @@ ArchiveSet& archiveSet() {
 }
 
 void resetArchiveSet() {
-  archiveSetSlot() = std::make_unique<ArchiveSet>();
+  delete archiveSetSlot();
+  archiveSetSlot() = new ArchiveSet;
 }
 
 void CloseArchivesAtExit() {
