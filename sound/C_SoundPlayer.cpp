@@ -272,20 +272,21 @@ void C_SoundPlayer::PrepareBgm(const std::string& file, int32_t slot) {
 void C_SoundPlayer::FillFromDecoder(OggVorbis_File* decoder, uint8_t* region, uint32_t bytes, bool loop) {
   std::memset(region, 0, bytes);
   uint32_t filled = 0;
-  bool readSinceSeek = false;
+  bool justRewound = false;
   int bitstream = 0;
   while (filled < bytes) {
     const int want = int(std::min(DecodeBlockBytes, bytes - filled));
     const long got = ov_read(decoder, reinterpret_cast<char*>(region + filled), want, 0, 2, 1, &bitstream);
     if (got > 0) {
       filled += uint32_t(got);
-      readSinceSeek = true;
+      justRewound = false;
       continue;
     }
     if (got < 0 || !loop) break;
-    // End of the stream: start again; a stream with no samples at all would loop forever.
-    if (!readSinceSeek || ov_time_seek(decoder, 0.0) != 0) break;
-    readSinceSeek = false;
+    // End of the stream: start again. A stream that ends right after a rewind has no samples
+    // at all and would loop forever.
+    if (justRewound || ov_time_seek(decoder, 0.0) != 0) break;
+    justRewound = true;
   }
 }
 
