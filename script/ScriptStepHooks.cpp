@@ -1,6 +1,8 @@
 // The script step's hooks and the one list that installs them.
 #include "script/ScriptStepHooks.h"
 
+#include "sound/VoiceTag.h"
+
 namespace script {
 
 ScriptStepHooks& scriptStepHooks() {
@@ -12,6 +14,7 @@ void InstallScriptStepHooks(ScriptStepHooks& hooks) {
   // Each subsystem that owns members of the script scene (windows, characters, background) or
   // the voices (sound player) adds its functions here, in the members' dispatch order.
   hooks = ScriptStepHooks{};
+  hooks.voicePlaying = sound::SoundPlayerVoicePlaying;
 }
 
 bool AnyMessageWindowAtEndOfText(const scene::C_BaseScene& scene) {

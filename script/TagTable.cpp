@@ -10,6 +10,7 @@ namespace {
 // adds its line here.
 constexpr void (*kTagRegistrars[])(TagTable&) = {
     RegisterFlowTags,
+    RegisterSoundTags,
 };
 
 }  // namespace

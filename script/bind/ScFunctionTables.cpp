@@ -7,6 +7,7 @@ const ScFunction* const kAllTables[] = {
     kHostFunctions,
     kFlagFunctions,
     kFlowFunctions,
+    kSoundFunctions,
     nullptr,
 };
 

@@ -15,6 +15,7 @@ struct ScFunction {
 extern const ScFunction kHostFunctions[];
 extern const ScFunction kFlagFunctions[];  // FlagFunctions.cpp
 extern const ScFunction kFlowFunctions[];  // FlowFunctions.cpp
+extern const ScFunction kSoundFunctions[];  // SoundFunctions.cpp
 
 // Every table, in registration order, ending with nullptr.
 extern const ScFunction* const kAllTables[];
