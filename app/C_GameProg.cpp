@@ -6,6 +6,10 @@
 #include "app/Input.h"
 #include "app/RenderDevice.h"
 #include "app/ScreenFade.h"
+#include "layer/C_BaseCharaLayer.h"
+#include "layer/C_Sprite.h"
+#include "layer/C_SpriteFact.h"
+#include "layer/C_TextureFact.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
@@ -32,13 +36,20 @@ void C_GameProg::init() {
   e.eventMain = new script::C_EventMain(e.lua->scriptState);
   e.eventMain->init();
   // 5. The texture factory.
-  // 6. The sprite factory.
+  e.textureFact = new layer::C_TextureFact();
+  e.textureFact->init();
+  // 6. The sprite factory (a second one ends the process).
+  e.spriteFact = new layer::C_SpriteFact();
+  e.spriteFact->init();
   // 7. The sound player.
   // 8. Probe the joystick (its capabilities are not kept).
   e.platform->input().joystick(joystick);
   // 9.
   initialized = true;
-  // 10-11. "white.bmp" and the screen-fade overlay.
+  // 10-11. "white.bmp", held until destroy, and the screen-fade overlay showing it.
+  e.textureFact->acquireTexture("white.bmp");
+  e.fadeOverlay = new layer::C_BaseCharaLayer();
+  e.fadeOverlay->setPicture("white.bmp", nullptr, false);
   // 12. The script scene exists before the first frame.
   nextSceneId = scene::SCENE_SANDBOX;
   switchScene();
@@ -81,11 +92,19 @@ void C_GameProg::draw() { RenderFrame(); }
 
 C_GameProg::~C_GameProg() {
   Engine& e = engine();
+  // The character render target with its two resources, then the layers' shared quad.
+  layer::destroyCharaRenderTarget();
+  layer::C_BaseLayer::releaseQuadBuffer();
   if (currentScene) {
     currentScene->release();
     delete currentScene;
     currentScene = nullptr;
   }
+  // The font slots and the debug sprite; the fade overlay and its "white.bmp" reference.
+  ReleaseDebugObjects();
+  delete e.fadeOverlay;
+  e.fadeOverlay = nullptr;
+  if (e.textureFact) e.textureFact->releaseTexture("white.bmp");
   delete e.eventMain;
   e.eventMain = nullptr;
   if (e.lua) {
@@ -93,6 +112,12 @@ C_GameProg::~C_GameProg() {
     delete e.lua;
     e.lua = nullptr;
   }
+  // The effects, the texture factory, the sprite factory, then the device.
+  ReleaseEffects();
+  delete e.textureFact;
+  e.textureFact = nullptr;
+  delete e.spriteFact;
+  e.spriteFact = nullptr;
   DestroyRenderDevice();
   if (e.gameProg == this) e.gameProg = nullptr;
 }

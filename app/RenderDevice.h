@@ -1,23 +1,88 @@
-// The render device's start-up, the per-frame render step and device-loss recovery.
+// The render device's start-up, the common render state, the per-frame render step with
+// device-loss recovery, the debug text line and the whole-screen fade overlay.
 #pragma once
 
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
+#include "gfx/Device.h"
+#include "gfx/SpriteBatch.h"
+
 namespace app {
+
+class DebugFont;
+
+// An effect file's bytes, kept for the 3D scene that owns their meaning.
+struct Effect {
+  std::string fileName;
+  std::vector<uint8_t> bytes;
+  void onLostDevice() {}
+};
+
+// The back-buffer set-up kept for every Reset.
+struct PresentParams {
+  int32_t backBufferWidth = 0;
+  int32_t backBufferHeight = 0;
+  bool windowed = true;
+  bool autoDepthStencil = true;  // D24S8
+  bool presentImmediately = true;
+};
+
+// The process-wide render objects (created by CreateRenderDevice, released by the program
+// object's destroy in its order).
+struct RenderObjects {
+  std::unique_ptr<gfx::Device> device;
+  PresentParams presentParams;
+  // 3 accelerated, 1 accelerated with software vertex processing, 0 the reference (software)
+  // rasteriser; + 4 when the shader level the effects need is there.
+  int32_t deviceLevel = 0;
+  std::unique_ptr<gfx::SpriteBatch> debugSprite;
+  std::unique_ptr<DebugFont> fontSlots[4];
+  std::unique_ptr<Effect> lambertEffect;
+  std::unique_ptr<Effect> shadowEffect;
+  std::string debugText;  // written only by the 3D scene
+};
+RenderObjects& renderObjects();
 
 // Creates the device on the main window with its fall-back chain. False on failure (after
 // its message).
 bool CreateRenderDevice();
 
+// Lighting, fog and normalisation off; blending, and an alpha test that drops alpha 0; linear
+// clamped sampling on stage 0. atCreation also turns the depth test on.
+void SetCommonRenderState(bool atCreation);
+
+// Takes the first empty font slot for the debug font; the slot index, or -1.
+int32_t CreateDebugFont();
+
 // The program object's draw: the current scene's render, then recovery of a lost device.
 void RenderFrame();
+
+// Recovery: lost-device notices, up to 5 Reset attempts, the common state again and the
+// scene's reset handler.
+void ResetDevice();
 
 // TestCooperativeLevel == D3D_OK: scenes are switched and updated only then.
 bool DeviceUsable();
 
-// Releases what CreateRenderDevice created (the program object's destroy calls it last).
+// The debug text line at the bottom of the screen (each 2D scene's render, after its layers).
+void DrawDebugText();
+
+// The fade overlay over everything (each scene's render, after its own drawing).
+void DrawScreenFade();
+
+// The scenes' Present: runs the before-present hook, then presents.
+int32_t PresentFrame();
+
+// ---- The program object's destroy order ----
+// The four font slots and the debug sprite.
+void ReleaseDebugObjects();
+// The two effects, the second first.
+void ReleaseEffects();
+// The device itself (last).
 void DestroyRenderDevice();
 
 // ---- Hooks for the headless tools ----
@@ -28,7 +93,8 @@ void SimulateDeviceLoss();
 // Called in every drawn frame after the scene's render and before Present.
 void SetBeforePresentHook(std::function<void()> hook);
 
-// The back buffer as drawn so far: width x height pixels, top row first, RGBA bytes.
+// The back buffer as drawn so far: width x height pixels, top row first, RGBA bytes (alpha
+// 255: the shown back buffer keeps none).
 bool ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& height);
 
 }  // namespace app

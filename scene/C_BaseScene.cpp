@@ -2,8 +2,13 @@
 #include "scene/C_BaseScene.h"
 
 #include <cstdio>
+#include <cstdlib>
 
+#include "app/Engine.h"
+#include "chara/PlainCharas.h"
+#include "gfx/Device.h"
 #include "platform/Encoding.h"
+#include "platform/Platform.h"
 #include "platform/System.h"
 #include "script/C_EventMain.h"
 
@@ -13,14 +18,28 @@ C_BaseScene::C_BaseScene() {
   eventSystem = app::engine().eventMain;
   // A button already held when a scene starts must not count as a new press.
   for (int i = 4; i < 10; ++i) lastPad.v[i] = 1;
+  // The capture surface: a plain surface of the display size (the back buffer's size here).
+  if (gfx::Device* device = app::engine().device) {
+    const int32_t width = device->backBufferWidth(), height = device->backBufferHeight();
+    if (width <= 0 || height <= 0) {
+      platform::messageBox(CP932("キャプチャ用サーフェイスの生成の初期化に失敗"), CP932("エラー"), platform::mb::Ok);
+      std::abort();
+    }
+    if (device->createOffscreenPlainSurface(width, height, captureSurface) != gfx::result::Ok) {
+      platform::messageBox(CP932("キャプチャ用サーフェイスの生成に失敗"), CP932("エラー"), platform::mb::Ok);
+      std::abort();
+    }
+  }
 }
 
 C_BaseScene::~C_BaseScene() {
   // The event system outlives every scene: it must not keep driving a destroyed one.
   if (eventSystem && eventSystem->drivenScene == this) eventSystem->drivenScene = nullptr;
+  chara::DestroyBackgroundAndPlainCharas(*this);
+  captureSurface.reset();
 }
 
-void C_BaseScene::onDeviceLost() {}
+void C_BaseScene::onDeviceLost() { captureSurface.reset(); }
 
 void C_BaseScene::takeSnapshot() {
   char text[128];

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "app/Engine.h"
@@ -75,7 +76,7 @@ class C_BaseScene : public layer::C_BaseObject {
   script::C_EventMain* eventSystem = nullptr;
   int32_t nextScene = -1;
   std::vector<void*> snapshotList;  // kept for the snapshot hook; never read
-  gfx::Surface* captureSurface = nullptr;
+  std::shared_ptr<gfx::Surface> captureSurface;  // the last rendered frame's back buffer
   layer::C_BaseCharaLayer* background = nullptr;
   chara::C_SolidCharaLayer* solidCharas = nullptr;
   int32_t solidCharaCount = 0;

@@ -4,7 +4,13 @@
 #include "app/Config.h"
 #include "app/Engine.h"
 #include "app/Input.h"
+#include "app/RenderDevice.h"
+#include "chara/PlainCharas.h"
+#include "gfx/Device.h"
+#include "layer/C_Sprite.h"
+#include "layer/C_SpriteFact.h"
 #include "app/ScreenFade.h"
+#include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "script/C_EventMain.h"
 #include "script/ScriptStepHooks.h"
@@ -54,6 +60,8 @@ MemberFrame C_SceneSandBox::updateMembers() {
   // is updated, and the counted ones that still animate add to animatingCount: background,
   // dialog (and its result), window set, history, "SEL", "BTN", the cursor reset to 103,
   // solid characters, plain characters, "CHECK", "MES", "PLN", "SLIDE".
+  frame.animatingCount += chara::UpdateBackground(*this);
+  frame.animatingCount += chara::UpdatePlainCharas(*this, frame.mouseTaken);
   return frame;
 }
 
@@ -93,6 +101,44 @@ void C_SceneSandBox::scriptStep(const MemberFrame& members) {
   events.EventFrameUpdate();
 }
 
-int32_t C_SceneSandBox::render() { return 0; }
+int32_t C_SceneSandBox::render() {
+  gfx::Device* device = app::engine().device;
+  gfx::SpriteBatch* batch = layer::spriteBatch();
+  if (!device || !batch) return 0;
+  // 1.
+  device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  device->beginScene();
+  // 2. The background, below everything.
+  batch->begin(gfx::spriteflag::AlphaBlend);
+  chara::DrawBackground(*this);
+  device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
+  batch->end();
+  // 3. The solid layer pass comes with the solid characters.
+  // 4.
+  device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
+  batch->begin(gfx::spriteflag::AlphaBlend);
+  chara::DrawPlainCharas(*this);
+  // 5. The windows come with the window layers.
+  // 6.
+  batch->end();
+  device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
+  app::DrawScreenFade();
+  app::DrawDebugText();
+  device->endScene();
+  // 7. The capture surface now stands for the back buffer.
+  captureSurface = device->getBackBuffer();
+  if (!captureSurface)
+    platform::messageBox(CP932("バックバッファからサーフェイスの取得に失敗"), CP932("エラー"), platform::mb::Ok);
+  // 8.
+  return app::PresentFrame();
+}
+
+void C_SceneSandBox::onDeviceLost() {
+  // Window text targets and solid characters give theirs back with their own code.
+  layer::destroyCharaRenderTarget();
+  captureSurface.reset();
+}
+
+void C_SceneSandBox::onDeviceReset() { layer::createCharaRenderTarget(); }
 
 }  // namespace scene

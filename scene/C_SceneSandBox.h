@@ -23,6 +23,8 @@ class C_SceneSandBox : public C_BaseScene {
   void release() override;
   int32_t update(intptr_t pad) override;
   int32_t render() override;
+  void onDeviceLost() override;
+  void onDeviceReset() override;
 
   game3d::C_Camera* camera = nullptr;  // used by the 3D parts only
 

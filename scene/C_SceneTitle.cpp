@@ -1,16 +1,69 @@
-// The title scene: its frame update (pictures come with the layer classes).
+// The title scene: a background with ten star pictures the mouse can pick up.
 #include "scene/C_SceneTitle.h"
 
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/RenderDevice.h"
+#include "gfx/Device.h"
+#include "layer/C_BaseCharaLayer.h"
+#include "layer/C_SpriteFact.h"
 #include "scene/SceneIds.h"
 
 namespace scene {
 
-C_SceneTitle::~C_SceneTitle() = default;
+namespace {
+// The pseudo-random generator's value 0 .. 32767 as a fraction 0 .. 1.
+float nextFraction() { return float(std::rand() % 32768) / 32767.0f; }
+}  // namespace
 
-void C_SceneTitle::init() {}
+C_SceneTitle::~C_SceneTitle() {
+  for (layer::C_BaseCharaLayer*& star : starLayers) {
+    delete star;
+    star = nullptr;
+  }
+  stars.clear();
+  delete titleBackground;
+  titleBackground = nullptr;
+}
+
+void C_SceneTitle::init() {
+  const app::Engine& e = app::engine();
+  titleBackground = new layer::C_BaseCharaLayer();
+  titleBackground->setPicture("obj\\back01.jpg", nullptr, false);
+  layer::PictureSlot& bg = titleBackground->currentPicture();
+  if (bg.width > 0 && bg.height > 0) {
+    bg.scaleX = float(e.screenWidth) / float(bg.width) * e.screenScale;
+    bg.scaleY = float(e.screenHeight) / float(bg.height) * e.screenScale;
+  }
+  bg.x = bg.y = 0.0f;
+  bg.rotation = 0.0f;
+  for (layer::C_BaseCharaLayer*& star : starLayers) {
+    star = new layer::C_BaseCharaLayer();
+    star->setPicture("obj\\fx_star1.jpg", nullptr, false);
+    // Stars can be picked up and dragged.
+    star->mouseEnabled = true;
+    star->draggable = true;
+    layer::PictureSlot& s = star->currentPicture();
+    s.x = (nextFraction() - 0.5f) * 700.0f * e.screenScale;
+    s.y = (nextFraction() - 0.5f) * 550.0f * e.screenScale;
+    s.rotation = nextFraction() * 3.14f;
+    s.scaleX = s.scaleY = (nextFraction() + 0.5f) * 1.5f * 0.1f * e.screenScale;
+    stars.push_back(star);
+  }
+}
 
 int32_t C_SceneTitle::update(intptr_t padArg) {
   const app::PadRecord& pad = padOf(padArg);
+  // Stars in list order are asked for the mouse until one takes it; it comes to the front.
+  for (size_t i = 0; i < stars.size(); ++i) {
+    if (stars[i]->handleMouse() == 0) continue;
+    layer::C_BaseCharaLayer* taken = stars[i];
+    stars.erase(stars.begin() + std::ptrdiff_t(i));
+    stars.push_back(taken);
+    break;
+  }
+  for (layer::C_BaseCharaLayer* star : stars) star->update(0);
   int32_t result = -1;
   // Buttons 4-6 (Z, X, C) pressed now and not in the previous frame start the 3D scene.
   for (int i = 4; i <= 6; ++i) {
@@ -20,6 +73,20 @@ int32_t C_SceneTitle::update(intptr_t padArg) {
   return result;
 }
 
-int32_t C_SceneTitle::render() { return 0; }
+int32_t C_SceneTitle::render() {
+  gfx::Device* device = app::engine().device;
+  gfx::SpriteBatch* batch = layer::spriteBatch();
+  if (!device || !batch) return 0;
+  device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  device->beginScene();
+  batch->begin(gfx::spriteflag::AlphaBlend);
+  if (titleBackground) titleBackground->drawBoth(0.5f);
+  for (layer::C_BaseCharaLayer* star : stars) star->drawBoth(0.5f);
+  batch->end();
+  app::DrawDebugText();
+  app::DrawScreenFade();
+  device->endScene();
+  return app::PresentFrame();
+}
 
 }  // namespace scene

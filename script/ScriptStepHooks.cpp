@@ -1,6 +1,7 @@
 // The script step's hooks and the one list that installs them.
 #include "script/ScriptStepHooks.h"
 
+#include "chara/PlainCharas.h"
 #include "sound/VoiceTag.h"
 
 namespace script {
@@ -14,6 +15,8 @@ void InstallScriptStepHooks(ScriptStepHooks& hooks) {
   // Each subsystem that owns members of the script scene (windows, characters, background) or
   // the voices (sound player) adds its functions here, in the members' dispatch order.
   hooks = ScriptStepHooks{};
+  hooks.finishAnimations.push_back(chara::FinishBackgroundAnimations);
+  hooks.finishAnimations.push_back(chara::FinishPlainCharaAnimations);
   hooks.voicePlaying = sound::SoundPlayerVoicePlaying;
 }
 

@@ -1,0 +1,45 @@
+// The debug font (what ID3DXFont is to the original): glyphs rasterised once into small
+// textures and drawn through a sprite batch.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "gfx/Device.h"
+#include "gfx/SpriteBatch.h"
+#include "text/GlyphRasterizer.h"
+
+namespace app {
+
+class DebugFont {
+ public:
+  // D3DXCreateFontA's parameters the engine uses; nullptr when the font cannot be made.
+  static std::unique_ptr<DebugFont> create(gfx::Device& device, int32_t height, int32_t weight,
+                                           uint8_t quality, const std::string& faceCp932);
+
+  // DrawTextA into rect with DT_VCENTER (which only single-line text uses: lines run from the
+  // rectangle's top), clipped to the rectangle. The batch must be begun.
+  void drawText(gfx::SpriteBatch& batch, const std::string& textCp932, const gfx::Rect& rect, uint32_t colour);
+
+  // Glyph textures live in managed memory: nothing to let go of on a lost device.
+  void onLostDevice() {}
+
+  int32_t lineHeight() const { return metrics_.height; }
+
+ private:
+  struct Glyph {
+    gfx::TexturePtr texture;  // nullptr for a glyph without ink
+    text::GlyphMetrics metrics;
+  };
+  DebugFont(gfx::Device& device, std::unique_ptr<text::Font> font);
+  const Glyph& glyph(uint32_t code);
+
+  gfx::Device& device_;
+  std::unique_ptr<text::Font> font_;
+  text::TextMetrics metrics_;
+  std::map<uint32_t, Glyph> glyphs_;
+};
+
+}  // namespace app
