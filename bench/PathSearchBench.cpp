@@ -47,4 +47,28 @@ void BM_PathSearchCornerToCorner(benchmark::State& state) {
 }
 BENCHMARK(BM_PathSearchCornerToCorner)->Arg(1)->Arg(2)->Arg(3)->Arg(4)->Unit(benchmark::kMillisecond);
 
+// The worst case: the goal corner is walled in, so the search closes every cell it can reach
+// before it gives up (and then resets the grid).
+void BM_PathSearchUnreachableGoal(benchmark::State& state) {
+  std::vector<uint8_t> attributes = RandomGrid(static_cast<uint32_t>(state.range(0)));
+  const auto at = [](int32_t x, int32_t y) { return static_cast<size_t>(y + x * kSide); };
+  attributes[at(kSide - 2, kSide - 1)] = 1;
+  attributes[at(kSide - 2, kSide - 2)] = 1;
+  attributes[at(kSide - 1, kSide - 2)] = 1;
+  game3d::PathSearch search;
+  if (search.SetUpPathGrid(attributes, kSide, kSide, kSide, kSide) != game3d::hr::Ok) {
+    state.SkipWithError("grid set-up failed");
+    return;
+  }
+  for (auto _ : state) {
+    if (!search.StartPathSearch({-127.5f, 127.5f}, {127.5f, -127.5f})) {
+      state.SkipWithError("search refused");
+      return;
+    }
+    while (search.running) std::this_thread::yield();
+  }
+  state.counters["found"] = search.found ? 1 : 0;
+}
+BENCHMARK(BM_PathSearchUnreachableGoal)->Arg(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -195,7 +195,7 @@ void PathSearch::ResetGrid() {
   for (PathCell& c : cells) {
     c.parentX = c.parentY = 0;
     c.costFromStart = c.heuristic = c.total = 0.0f;
-    if (c.state != cell::Blocked) c.state = cell::Free;
+    c.state = c.state == cell::Blocked ? cell::Blocked : cell::Free;
     c.onPath = false;
   }
   openList.clear();
