@@ -52,20 +52,24 @@ TagTokens TokenizeTagLine(std::string_view line) {
     marked.push_back(c);
   }
 
-  // One space between tokens, none around "=", no double quotes.
-  std::string compact;
-  compact.reserve(marked.size());
+  // One space between tokens, none around "=".
+  std::string spaced;
+  spaced.reserve(marked.size());
   for (size_t i = 0; i < marked.size(); ++i) {
     const char c = marked[i];
-    if (c == '"') continue;
     if (c == ' ') {
-      if (!compact.empty() && compact.back() == ' ') continue;
-      if (!compact.empty() && compact.back() == '=') continue;
+      if (!spaced.empty() && (spaced.back() == ' ' || spaced.back() == '=')) continue;
       size_t next = i + 1;
       while (next < marked.size() && marked[next] == ' ') ++next;
       if (next < marked.size() && marked[next] == '=') continue;
     }
-    compact.push_back(c);
+    spaced.push_back(c);
+  }
+  // Double quotes go; single quotes stay.
+  std::string compact;
+  compact.reserve(spaced.size());
+  for (char c : spaced) {
+    if (c != '"') compact.push_back(c);
   }
 
   TagTokens tokens;

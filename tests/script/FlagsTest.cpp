@@ -48,7 +48,7 @@ TEST(Flags, ViewsStoresAndPrefixRule) {
       {"ScSetFlag('T_n', true) r = ScGetFlagStr('T_n')", "s:5"},
       {"ScSetFlag(12, 3) r = ScGetFlagNum('12')", "n:3"},
       {"ScSetFlag('T_big', 1e20) r = ScGetFlagStr('T_big')", "s:100000000000000000000.000000"},
-      {"r = ScGetFlagNum('ignored', 'T_x')", "n:0"},
+      {"r = ScGetFlagNum('ignored', 'T_n')", "n:5"},
   };
   for (const auto& c : cases) {
     EXPECT_EQ(Eval(world, c.chunk), c.result) << c.chunk;

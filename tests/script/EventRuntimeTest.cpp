@@ -1,0 +1,426 @@
+// The event runtime in a script scene: lines per frame, waits and what ends them, click, skip
+// and auto mode, jumps, calls and returns, loops, failing lines, scene changes and UI entry
+// points.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "ScriptWorld.h"
+#include "app/Engine.h"
+#include "platform/Platform.h"
+#include "scene/SceneIds.h"
+#include "script/ScriptStepHooks.h"
+
+namespace {
+
+using scripttest::ScriptWorld;
+namespace state = scene::state;
+
+TEST(EventRuntime, LinesRunUntilAWaitAndAClickRunsTheRest) {
+  ScriptWorld world;
+  std::string script;
+  for (int i = 0; i < 10; ++i) script += "Mark('" + std::to_string(i) + "')\n";
+  script += "@[WaitClick]\nMark('after')\n";
+  world.write("0first.evt", script);
+  world.start();
+  EXPECT_EQ(world.marksOfFrame(0), "0 1 2 3 4 5 6 7 8 9");
+  EXPECT_EQ(world.scene().state, state::Still);
+  world.frames(3);
+  EXPECT_EQ(world.markTexts(), "0 1 2 3 4 5 6 7 8 9");
+  world.click();
+  EXPECT_EQ(world.marksOfFrame(4), "after");
+  EXPECT_FALSE(world.events().running);
+  EXPECT_EQ(world.scene().state, state::NoScript);
+  EXPECT_EQ(world.events().lineIndex, -1);
+}
+
+TEST(EventRuntime, TimedWaitCountsFrameTime) {
+  for (const char* wait : {"ScWait(500)", "@[Wait time=\"500\" cancel=\"true\"]"}) {
+    ScriptWorld world;
+    world.write("0first.evt", std::string("Mark('a')\n") + wait + "\nMark('b')\n");
+    world.start();
+    world.frames(29);
+    EXPECT_EQ(world.markTexts(), "a") << wait;  // 29 x 17 = 493 ms
+    world.frame();
+    EXPECT_EQ(world.marksOfFrame(30), "b") << wait;  // 510 ms: the line runs as the wait ends
+  }
+}
+
+TEST(EventRuntime, ClickOnlyAdvancesAStillScreen) {
+  ScriptWorld world;
+  // A fade keeps the scene busy: clicks then neither advance nor stop anything.
+  world.write("0first.evt", "ScFadeIn(0, 100)\n@[WaitClick]\nMark('advanced')\n");
+  world.start();
+  EXPECT_EQ(world.scene().state, state::Still);
+  world.click();  // the fade makes the scene busy again first
+  EXPECT_EQ(world.scene().state, state::Busy);
+  EXPECT_EQ(world.markTexts(), "");
+  world.frames(6);  // 6 x 17 = 102 ms: the fade is over
+  world.frame();
+  EXPECT_EQ(world.scene().state, state::Still);
+  world.click();
+  EXPECT_EQ(world.markTexts(), "advanced");
+}
+
+TEST(EventRuntime, SkipAdvancesOneStepPerFrame) {
+  ScriptWorld world;
+  world.write("0first.evt", "Mark('1')\n@[PageBreak]\nMark('2')\nScWaitClick()\nMark('3')\n@[WaitClick]\nMark('4')\n");
+  world.start();
+  world.setKey(platform::vk::Control, true);
+  world.frame();
+  EXPECT_EQ(world.marksOfFrame(1), "2");
+  world.frame();
+  EXPECT_EQ(world.marksOfFrame(2), "3");
+  world.frame();
+  EXPECT_EQ(world.marksOfFrame(3), "4");
+}
+
+TEST(EventRuntime, HiddenWindowsIgnoreClicksButNotSkip) {
+  ScriptWorld world;
+  world.write("0first.evt", "@[WaitClick]\nMark('a')\n@[WaitClick]\nMark('b')\n");
+  world.start();
+  world.scene().windowsShown = false;
+  world.click();
+  EXPECT_EQ(world.markTexts(), "");
+  world.setKey(platform::vk::Control, true);
+  world.frame();
+  EXPECT_EQ(world.markTexts(), "a");
+}
+
+TEST(EventRuntime, ClickCancelsATimedWaitOnlyWhenConfigured) {
+  // WaitChara lets the following lines run on a still screen, so the timed wait after it
+  // coexists with state 3, where a click may cancel it.
+  for (bool skipWaitTime : {false, true}) {
+    ScriptWorld world;
+    world.settings(skipWaitTime, false, 1000);
+    world.write("0first.evt", "@[WaitChara]\nScWait(10000)\nMark('done')\n");
+    world.start();
+    world.frame();
+    EXPECT_EQ(world.scene().state, state::Still);
+    EXPECT_EQ(world.events().waitTime, 10000);
+    world.click();
+    EXPECT_EQ(world.markTexts(), skipWaitTime ? "done" : "") << skipWaitTime;
+  }
+}
+
+// Auto mode: the timer starts when a message window has reached the end of its text and no
+// voice plays, then advances after the configured time.
+bool g_endOfText = false;
+bool g_voice = false;
+
+TEST(EventRuntime, AutoModeWaitsForTextEndAndVoice) {
+  ScriptWorld world;
+  world.settings(false, true, 100);
+  world.write("0first.evt", "@[WaitClick]\nMark('advanced')\n");
+  world.start();
+  script::ScriptStepHooks& hooks = script::scriptStepHooks();
+  hooks.messageWindowAtEndOfText = [](const scene::C_BaseScene&) { return g_endOfText; };
+  hooks.voicePlaying = [] { return g_voice; };
+  g_endOfText = false;
+  g_voice = true;
+  world.frames(10);
+  EXPECT_EQ(world.scene().autoTimer, -1);  // no window at its end yet
+  g_endOfText = true;
+  world.frames(10);
+  EXPECT_EQ(world.scene().autoTimer, -1);  // the voice still plays
+  g_voice = false;
+  world.frame();
+  EXPECT_EQ(world.scene().autoTimer, 100);
+  world.frames(5);  // 85 ms
+  EXPECT_EQ(world.markTexts(), "");
+  world.frame();  // 102 ms
+  EXPECT_EQ(world.marksOfFrame(world.frameNumber()), "advanced");
+}
+
+TEST(EventRuntime, WaitCharaEndsWhenTheScreenIsStill) {
+  ScriptWorld world;
+  world.write("0first.evt", "@[AllFadeOut time=\"50\" color=\"FF000000\"]\n@[WaitChara]\nMark('still')\n");
+  world.start();
+  EXPECT_EQ(app::engine().fade.fadeDirection, 1);
+  EXPECT_EQ(app::engine().fade.fadeColour, 0u);
+  world.frames(3);  // the fade steps after each update: 51 ms by the end of frame 3
+  EXPECT_EQ(world.markTexts(), "");
+  world.frame();
+  EXPECT_EQ(world.marksOfFrame(4), "still");
+  EXPECT_TRUE(app::engine().fade.fadeVisible);  // a finished fade-out keeps covering
+}
+
+TEST(EventRuntime, WaitKeyRunsTheRestFromTheNextFrame) {
+  ScriptWorld world;
+  world.write("0first.evt", "ScWaitKey(90)\nMark('key')\n");
+  world.start();
+  world.frames(2);
+  world.setKey('Z', true);
+  world.frame();
+  EXPECT_EQ(world.markTexts(), "");
+  world.frame();
+  EXPECT_EQ(world.marksOfFrame(4), "key");
+}
+
+TEST(EventRuntime, Loops) {
+  const struct {
+    const char* script;
+    const char* marks;
+    size_t boxes;
+  } cases[] = {
+      {"@[Loop count=\"3\"]\nMark('a')\nMark('b')\n@[EndLoop]\nMark('end')\n", "a b a b a b end", 0},
+      {"@[Loop count=\"0\"]\nMark('once')\n@[EndLoop]\n", "once", 0},
+      {"@[Loop]\nMark('default')\n@[EndLoop]\n", "default", 0},
+      {"ScLoop(2)\nScLoop(2)\nMark('x')\nScEndLoop()\nScEndLoop()\n", "x x x x", 0},
+      {"@[EndLoop]\nMark('no loop')\n", "no loop", 0},
+      {"@[Loop count=\"1\"]\n@[Loop count=\"1\"]\n@[Loop count=\"1\"]\n@[Loop count=\"1\"]\n"
+       "@[Loop count=\"2\"]\nMark('in')\n@[EndLoop]\n@[EndLoop]\n",
+       "in", 1},
+      {"ScLoop(-2147483648)\nMark('min')\nScEndLoop()\n", "min", 0},
+  };
+  for (const auto& c : cases) {
+    ScriptWorld world;
+    world.write("0first.evt", c.script);
+    world.start();
+    EXPECT_EQ(world.markTexts(), c.marks) << c.script;
+    ASSERT_EQ(world.boxes().size(), c.boxes) << c.script;
+    if (c.boxes) {
+      EXPECT_EQ(world.boxes()[0], "ERROR | ループのネストが制限数を超えています");
+    }
+  }
+}
+
+TEST(EventRuntime, JumpsInsideAndAcrossFiles) {
+  const struct {
+    const char* first;
+    const char* other;
+    const char* marks;
+  } cases[] = {
+      {"ScEventJump('', 'lbl_b')\nMark('skipped')\n*lbl_b\nMark('b')\n", "", "b"},
+      {"@[Jump label=\"*lbl_b\"]\nMark('skipped')\n*lbl_b\nMark('b')\n", "", "b"},
+      {"@[Jump label=\"lbl_none\"]\nMark('next')\n", "", "next"},
+      {"ScEventJump('other.evt', 'lbl_x')\nMark('never')\n", "Mark('top')\n*lbl_x\nMark('x')\n", "x"},
+      {"@[Jump file=\"other.evt\"]\nMark('never')\n", "Mark('top')\n", "top"},
+      {"ScEventJump('other.evt', 'lbl_none')\n", "Mark('from 0')\n", "from 0"},
+  };
+  for (const auto& c : cases) {
+    ScriptWorld world;
+    world.write("0first.evt", c.first);
+    world.write("other.evt", c.other);
+    world.start();
+    EXPECT_EQ(world.markTexts(), c.marks) << c.first;
+  }
+}
+
+TEST(EventRuntime, AJumpFromALineContinuesAfterTheNewScriptsWait) {
+  ScriptWorld world;
+  // The old line goes on after the jump (the collector runs meanwhile) but its script does not.
+  world.write("0first.evt", "ScEventJump('b.evt', '') Mark('old line goes on')\nMark('old script')\n");
+  world.write("b.evt",
+              "collectgarbage('collect')\nMark('b0')\n@[WaitClick]\nMark('b1')\ncollectgarbage('collect')\n"
+              "@[WaitClick]\nMark('b2')\n");
+  world.start();
+  EXPECT_EQ(world.markTexts(), "b0 old line goes on");
+  world.click();
+  EXPECT_EQ(world.marksOfFrame(1), "b1");
+  world.click();
+  EXPECT_EQ(world.marksOfFrame(2), "b2");
+  EXPECT_EQ(world.events().currentScriptFile, "b.evt");
+}
+
+TEST(EventRuntime, CallsAndReturns) {
+  ScriptWorld world;
+  world.write("0first.evt", "Mark('a')\nScEventCall('sub.evt', 'lbl_s')\nMark('back')\n@[Call label=\"lbl_local\"]\n"
+                            "Mark('end')\nScEnd()\n*lbl_local\nMark('local')\n@[Return]\n");
+  world.write("sub.evt", "Mark('never')\n*lbl_s\nMark('s')\n@[WaitClick]\nScReturn()\nMark('never')\n");
+  world.start();
+  EXPECT_EQ(world.markTexts(), "a s");
+  EXPECT_EQ(world.events().callDepth(), 1);
+  world.click();
+  EXPECT_EQ(world.marksOfFrame(1), "back local end");
+  EXPECT_EQ(world.events().callDepth(), 0);
+}
+
+TEST(EventRuntime, ReturnWithAnEmptyCallStackDoesNothing) {
+  ScriptWorld world;
+  world.write("0first.evt", "@[Return]\nScReturn()\nMark('still here')\n");
+  world.start();
+  EXPECT_EQ(world.markTexts(), "still here");
+}
+
+TEST(EventRuntime, UiCallWhileWaitingReturnsToTheWaitingLine) {
+  ScriptWorld world;
+  world.write("0first.evt", "Mark('a')\n@[WaitClick]\nMark('b')\n");
+  world.write("menu.evt", "*lbl_menu\nMark('menu')\n@[Return]\n");
+  world.start();
+  world.frame();
+  ASSERT_EQ(world.scene().state, state::Still);
+  EXPECT_EQ(world.scene().StartEventCall("menu.evt", "lbl_menu"), 0);
+  // The waiting line ran again and waits again.
+  EXPECT_EQ(world.markTexts(), "a menu");
+  EXPECT_TRUE(world.events().waitClick);
+  world.click();
+  EXPECT_EQ(world.marksOfFrame(2), "b");
+}
+
+TEST(EventRuntime, UiEntryPointsRespectStateAndTouchLock) {
+  ScriptWorld world;
+  world.write("0first.evt", "@[WaitClick]\nMark('main')\n");
+  world.write("touch.evt", "*lbl_t\nMark('touch')\n@[WaitClick]\n@[Return]\n");
+  world.start();
+  world.frame();
+  // Busy: a jump is refused.
+  world.scene().setState(state::Busy);
+  world.scene().StartEventJump("touch.evt", "lbl_t");
+  EXPECT_EQ(world.markTexts(), "");
+  world.scene().setState(state::Still);
+
+  EXPECT_EQ(world.scene().StartEventTouchCall("touch.evt", "lbl_t"), 0);
+  EXPECT_EQ(world.markTexts(), "touch");
+  EXPECT_TRUE(world.scene().eventLock);
+  EXPECT_EQ(world.events().clickEventLevel, 1);
+  // While the touch call runs, other touches and jumps are refused.
+  EXPECT_EQ(world.scene().StartEventTouchCall("touch.evt", "lbl_t"), 1);
+  world.scene().StartEventJump("touch.evt", "lbl_t");
+  EXPECT_EQ(world.markTexts(), "touch");
+  world.frame();
+  world.click();  // the touch script returns: the lock is released, the main script waits again
+  EXPECT_FALSE(world.scene().eventLock);
+  EXPECT_EQ(world.events().clickEventLevel, -1);
+  world.click();
+  EXPECT_EQ(world.markTexts(), "touch main");
+}
+
+TEST(EventRuntime, LayerEventStartsOnlyWhenNoScriptRuns) {
+  ScriptWorld world;
+  world.write("0first.evt", "Mark('first')\n");
+  world.write("layer.evt", "*lbl_l\nMark('layer')\n");
+  world.start();
+  world.events().StartLayerEvent("layer.evt?lbl_l", &world.scene());
+  EXPECT_EQ(world.markTexts(), "first");  // its lines run from the next frame update
+  world.events().StartLayerEvent("layer.evt?lbl_l", &world.scene());  // already running: ignored
+  world.frame();
+  EXPECT_EQ(world.markTexts(), "first layer");
+}
+
+TEST(EventRuntime, FailingLuaLinesAreReportedAndLaterLinesRun) {
+  ScriptWorld world;
+  world.write("0first.evt", "Mark('a')\nx = = 1\nMark('b')\nerror('boom')\nMark('c')\n  / indented\nScEnd() \n"
+                            "Mark('d')\nScWait('x')\nMark('e')\n");
+  world.start();
+  EXPECT_EQ(world.markTexts(), "a b c d e");
+  const auto boxes = world.boxes();
+  ASSERT_EQ(boxes.size(), 5u);
+  EXPECT_EQ(boxes[0], "ERROR | コマンド：x = = 1\nファイル：0first.evt");
+  EXPECT_EQ(boxes[1], "ERROR | コマンド：error('boom')\nファイル：0first.evt");
+  EXPECT_EQ(boxes[2], "ERROR | コマンド：/ indented\nファイル：0first.evt");
+  EXPECT_EQ(boxes[3], "ERROR | コマンド：ScEnd() \nファイル：0first.evt");
+  EXPECT_EQ(boxes[4], "ERROR | コマンド：ScWait('x')\nファイル：0first.evt");
+  std::string debug;
+  for (const std::string& line : world.debugLines()) debug += line + "|";
+  EXPECT_NE(debug.find("boom"), std::string::npos) << debug;
+  EXPECT_NE(debug.find("bad argument"), std::string::npos) << debug;
+}
+
+TEST(EventRuntime, ScriptEndsAndMissingFiles) {
+  const struct {
+    const char* script;
+    const char* marks;
+  } cases[] = {
+      {"Mark('a')\nScEnd()\nMark('b')\n", "a"},
+      {"Mark('a')\n@[Stop]\nMark('b')\n", "a"},
+      {"*lbl\n!note\n\n@[UnknownTag x=1]\nMark('a')\n", "a"},
+  };
+  for (const auto& c : cases) {
+    ScriptWorld world;
+    world.write("0first.evt", c.script);
+    world.start();
+    EXPECT_EQ(world.markTexts(), c.marks) << c.script;
+    EXPECT_EQ(world.scene().state, state::NoScript);
+  }
+  ScriptWorld world;  // no 0first.evt at all
+  world.start();
+  EXPECT_FALSE(world.events().running);
+  EXPECT_EQ(world.scene().state, state::NoScript);
+  bool said = false;
+  for (const std::string& line : world.debugLines()) said |= line.find("0first.evt") != std::string::npos;
+  EXPECT_TRUE(said);
+}
+
+TEST(EventRuntime, TextLinesCallScSetTextWindowOnTheCurrentWindow) {
+  ScriptWorld world;
+  world.write("eventProg.lua",
+              "function ScSetTextWindow(t, p, s) Mark(t .. ' ' .. p .. ' ' .. s) end\n");
+  world.write("0first.evt", "こんにちは\n@[WaitClick]\n次\n");
+  world.start();
+  world.events().SetTextWindow("DIALOG_LONG_NAME", 2);  // the type keeps 7 bytes
+  world.click();
+  EXPECT_EQ(world.markTexts(), "MES 0 こんにちは<n> DIALOG_ 2 次<n>");
+}
+
+TEST(EventRuntime, SceneChangeRequestTakesEffectAfterTheFrame) {
+  ScriptWorld world;
+  world.write("0first.evt", "@[WaitClick]\nScSetNextScene('SCENE_TITLE')\nMark('still runs')\n"
+                            "@[WaitClick]\nScSetNextScene('NOPE')\n");
+  world.start();
+  world.click();
+  EXPECT_EQ(world.markTexts(), "still runs");
+  EXPECT_EQ(world.lastUpdateResult(), scene::SCENE_TITLE);
+  world.frame();
+  EXPECT_EQ(world.lastUpdateResult(), -1);
+  world.click();
+  EXPECT_EQ(world.lastUpdateResult(), -1);
+  ASSERT_EQ(world.boxes().size(), 1u);
+  EXPECT_EQ(world.boxes()[0], "ERROR:ScSetNextScene | Luaスクリプトで、無効なシーン名を指定");
+}
+
+TEST(EventRuntime, LuaScriptsRunAsCoroutines) {
+  ScriptWorld world;
+  world.write("0first.evt", "ScEventJump('story.lua', 'Main')\n");
+  world.write("story.lua", "function Main()\n Mark('one')\n ScWait(30)\n Mark('two')\n ScWaitClick()\n Mark('three')\nend\n");
+  world.start();
+  EXPECT_EQ(world.markTexts(), "one");
+  EXPECT_TRUE(world.events().luaRunning);
+  world.frames(2);
+  EXPECT_EQ(world.markTexts(), "one two");
+  world.frame();
+  world.click();
+  EXPECT_EQ(world.markTexts(), "one two three");
+  EXPECT_FALSE(world.events().luaRunning);
+  EXPECT_EQ(world.scene().state, state::NoScript);
+}
+
+TEST(EventRuntime, LuaScriptErrorStopsTheScriptAfterItsMessage) {
+  ScriptWorld world;
+  world.write("0first.evt", "ScEventJump('bad.lua', 'Main')\n");
+  world.write("bad.lua", "function Main()\n Mark('before')\n error('broken')\nend\n");
+  world.start();
+  EXPECT_EQ(world.markTexts(), "before");
+  EXPECT_FALSE(world.events().luaRunning);
+  ASSERT_EQ(world.boxes().size(), 1u);
+  EXPECT_NE(world.boxes()[0].find("ERROR | "), std::string::npos);
+  EXPECT_NE(world.boxes()[0].find("broken"), std::string::npos);
+  world.frames(3);
+  EXPECT_EQ(world.boxes().size(), 1u);
+}
+
+TEST(EventRuntime, EndlessJumpChainsNeitherCrashNorHang) {
+  ScriptWorld world;
+  world.write("0first.evt", "Mark('a')\nScEventJump('0first.evt', '')\n");
+  world.start();
+  const size_t afterInit = world.marks().size();
+  EXPECT_GT(afterInit, 1u);
+  world.frames(3);
+  EXPECT_GT(world.marks().size(), afterInit);
+}
+
+TEST(EventRuntime, MapJumpSkipsOneFrame) {
+  ScriptWorld world;
+  world.write("0first.evt", "ScMapJump(3, 1.5, 2, 3, 0)\nMark('same frame')\n@[Wait time=\"0\"]\nMark('later')\n");
+  world.start();
+  EXPECT_EQ(world.markTexts(), "same frame");
+  EXPECT_TRUE(world.events().mapJump.pending);
+  EXPECT_EQ(world.events().mapJump.map, 3);
+  EXPECT_EQ(world.events().mapJump.x, 1.5);
+  world.frame();
+  EXPECT_EQ(world.markTexts(), "same frame");
+  world.frame();
+  EXPECT_EQ(world.markTexts(), "same frame later");
+}
+
+}  // namespace
