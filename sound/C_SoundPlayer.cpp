@@ -347,6 +347,9 @@ void C_SoundPlayer::PlayBGM(const std::string& file, int32_t time) {
   if (time > 0) {
     SetBgmSlotVolume(slot, 0);
     StartFade(bgmFades[slot], 100, time);
+  } else {
+    // A fade-out still running for the music this replaces would stop the new music.
+    bgmFades[slot].active = false;
   }
 }
 
@@ -377,6 +380,8 @@ void C_SoundPlayer::CrossFadeBGM(const std::string& file, int32_t time, int32_t 
   if (time > 0) {
     SetBgmSlotVolume(slot, 0);
     StartFade(bgmFades[slot], volume, time);
+  } else {
+    bgmFades[slot].active = false;
   }
 }
 

@@ -119,6 +119,31 @@ TEST_F(SoundTest, StopBgmWithoutTimeStopsAtOnce) {
   EXPECT_FALSE(player->streamThreads[0].joinable());
 }
 
+TEST_F(SoundTest, NewMusicDoesNotInheritAFadeOut) {
+  const auto a = testsupport::encodeOgg(tone(30000, 2, 0.01), 2, 44100);
+  const auto b = testsupport::encodeOgg(tone(30000, 2, 0.02), 2, 44100);
+  // A fade-out asked for while nothing plays, then music.
+  player->StopBGM(500);
+  runFrames(3);
+  player->PlayBGM(file("a.ogg", a), 0);
+  runMs(1000);
+  EXPECT_EQ(player->bgmBuffers[0]->status(), audio::StatusPlaying | audio::StatusLooping);
+  // Music replaced in the middle of its fade-out.
+  player->StopBGM(1000);
+  runFrames(10);
+  player->PlayBGM(file("b.ogg", b), 0);
+  runMs(1500);
+  EXPECT_EQ(player->bgmBuffers[0]->status(), audio::StatusPlaying | audio::StatusLooping);
+  EXPECT_EQ(player->bgmBuffers[0]->volume(), audio::VolumeMax);
+  // Cross-fading at once into the slot that is fading out.
+  player->CrossFadeBGM("a.ogg", 1000, 100);
+  runFrames(5);
+  player->CrossFadeBGM("b.ogg", 0, 100);
+  runMs(1500);
+  EXPECT_EQ(player->currentBgmSlot, 0);
+  EXPECT_EQ(player->bgmBuffers[0]->status(), audio::StatusPlaying | audio::StatusLooping);
+}
+
 TEST_F(SoundTest, TwoCrossFadesInARowReuseTheFirstSlot) {
   const auto a = testsupport::encodeOgg(tone(30000, 2, 0.01), 2, 44100);
   const auto b = testsupport::encodeOgg(tone(30000, 2, 0.02), 2, 44100);
