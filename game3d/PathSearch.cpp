@@ -14,6 +14,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <system_error>
 
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
@@ -97,8 +98,8 @@ int32_t PathSearch::SetUpPathGrid(std::span<const uint8_t> attributes, int32_t g
     cells.resize(count);
     openList.reserve(count);
     expanded.reserve(count);
-    // The extraction guard allows one step past width * height.
-    path.reserve(count + 1);
+    // The extraction guard keeps the path within width * height entries.
+    path.reserve(count);
     openHeap_.reserve(count);
   } catch (const std::bad_alloc&) {
     std::vector<PathCell>().swap(cells);
@@ -180,7 +181,13 @@ bool PathSearch::StartPathSearch(MapPosition startWorld, MapPosition goalWorld) 
   // Raised before the thread exists so that a poll right after this call already sees it.
   running = true;
   stopRequested_ = false;
-  searchThread_ = std::thread([this] { RunSearch(); });
+  try {
+    searchThread_ = std::thread([this] { RunSearch(); });
+  } catch (const std::system_error&) {
+    running = false;
+    platform::debugOutput(CP932("Aスタースレッドを起動できなかった\n"));
+    return false;
+  }
   return true;
 }
 
