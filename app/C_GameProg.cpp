@@ -17,6 +17,7 @@
 #include "scene/SceneIds.h"
 #include "script/C_EventMain.h"
 #include "script/LuaHost.h"
+#include "sound/C_SoundPlayer.h"
 
 namespace app {
 
@@ -42,6 +43,8 @@ void C_GameProg::init() {
   e.spriteFact = new layer::C_SpriteFact();
   e.spriteFact->init();
   // 7. The sound player.
+  e.soundPlayer = new sound::C_SoundPlayer();
+  e.soundPlayer->init();
   // 8. Probe the joystick (its capabilities are not kept).
   e.platform->input().joystick(joystick);
   // 9.
@@ -74,6 +77,7 @@ void C_GameProg::switchScene() {
 int32_t C_GameProg::updateIdle() {
   Engine& e = engine();
   // 1. The sound player's per-frame update.
+  if (e.soundPlayer) e.soundPlayer->Update();
   // 2. Input, only while the window is active.
   pad = PollInput();
   // 3. Scenes are neither switched nor updated while the device is lost.
@@ -84,7 +88,6 @@ int32_t C_GameProg::updateIdle() {
   }
   // 4.
   ClearMouseEvents();
-  (void)e;
   return 0;
 }
 
@@ -112,6 +115,9 @@ C_GameProg::~C_GameProg() {
     delete e.lua;
     e.lua = nullptr;
   }
+  // The sound player (its buffers live in the audio device, which outlives it).
+  delete e.soundPlayer;
+  e.soundPlayer = nullptr;
   // The effects, the texture factory, the sprite factory, then the device.
   ReleaseEffects();
   delete e.textureFact;

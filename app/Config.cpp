@@ -6,6 +6,7 @@
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
 #include "script/LuaHost.h"
+#include "sound/C_SoundPlayer.h"
 
 namespace app {
 
@@ -16,11 +17,6 @@ void ShowReadError(const char* utf8Text) {
 }
 
 }  // namespace
-
-VoiceRange& voiceRangeSetting() {
-  static VoiceRange range;
-  return range;
-}
 
 void ReadGlobalData() {
   Engine& e = engine();
@@ -78,8 +74,10 @@ void ReadScriptSettings(scene::C_BaseScene& scene) {
   scene.autoTimes[1] = static_cast<int32_t>(lua_tointeger(L, 5));
   scene.autoTimes[2] = static_cast<int32_t>(lua_tointeger(L, 6));
   scene.autoTimeType = static_cast<int32_t>(lua_tointeger(L, 7));
-  voiceRangeSetting().first = static_cast<int>(lua_tointeger(L, 8));
-  voiceRangeSetting().end = static_cast<int>(lua_tointeger(L, 9));
+  if (sound::C_SoundPlayer* player = e.soundPlayer) {
+    player->voiceFirst = static_cast<int32_t>(lua_tointeger(L, 8));
+    player->voiceEnd = static_cast<int32_t>(lua_tointeger(L, 9));
+  }
   lua_settop(L, 0);
 
   lua_getfield(L, LUA_GLOBALSINDEX, "g_CharaDiffPos");

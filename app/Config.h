@@ -12,11 +12,4 @@ void ReadGlobalData();
 // offsets from scriptSettings.lua.
 void ReadScriptSettings(scene::C_BaseScene& scene);
 
-// The voice buffer range read from scriptSettings.lua, kept until the sound player takes it.
-struct VoiceRange {
-  int first = 0;
-  int end = 0;
-};
-VoiceRange& voiceRangeSetting();
-
 }  // namespace app

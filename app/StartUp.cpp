@@ -11,6 +11,7 @@
 #include "app/FrameLoop.h"
 #include "app/RenderDevice.h"
 #include "archive/ArchiveSet.h"
+#include "audio/Device.h"
 #include "platform/Encoding.h"
 #include "platform/System.h"
 
@@ -88,9 +89,13 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   // 9.
   C_GameProg* program = new C_GameProg();
 
+  // The audio device the sound player plays through (the silent one headless); it outlives
+  // the program object, whose sound buffers live in it.
+  std::unique_ptr<audio::Device> audioDevice = audio::createDevice(platform);
+  e.audioDevice = audioDevice.get();
+
   // 10. The render device; its failure skips to the shutdown.
-  if (CreateRenderDevice()) {
-    if (options.onDeviceCreated) options.onDeviceCreated();
+  if (CreateRenderDevice() && (!options.onDeviceCreated || options.onDeviceCreated())) {
     // 11.
     platform.window().show();
     // 12.
@@ -104,6 +109,8 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
 
   // 15. Shutdown.
   delete program;
+  e.audioDevice = nullptr;
+  audioDevice.reset();
   platform::setCurrent(nullptr);
   e.platform = nullptr;
   return 0;

@@ -11,9 +11,9 @@ namespace app {
 struct RunOptions {
   // The single-instance lock file.
   std::string lockFilePath;
-  // Called once the render device exists and before the program object's init (kmtool:
-  // screenshots, simulated device loss, audio capture).
-  std::function<void()> onDeviceCreated;
+  // Called once the render and audio devices exist and before the program object's init
+  // (kmtool: screenshots, simulated device loss, audio capture). False ends the run.
+  std::function<bool()> onDeviceCreated;
 };
 
 // Start-up steps 1-15 in the working directory. Returns 0 in every case in which it returns

@@ -6,6 +6,7 @@
 #include "archive/ArchiveSet.h"
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
+#include "sound/C_SoundPlayer.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -90,6 +91,8 @@ TEST_F(ConfigTest, ScriptSettingsFillTheSceneAndTheActiveAutoWait) {
   dir_.write("scriptSettings.lua", std::string(kGoodSettings) + "g_CharaDiffPos = { 1, 2, 3, 4 }\n");
   testsupport::ScopedChdir cd(dir_.path());
   app::engine().charaDiffPos[2] = {77, 88};
+  sound::C_SoundPlayer player;
+  app::engine().soundPlayer = &player;
   scene::C_BaseScene scene;
   app::ReadScriptSettings(scene);
   EXPECT_TRUE(platform::messageBoxLog().empty());
@@ -99,8 +102,9 @@ TEST_F(ConfigTest, ScriptSettingsFillTheSceneAndTheActiveAutoWait) {
   EXPECT_EQ(scene.autoTimes[1], 1500);
   EXPECT_EQ(scene.activeAutoTime, 3000);  // type 2 selects SLOW
   EXPECT_EQ(scene.autoTimer, -1);
-  EXPECT_EQ(app::voiceRangeSetting().first, 10);
-  EXPECT_EQ(app::voiceRangeSetting().end, 20);
+  EXPECT_EQ(player.voiceFirst, 10);
+  EXPECT_EQ(player.voiceEnd, 20);
+  app::engine().soundPlayer = nullptr;
   const auto& pos = app::engine().charaDiffPos;
   EXPECT_EQ(pos[0][0], 1);
   EXPECT_EQ(pos[0][1], 2);

@@ -9,12 +9,15 @@
 
 #include <unistd.h>
 
+#include "app/Engine.h"
 #include "app/RenderDevice.h"
+#include "audio/Device.h"
 #include "app/StartUp.h"
 #include "platform/Encoding.h"
 #include "platform/System.h"
 #include "platform/headless/HeadlessPlatform.h"
 #include "tools/kmtool/Commands.h"
+#include "tools/kmtool/PngWriter.h"
 
 namespace kmtool {
 
@@ -256,6 +259,27 @@ int RunPlay(const Arguments& args) {
 
   app::RunOptions run;
   run.lockFilePath = platform::headlessLockPath(platform::currentDirectory());
+  run.onDeviceCreated = [&]() {
+    if (!o.audioOut.empty() && !app::engine().audioDevice->captureTo(o.audioOut)) {
+      std::fprintf(stderr, "kmtool play: cannot write %s\n", o.audioOut.c_str());
+      return false;
+    }
+    if (!o.shots.empty()) {
+      // The back buffer as the scene drew it, before Present.
+      app::SetBeforePresentHook([&]() {
+        auto it = o.shots.find(app::engine().frameCounter);
+        if (it == o.shots.end()) return;
+        std::vector<uint8_t> rgba;
+        int width = 0, height = 0;
+        if (!app::ReadBackBuffer(rgba, width, height)) return;
+        for (const std::string& path : it->second) {
+          if (!kmtool::WritePng(path, rgba, width, height))
+            std::fprintf(stderr, "kmtool play: cannot write %s\n", path.c_str());
+        }
+      });
+    }
+    return true;
+  };
   return app::RunGame(headless, run);
 }
 
