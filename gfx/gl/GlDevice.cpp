@@ -4,6 +4,7 @@
 #include "gfx/gl/GlDevice.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace gfx::gl {
@@ -509,11 +510,12 @@ void GlDevice::setState(const DeviceState& s) { state_ = s; }
 
 // ---- Draws ---------------------------------------------------------------------------------------
 
-void GlDevice::applySampler(GlTexture* texture) {
+void GlDevice::applySampler(GlTexture* texture, bool nearest) {
   const DeviceState& s = state_;
   const bool mipmapped = texture->levelCount() > 1;
-  const GLint minF = minFilterMode(s.minFilter, mipmapped ? s.mipFilter : texf::None);
-  const GLint magF = (s.magFilter == texf::Point || s.magFilter == texf::None) ? GL_NEAREST : GL_LINEAR;
+  GLint minF = minFilterMode(s.minFilter, mipmapped ? s.mipFilter : texf::None);
+  GLint magF = (s.magFilter == texf::Point || s.magFilter == texf::None) ? GL_NEAREST : GL_LINEAR;
+  if (nearest) minF = magF = GL_NEAREST;
   const GLint wrapS = wrapMode(s.addressU), wrapT = wrapMode(s.addressV);
   if (texture->appliedMin != minF) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, texture->appliedMin = minF);
   if (texture->appliedMag != magF) glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, texture->appliedMag = magF);
@@ -558,9 +560,121 @@ void GlDevice::applyVertexLayout(GLuint buffer, uint32_t fvf, uint32_t stride, u
   applied_.offset = offset;
 }
 
-bool GlDevice::prepareDraw(bool preTransformed) {
+namespace {
+
+// What the vertices of one draw tell about its sampling.
+struct DrawFacts {
+  bool exactTexels = false;     // every pixel centre samples a texel centre of level 0, 1:1
+  float minDiffuseAlpha = 1.0f;  // the smallest vertex alpha (1 without diffuse colours)
+};
+
+bool nearInteger(double v) { return std::fabs(v - std::round(v)) < 1e-4; }
+
+// The window position of each vertex is computed as the renderer does it; a texture mapped
+// one texel per pixel with texel centres on pixel centres samples the same under any filter.
+DrawFacts analyseVertices(const uint8_t* vertices, uint32_t stride, uint32_t count, uint32_t vfvf,
+                          bool preTransformed, const Matrix& m, const Viewport& vp, const Matrix* texXf,
+                          int32_t texW, int32_t texH) {
+  DrawFacts facts;
+  if (!vertices || count == 0) return facts;
+  uint32_t colourAt = (vfvf & fvf::XyzRhw) ? 16 : 12;
+  if (vfvf & fvf::Normal) colourAt += 12;
+  const uint32_t uvAt = colourAt + ((vfvf & fvf::Diffuse) ? 4 : 0);
+  bool exact = (vfvf & fvf::Tex1) != 0 && texW > 0 && texH > 0;
+  double ku0 = 0, kv0 = 0;
+  float minA = 1.0f;
+  for (uint32_t i = 0; i < count; ++i) {
+    const uint8_t* v = vertices + size_t(i) * stride;
+    float p[4];
+    std::memcpy(p, v, sizeof p);
+    if (vfvf & fvf::Diffuse) {
+      uint32_t c;
+      std::memcpy(&c, v + colourAt, 4);
+      minA = std::min(minA, float(c >> 24) / 255.0f);
+    }
+    if (!exact) continue;
+    double xw, yw;
+    if (preTransformed) {
+      if (p[3] != 1.0f) {
+        exact = false;
+        continue;
+      }
+      xw = double(p[0]) + 0.5;
+      yw = double(p[1]) + 0.5;
+    } else {
+      const float cx = p[0] * m.m[0][0] + p[1] * m.m[1][0] + p[2] * m.m[2][0] + m.m[3][0];
+      const float cy = p[0] * m.m[0][1] + p[1] * m.m[1][1] + p[2] * m.m[2][1] + m.m[3][1];
+      const float cw = p[0] * m.m[0][3] + p[1] * m.m[1][3] + p[2] * m.m[2][3] + m.m[3][3];
+      if (cw != 1.0f) {
+        exact = false;
+        continue;
+      }
+      xw = (double(cx) + 1.0) * vp.width / 2.0 + vp.x;
+      yw = (double(cy) + 1.0) * vp.height / 2.0 + vp.y;
+    }
+    float uv[2];
+    std::memcpy(uv, v + uvAt, sizeof uv);
+    double u = uv[0], w = uv[1];
+    if (texXf) {
+      const Matrix& t = *texXf;
+      u = double(uv[0]) * t.m[0][0] + double(uv[1]) * t.m[1][0] + t.m[2][0];
+      w = double(uv[0]) * t.m[0][1] + double(uv[1]) * t.m[1][1] + t.m[2][1];
+    }
+    const double ku = u * texW - xw, kv = w * texH - yw;
+    if (i == 0) {
+      ku0 = ku;
+      kv0 = kv;
+      exact = nearInteger(ku) && nearInteger(kv);
+    } else if (std::fabs(ku - ku0) > 1e-4 || std::fabs(kv - kv0) > 1e-4) {
+      exact = false;
+    }
+  }
+  facts.exactTexels = exact;
+  facts.minDiffuseAlpha = minA;
+  return facts;
+}
+
+// The smallest alpha stage 0 can give, or -1 when it cannot be told.
+float minimumStageAlpha(const DeviceState& s, float textureMin, float diffuseMin) {
+  auto arg = [&](uint32_t a) -> float {
+    switch (a) {
+      case ta::Texture: return textureMin;
+      case ta::Diffuse:
+      case ta::Current: return diffuseMin;
+      case ta::TFactor: return float(s.textureFactor >> 24) / 255.0f;
+      default: return -1.0f;  // modifiers
+    }
+  };
+  const float a1 = arg(s.alphaArg1), a2 = arg(s.alphaArg2);
+  switch (s.alphaOp) {
+    case top::SelectArg1: return a1;
+    case top::SelectArg2: return a2;
+    case top::Modulate: return (a1 < 0 || a2 < 0) ? -1.0f : a1 * a2;
+    case top::Disable: return diffuseMin;
+    default: return -1.0f;
+  }
+}
+
+}  // namespace
+
+bool GlDevice::prepareDraw(bool preTransformed, const uint8_t* vertices, uint32_t stride, uint32_t count) {
   if (!bindTargets()) return false;
   const DeviceState& s = state_;
+  auto* texture = static_cast<GlTexture*>(s.texture.get());
+  const bool sampled = texture && texture->glName();
+  const Viewport& vp = s.viewport;
+  const bool textureTransform = !preTransformed && s.textureTransformFlags != ttff::Disable;
+  const Matrix m = preTransformed ? Matrix{} : s.world * s.view * s.projection * clipFix(float(vp.width), float(vp.height));
+  const DrawFacts facts =
+      analyseVertices(vertices, stride, count, s.fvf, preTransformed, m, vp, textureTransform ? &s.texture0 : nullptr,
+                      sampled ? texture->width(0) : 0, sampled ? texture->height(0) : 0);
+  // An alpha test that no pixel of this draw can fail is left out (the discard is costly).
+  bool alphaTest = s.alphaTestEnable && s.alphaFunc != cmp::Always;
+  if (alphaTest && vertices && s.alphaFunc == cmp::Greater) {
+    const float textureMin = sampled ? float(texture->minAlpha()) / 255.0f : 1.0f;
+    const float least = minimumStageAlpha(s, textureMin, facts.minDiffuseAlpha);
+    if (least >= 0.0f && least * 255.0f >= float(s.alphaRef) + 0.5f + 1e-3f) alphaTest = false;
+  }
 
   // Program variant for the stage-0 operations, the alpha test and the texture transform.
   ProgramKey key;
@@ -572,7 +686,7 @@ bool GlDevice::prepareDraw(bool preTransformed) {
   key.alphaOp = s.alphaOp;
   key.alphaArg1 = s.alphaArg1;
   key.alphaArg2 = s.alphaArg2;
-  key.alphaFunc = s.alphaTestEnable ? s.alphaFunc : cmp::Always;
+  key.alphaFunc = alphaTest ? s.alphaFunc : cmp::Always;
   Program* program = programs_->get(key, nullptr);
   if (!program) return false;
   if (program != currentProgram_) {
@@ -580,7 +694,6 @@ bool GlDevice::prepareDraw(bool preTransformed) {
     currentProgram_ = program;
   }
 
-  const Viewport& vp = s.viewport;
   if (std::memcmp(&applied_.viewport, &vp, sizeof vp) != 0) {
     glViewport(vp.x, vp.y, vp.width, vp.height);
     glDepthRange(vp.minZ, vp.maxZ);
@@ -594,7 +707,6 @@ bool GlDevice::prepareDraw(bool preTransformed) {
     }
   } else {
     // Row vectors: the row-major array read column-major by GL gives uMatrix * v == v * M.
-    const Matrix m = s.world * s.view * s.projection * clipFix(float(vp.width), float(vp.height));
     if (!program->matrixValid || std::memcmp(program->matrix, m.m, sizeof m.m) != 0) {
       glUniformMatrix4fv(program->uMatrix, 1, GL_FALSE, &m.m[0][0]);
       std::memcpy(program->matrix, m.m, sizeof m.m);
@@ -628,13 +740,13 @@ bool GlDevice::prepareDraw(bool preTransformed) {
 
   // Texture: a texture the renderer cannot sample (none, or a system-memory one) reads as white,
   // so TEXTURE arguments fall back to the diffuse colour.
-  auto* texture = static_cast<GlTexture*>(s.texture.get());
-  const GLuint name = (texture && texture->glName()) ? texture->glName() : whiteTexture_;
+  const GLuint name = sampled ? texture->glName() : whiteTexture_;
   if (shared_->boundTexture != name) {
     glBindTexture(GL_TEXTURE_2D, name);
     shared_->boundTexture = name;
   }
-  if (texture && texture->glName()) applySampler(texture);
+  // One colour everywhere, or texel centres on pixel centres: nearest sampling gives the same.
+  if (sampled) applySampler(texture, texture->uniform() || facts.exactTexels);
 
   // Blending.
   const int blendOn = s.alphaBlendEnable ? 1 : 0;
@@ -721,7 +833,11 @@ int32_t GlDevice::drawPrimitive(PrimitiveType type, uint32_t startVertex, uint32
   const uint32_t count = vertexCount(type, primitiveCount);
   const uint64_t end = uint64_t(state_.streamOffset) + (uint64_t(startVertex) + count) * state_.streamStride;
   if (count == 0 || end > vb->sizeBytes()) return result::InvalidCall;
-  if (!prepareDraw((state_.fvf & fvf::XyzRhw) != 0)) return result::InvalidCall;
+  const uint8_t* data = vb->cpuData();
+  if (!prepareDraw((state_.fvf & fvf::XyzRhw) != 0,
+                   data ? data + state_.streamOffset + size_t(startVertex) * state_.streamStride : nullptr,
+                   state_.streamStride, count))
+    return result::InvalidCall;
   applyVertexLayout(vb->glName(), state_.fvf, state_.streamStride, state_.streamOffset);
   glDrawArrays(primitiveMode(type), static_cast<GLint>(startVertex), static_cast<GLsizei>(count));
   return result::Ok;
@@ -758,7 +874,8 @@ int32_t GlDevice::drawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, c
   if (coop_ != result::Ok) return result::Ok;
   const uint32_t count = vertexCount(type, primitiveCount);
   if (!vertices || stride == 0 || count == 0 || state_.fvf == 0) return result::InvalidCall;
-  if (!prepareDraw((state_.fvf & fvf::XyzRhw) != 0)) return result::InvalidCall;
+  if (!prepareDraw((state_.fvf & fvf::XyzRhw) != 0, static_cast<const uint8_t*>(vertices), stride, count))
+    return result::InvalidCall;
   glBindBuffer(GL_ARRAY_BUFFER, streamVbo_);
   glBufferData(GL_ARRAY_BUFFER, GLsizeiptr(count) * stride, vertices, GL_STREAM_DRAW);
   shared_->layoutBuffer = ~0u;  // the data changed under the same name

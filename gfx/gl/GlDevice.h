@@ -60,8 +60,15 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
   // The sampler settings last applied to this texture.
   GLint appliedMin = -1, appliedMag = -1, appliedWrapS = -1, appliedWrapT = -1;
 
+  // What is known of the texels (for draws whose result the cheaper sampling leaves the same):
+  // the smallest alpha of any level, and whether every texel of every level is one colour.
+  // Render targets are unknown (alpha 0, not uniform).
+  uint8_t minAlpha() const;
+  bool uniform() const;
+
  private:
   void upload(int32_t level);
+  void measure(int32_t level);
 
   std::shared_ptr<GlShared> shared_;
   int32_t width_, height_, levels_;
@@ -70,6 +77,9 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
   GLuint name_ = 0;
   std::vector<std::vector<uint32_t>> cpu_;  // managed and system-memory textures
   int32_t lockedLevel_ = -1;
+  std::vector<uint8_t> levelMinAlpha_;
+  std::vector<uint32_t> levelUniformValue_;
+  std::vector<bool> levelUniform_;
   std::vector<std::weak_ptr<Surface>> surfaces_;
 };
 
@@ -116,6 +126,7 @@ class GlVertexBuffer final : public VertexBuffer {
   int32_t lock(uint32_t offset, uint32_t size, void** out) override;
   int32_t unlock() override;
   GLuint glName() const { return name_; }
+  const uint8_t* cpuData() const { return cpu_.data(); }
 
  private:
   std::shared_ptr<GlShared> shared_;
@@ -211,9 +222,11 @@ class GlDevice final : public Device {
 
  private:
   bool bindTargets();
-  bool prepareDraw(bool preTransformed);
+  // vertices (optional, count of them with stride) lets the draw pick cheaper sampling or drop
+  // an alpha test that cannot fail, when the result stays the same.
+  bool prepareDraw(bool preTransformed, const uint8_t* vertices = nullptr, uint32_t stride = 0, uint32_t count = 0);
   void applyVertexLayout(GLuint buffer, uint32_t fvf, uint32_t stride, uintptr_t offset);
-  void applySampler(GlTexture* texture);
+  void applySampler(GlTexture* texture, bool nearest);
   int32_t readColour(const SurfacePtr& surface, std::vector<uint32_t>& out);
   void clearLiveRenderTargets();
 

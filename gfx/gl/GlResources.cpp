@@ -21,6 +21,9 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t he
       cpu_[static_cast<size_t>(k)].assign(static_cast<size_t>(this->width(k)) * static_cast<size_t>(this->height(k)), 0u);
   }
   if (pool_ == Pool::Default) ++shared_->liveDefaultPool;
+  levelMinAlpha_.assign(size_t(levels_), 0);
+  levelUniformValue_.assign(size_t(levels_), 0u);
+  levelUniform_.assign(size_t(levels_), !cpu_.empty());
   if (pool_ == Pool::SystemMem || pool_ == Pool::Scratch) return;  // never sampled by the renderer
 
   glGenTextures(1, &name_);
@@ -67,7 +70,36 @@ int32_t GlTexture::unlockRect(int32_t level) {
   return result::Ok;
 }
 
+void GlTexture::measure(int32_t level) {
+  const std::vector<uint32_t>& texels = cpu_[size_t(level)];
+  uint8_t minA = 255;
+  bool same = true;
+  const uint32_t first = texels.empty() ? 0u : texels[0];
+  for (uint32_t t : texels) {
+    minA = std::min<uint8_t>(minA, uint8_t(t >> 24));
+    same = same && t == first;
+  }
+  levelMinAlpha_[size_t(level)] = minA;
+  levelUniform_[size_t(level)] = same;
+  levelUniformValue_[size_t(level)] = first;
+}
+
+uint8_t GlTexture::minAlpha() const {
+  if (cpu_.empty()) return 0;
+  uint8_t m = 255;
+  for (uint8_t a : levelMinAlpha_) m = std::min(m, a);
+  return m;
+}
+
+bool GlTexture::uniform() const {
+  if (cpu_.empty()) return false;
+  for (int32_t k = 0; k < levels_; ++k)
+    if (!levelUniform_[size_t(k)] || levelUniformValue_[size_t(k)] != levelUniformValue_[0]) return false;
+  return true;
+}
+
 void GlTexture::upload(int32_t level) {
+  if (!cpu_.empty()) measure(level);
   if (!name_ || !shared_->alive || cpu_.empty()) return;
   glActiveTexture(GL_TEXTURE1);
   glBindTexture(GL_TEXTURE_2D, name_);

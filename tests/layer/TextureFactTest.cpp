@@ -94,6 +94,8 @@ TEST(TextureFact, SecondFactoryWarnsAndSecondSpriteFactoryEndsTheProcess) {
     ASSERT_EQ(world.boxes().size(), 1u);
     EXPECT_EQ(world.boxes()[0], "error | C_TextureFactインスタンスは生成しないでください");
   }
+  // The renderer runs threads: the death tests re-execute the test instead of forking it.
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_DEATH({ layer::C_SpriteFact another; }, "");
   EXPECT_DEATH(app::engine().spriteFact->init(), "");
 }

@@ -1,0 +1,125 @@
+// One script-scene frame on the headless renderer at 1024 x 768: a full-screen background, four
+// 512 x 1024 plain characters with alpha and a running screen fade, update + render (the
+// renderer is waited for, nothing is read back).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/Engine.h"
+#include "app/RenderDevice.h"
+#include "app/ScreenFade.h"
+#include "archive/ArchiveSet.h"
+#include "chara/PlainCharas.h"
+#include "gfx/Image.h"
+#include "layer/C_BaseCharaLayer.h"
+#include "layer/C_Sprite.h"
+#include "layer/C_SpriteFact.h"
+#include "layer/C_TextureFact.h"
+#include "scene/C_SceneSandBox.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void writePng(const fs::path& path, const gfx::Image& image) {
+  std::vector<uint8_t> png;
+  gfx::encodePng(image, png);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+}
+
+gfx::Image picture(int32_t w, int32_t h, bool alphaShape) {
+  gfx::Image image;
+  image.width = w;
+  image.height = h;
+  image.pixels.resize(size_t(w) * size_t(h));
+  for (int32_t y = 0; y < h; ++y)
+    for (int32_t x = 0; x < w; ++x) {
+      uint32_t a = 255;
+      if (alphaShape) {
+        // An ellipse with a soft edge, transparent outside: a character's outline.
+        const float dx = (x - w / 2.0f) / (w / 2.0f), dy = (y - h / 2.0f) / (h / 2.0f);
+        const float d = std::sqrt(dx * dx + dy * dy);
+        a = d >= 1.0f ? 0u : d > 0.9f ? uint32_t((1.0f - d) * 10.0f * 255.0f) : 255u;
+      }
+      image.pixels[size_t(y) * size_t(w) + size_t(x)] = a << 24 | uint32_t(x & 0xFF) << 16 | uint32_t(y & 0xFF) << 8 | 0x40;
+    }
+  return image;
+}
+
+void BM_ScriptSceneFrame(benchmark::State& state) {
+  const fs::path dir = fs::temp_directory_path() / ("km-bench-frame-" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir);
+  std::ofstream("lambart.fx") << "// lambert\n";
+  std::ofstream("ShadowMap.fx") << "// shadow map\n";
+  writePng("white.png", picture(32, 32, false));
+  writePng("bg.png", picture(1024, 768, false));
+  writePng("chara.png", picture(512, 1024, true));
+
+  app::resetEngine();
+  archive::resetArchiveSet();
+  app::Engine& e = app::engine();
+  e.screenWidth = 1024;
+  e.screenHeight = 768;
+  e.screenScale = 1.0f;
+  e.windowed = true;
+  if (!app::CreateRenderDevice()) {
+    state.SkipWithError("no render device");
+    return;
+  }
+  state.SetLabel(e.device->info().renderer);
+  e.textureFact = new layer::C_TextureFact();
+  layer::C_SpriteFact::resetCountsForTests();
+  e.spriteFact = new layer::C_SpriteFact();
+  e.spriteFact->init();
+  e.fadeOverlay = new layer::C_BaseCharaLayer();
+  e.fadeOverlay->setPicture("white.png", nullptr, false);
+
+  auto* scene = new scene::C_SceneSandBox();
+  const int parts = int(state.range(0));
+  if (parts & 1) chara::SetBackground(*scene, "bg.png", -1, -1, 0, 0, 0, 0);
+  if (parts & 2) for (int i = 0; i < 4; ++i) chara::SetPlainChara(*scene, i, "chara.png", -384.0f + 256.0f * i, 0, 0);
+  // A fade-out half way (alpha 127) that outlasts the run.
+  if (parts & 4) {
+    app::StartScreenFade(1, 1 << 30, 0x000000);
+    e.fade.fadeStarted = true;
+    e.fade.fadeRemaining = 1 << 29;
+  }
+  app::PadRecord pad;
+  e.frameNow = 1000;
+  e.frameDeltaMs = 17;
+
+  for (auto _ : state) {
+    e.frameNow += 17;
+    scene->update(reinterpret_cast<intptr_t>(&pad));
+    app::StepScreenFade();
+    scene->render();
+    e.device->finish();
+  }
+
+  delete scene;
+  delete e.fadeOverlay;
+  e.fadeOverlay = nullptr;
+  layer::destroyCharaRenderTarget();
+  layer::C_BaseLayer::releaseQuadBuffer();
+  app::ReleaseDebugObjects();
+  app::ReleaseEffects();
+  delete e.textureFact;
+  e.textureFact = nullptr;
+  delete e.spriteFact;
+  e.spriteFact = nullptr;
+  app::DestroyRenderDevice();
+  fs::current_path(previous);
+  fs::remove_all(dir);
+}
+// Arg: which parts are shown (1 background, 2 the four characters, 4 the fade); 7 is the frame
+// the goal is set for, the others tell where its time goes.
+BENCHMARK(BM_ScriptSceneFrame)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime()->Arg(7)->Arg(1)->Arg(2)->Arg(4)->Arg(0);
+
+}  // namespace
