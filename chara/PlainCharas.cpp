@@ -58,10 +58,11 @@ layer::C_BaseCharaLayer* FindPlainChara(scene::C_BaseScene& scene, int32_t page)
   return scene.plainCharas[size_t(page)];
 }
 
-void SetPlainChara(scene::C_BaseScene& scene, int32_t page, const char* file, float x, float y, int32_t timeMs) {
+layer::C_BaseCharaLayer* SetPlainChara(scene::C_BaseScene& scene, int32_t page, const char* file, float x, float y,
+                                       int32_t timeMs) {
   // 1. One new character even when the page lies further out. (A negative page names no
   // character: the call is ignored.)
-  if (page < 0) return;
+  if (page < 0) return nullptr;
   layer::C_BaseCharaLayer* chara = nullptr;
   if (size_t(page) + 1 > scene.plainCharas.size()) {
     chara = new layer::C_BaseCharaLayer();
@@ -77,6 +78,7 @@ void SetPlainChara(scene::C_BaseScene& scene, int32_t page, const char* file, fl
   // 3.
   chara->currentPicture().x = x * screenScale();
   chara->currentPicture().y = y * screenScale();
+  return chara;
 }
 
 void DeletePlainChara(scene::C_BaseScene& scene, int32_t page, int32_t timeMs) {

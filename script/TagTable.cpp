@@ -10,6 +10,8 @@ namespace {
 // adds its line here.
 constexpr void (*kTagRegistrars[])(TagTable&) = {
     RegisterFlowTags,
+    RegisterPictureTags,
+    RegisterWindowTags,
     RegisterSoundTags,
 };
 

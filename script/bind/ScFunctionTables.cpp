@@ -8,6 +8,8 @@ const ScFunction* const kAllTables[] = {
     kFlagFunctions,
     kFlowFunctions,
     kSoundFunctions,
+    kPictureFunctions,
+    kWindowFunctions,
     nullptr,
 };
 
