@@ -11,7 +11,6 @@ namespace {
 constexpr void (*kTagRegistrars[])(TagTable&) = {
     RegisterFlowTags,
     RegisterPictureTags,
-    RegisterWindowTags,
     RegisterSoundTags,
 };
 

@@ -9,7 +9,6 @@ const ScFunction* const kAllTables[] = {
     kFlowFunctions,
     kSoundFunctions,
     kPictureFunctions,
-    kWindowFunctions,
     nullptr,
 };
 
