@@ -23,7 +23,8 @@ void ReSizeBackground(scene::C_BaseScene& scene, float width, float height);
 layer::C_BaseCharaLayer* FindPlainChara(scene::C_BaseScene& scene, int32_t page);
 // ScSetPlainChara: a page beyond the list appends one new character (only one). Returns the
 // character that shows the picture (nullptr for a negative page).
-layer::C_BaseCharaLayer* SetPlainChara(scene::C_BaseScene& scene, int32_t page, const char* file, float x, float y, int32_t timeMs);
+layer::C_BaseCharaLayer* SetPlainChara(scene::C_BaseScene& scene, int32_t page, const char* file, float x, float y,
+                                       int32_t timeMs);
 // ScDelPlainChara: fades the current picture out; the character keeps its page.
 void DeletePlainChara(scene::C_BaseScene& scene, int32_t page, int32_t timeMs);
 // ScPutPlainChara / ScReSizePlainChara / ScReScalePlainChara (times screenScale).
