@@ -32,9 +32,11 @@ void C_SceneTitle::init() {
   titleBackground = new layer::C_BaseCharaLayer();
   titleBackground->setPicture("obj\\back01.jpg", nullptr, false);
   layer::PictureSlot& bg = titleBackground->currentPicture();
+  // Fills the screen: the screen size already is the scaled layout, so screenScale is not
+  // applied a second time (which would leave a low-spec screen's edges black).
   if (bg.width > 0 && bg.height > 0) {
-    bg.scaleX = float(e.screenWidth) / float(bg.width) * e.screenScale;
-    bg.scaleY = float(e.screenHeight) / float(bg.height) * e.screenScale;
+    bg.scaleX = float(e.screenWidth) / float(bg.width);
+    bg.scaleY = float(e.screenHeight) / float(bg.height);
   }
   bg.x = bg.y = 0.0f;
   bg.rotation = 0.0f;
