@@ -18,6 +18,7 @@
 #include "script/C_EventMain.h"
 #include "script/LuaHost.h"
 #include "sound/C_SoundPlayer.h"
+#include "text/GlyphRasterizer.h"
 
 namespace app {
 
@@ -42,6 +43,8 @@ void C_GameProg::init() {
   // 6. The sprite factory (a second one ends the process).
   e.spriteFact = new layer::C_SpriteFact();
   e.spriteFact->init();
+  // The glyph rasteriser the windows make their fonts with (without it they type no text).
+  e.glyphRasterizer = text::GlyphRasterizer::create().release();
   // 7. The sound player.
   e.soundPlayer = new sound::C_SoundPlayer();
   e.soundPlayer->init();
@@ -103,6 +106,9 @@ C_GameProg::~C_GameProg() {
     delete currentScene;
     currentScene = nullptr;
   }
+  // The windows' fonts went with the scene; their rasteriser goes now.
+  delete e.glyphRasterizer;
+  e.glyphRasterizer = nullptr;
   // The font slots and the debug sprite; the fade overlay and its "white.bmp" reference.
   ReleaseDebugObjects();
   delete e.fadeOverlay;

@@ -11,6 +11,7 @@ namespace audio { class Device; }
 namespace script { class LuaHost; class C_EventMain; }
 namespace layer { class C_TextureFact; class C_SpriteFact; class C_BaseCharaLayer; class C_Sprite; }
 namespace sound { class C_SoundPlayer; }
+namespace text { class GlyphRasterizer; }
 namespace app { class C_GameProg; }
 
 namespace app {
@@ -88,6 +89,8 @@ struct Engine {
   layer::C_SpriteFact* spriteFact = nullptr;
   sound::C_SoundPlayer* soundPlayer = nullptr;
   layer::C_BaseCharaLayer* fadeOverlay = nullptr;
+  // Makes the windows' fonts (what GDI is to the original: there from start to exit).
+  text::GlyphRasterizer* glyphRasterizer = nullptr;
 };
 
 // The one engine context of the process.

@@ -324,6 +324,8 @@ void C_BaseLayer::createQuadBuffer() {
 
 void C_BaseLayer::releaseQuadBuffer() { g_quadBuffer.reset(); }
 
+const gfx::VertexBufferPtr& C_BaseLayer::quadBuffer() { return g_quadBuffer; }
+
 void C_BaseLayer::drawQuad() {
   gfx::Device* device = app::engine().device;
   if (!device || !visible) return;

@@ -77,6 +77,11 @@ class C_BaseLayer : public C_BaseObject {
   // The shared quad vertex buffer: created once, kept for the process (released at shutdown).
   static void createQuadBuffer();
   static void releaseQuadBuffer();
+  // The shared quad for the draws of other classes (windows, their text and cursor): nullptr
+  // before createQuadBuffer. Vertices of QuadVertexBytes in the QuadFvf layout, a strip of 2.
+  static const gfx::VertexBufferPtr& quadBuffer();
+  static constexpr uint32_t QuadVertexBytes = 24;
+  static constexpr uint32_t QuadFvf = gfx::fvf::Xyz | gfx::fvf::Diffuse | gfx::fvf::Tex1;
   // The layer counter starts again at 1 (tests).
   static void resetIdCounterForTests();
 
