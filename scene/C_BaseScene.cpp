@@ -11,11 +11,15 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "script/C_EventMain.h"
+#include "window/C_MultiWindowSet.h"
+#include "window/SceneWindows.h"
 
 namespace scene {
 
 C_BaseScene::C_BaseScene() {
   eventSystem = app::engine().eventMain;
+  // The window set, empty and not shown (the dialog set joins it here with its class).
+  windowSet = window::CreateWindowSet();
   // A button already held when a scene starts must not count as a new press.
   for (int i = 4; i < 10; ++i) lastPad.v[i] = 1;
   // The capture surface: a plain surface of the display size (the back buffer's size here).
@@ -36,6 +40,7 @@ C_BaseScene::~C_BaseScene() {
   // The event system outlives every scene: it must not keep driving a destroyed one.
   if (eventSystem && eventSystem->drivenScene == this) eventSystem->drivenScene = nullptr;
   chara::DestroyBackgroundAndPlainCharas(*this);
+  window::DestroySceneWindows(*this);
   captureSurface.reset();
 }
 

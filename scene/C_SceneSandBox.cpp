@@ -14,6 +14,7 @@
 #include "platform/Platform.h"
 #include "script/C_EventMain.h"
 #include "script/ScriptStepHooks.h"
+#include "window/SceneWindows.h"
 
 namespace scene {
 
@@ -36,15 +37,16 @@ void C_SceneSandBox::release() {
 
 int32_t C_SceneSandBox::update(intptr_t padArg) {
   const app::PadRecord& pad = padOf(padArg);
-  // 1. dialogShown comes from the dialog and the window set once they exist; Control held
+  // 1. dialogShown comes from the window set (and the dialog once it exists); Control held
   // means skip.
-  dialogShown = false;
+  dialogShown = window::WindowSetShown(*this);
   skip = app::KeyDown(platform::vk::Control);
   // 2.
   const MemberFrame members = updateMembers();
   // 3.
   scriptStep(members);
-  // 4. Window hiding (Space, right button) comes with the windows.
+  // 4. Window hiding (Space, right button).
+  window::ToggleWindowHiding(*this);
   // 5. Remember the pad for edge detection.
   lastPad = pad;
   // 6. A pending scene-change request.
@@ -61,7 +63,10 @@ MemberFrame C_SceneSandBox::updateMembers() {
   // dialog (and its result), window set, history, "SEL", "BTN", the cursor reset to 103,
   // solid characters, plain characters, "CHECK", "MES", "PLN", "SLIDE".
   frame.animatingCount += chara::UpdateBackground(*this);
+  window::UpdateWindowSet(*this, frame.mouseTaken);
   frame.animatingCount += chara::UpdatePlainCharas(*this, frame.mouseTaken);
+  frame.animatingCount += window::UpdateMessageWindows(*this, frame.mouseTaken);
+  frame.animatingCount += window::UpdatePlainWindows(*this, frame.mouseTaken);
   return frame;
 }
 
@@ -118,7 +123,8 @@ int32_t C_SceneSandBox::render() {
   device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
   batch->begin(gfx::spriteflag::AlphaBlend);
   chara::DrawPlainCharas(*this);
-  // 5. The windows come with the window layers.
+  // 5. The windows, typing their text as they go.
+  window::DrawSceneWindows(*this);
   // 6.
   batch->end();
   device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
@@ -134,11 +140,15 @@ int32_t C_SceneSandBox::render() {
 }
 
 void C_SceneSandBox::onDeviceLost() {
-  // Window text targets and solid characters give theirs back with their own code.
+  // The solid characters give theirs back with their own code.
+  window::ReleaseWindowTextTargets(*this);
   layer::destroyCharaRenderTarget();
   captureSurface.reset();
 }
 
-void C_SceneSandBox::onDeviceReset() { layer::createCharaRenderTarget(); }
+void C_SceneSandBox::onDeviceReset() {
+  window::RestoreWindowTextTargets(*this);
+  layer::createCharaRenderTarget();
+}
 
 }  // namespace scene

@@ -3,6 +3,7 @@
 
 #include "chara/PlainCharas.h"
 #include "sound/VoiceTag.h"
+#include "window/SceneWindows.h"
 
 namespace script {
 
@@ -17,6 +18,9 @@ void InstallScriptStepHooks(ScriptStepHooks& hooks) {
   hooks = ScriptStepHooks{};
   hooks.finishAnimations.push_back(chara::FinishBackgroundAnimations);
   hooks.finishAnimations.push_back(chara::FinishPlainCharaAnimations);
+  hooks.finishAnimations.push_back(window::FinishMessageWindows);
+  hooks.clearMessagePages.push_back(window::ClearMessagePages);
+  hooks.messageWindowAtEndOfText = window::AnyMessageWindowAtEndOfText;
   hooks.voicePlaying = sound::SoundPlayerVoicePlaying;
 }
 

@@ -1,0 +1,197 @@
+// The script scene's windows: lookup, creation, and their steps in the scene's frame.
+#include "window/SceneWindows.h"
+
+#include "app/Engine.h"
+#include "app/Input.h"
+#include "platform/Platform.h"
+#include "scene/C_BaseScene.h"
+#include "window/C_MultiWindowSet.h"
+#include "window/C_WindowLayer.h"
+
+namespace window {
+
+namespace {
+
+struct TypeName {
+  std::string_view name;
+  int32_t code;
+};
+
+constexpr TypeName kTypeCodes[] = {{"MES", kind::Message}, {"SEL", kind::Select},  {"DIALOG", kind::Dialog},
+                                   {"D_BTN", kind::Dialog}, {"PLN", kind::Plain},   {"BTN", kind::Button},
+                                   {"HIST", kind::History}, {"CHECK", kind::Check}};
+
+C_WindowLayer* makeWindowLayer() { return new C_WindowLayer(); }
+
+struct WindowMaker {
+  std::string_view type;
+  C_WindowLayer* (*make)();
+};
+
+// The classes of the list types. Message and plain windows are the window layer itself; the
+// selection window, buttons, check buttons and sliders add their makers with their classes.
+constexpr WindowMaker kWindowMakers[] = {{"MES", makeWindowLayer}, {"PLN", makeWindowLayer}};
+
+template <typename Visit>
+void forEach(std::vector<C_WindowLayer*>& list, Visit visit) {
+  for (C_WindowLayer* w : list) visit(*w);
+}
+
+// Loaded and not transparent.
+bool showing(C_WindowLayer& w) {
+  const layer::PictureSlot& s = w.currentPicture();
+  return s.loaded && s.alpha() != 0;
+}
+
+int32_t updateWithoutTakingMouse(std::vector<C_WindowLayer*>& list, bool mouseTaken) {
+  int32_t animating = 0;
+  for (C_WindowLayer* w : list) {
+    if (!mouseTaken) w->handleMouse();
+    if (w->update(0) != 0) ++animating;
+  }
+  return animating;
+}
+
+}  // namespace
+
+int32_t WindowTypeCode(std::string_view type) {
+  for (const TypeName& t : kTypeCodes)
+    if (t.name == type) return t.code;
+  return -1;
+}
+
+std::vector<C_WindowLayer*>* WindowList(scene::C_BaseScene& scene, std::string_view type) {
+  if (type == "MES") return &scene.mesWindows;
+  if (type == "SEL") return &scene.selWindows;
+  if (type == "PLN") return &scene.plnWindows;
+  if (type == "BTN") return &scene.btnWindows;
+  if (type == "SLIDE") return &scene.slideWindows;
+  if (type == "CHECK") return &scene.checkWindows;
+  return nullptr;
+}
+
+C_WindowLayer* LookUpWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page) {
+  if (std::vector<C_WindowLayer*>* list = WindowList(scene, type)) {
+    if (page < 0 || size_t(page) >= list->size()) return nullptr;
+    return (*list)[size_t(page)];
+  }
+  // "HIST", "DIALOG" and "D_BTN" answer here once the history window and the dialog set are
+  // part of the engine.
+  return nullptr;
+}
+
+C_WindowLayer* MakeWindow(std::string_view type) {
+  for (const WindowMaker& m : kWindowMakers)
+    if (m.type == type) return m.make();
+  return nullptr;
+}
+
+// ---- The scene's life ----------------------------------------------------------------------------
+
+C_MultiWindowSet* CreateWindowSet() { return new C_MultiWindowSet(); }
+
+void DestroySceneWindows(scene::C_BaseScene& scene) {
+  for (auto* list : {&scene.btnWindows, &scene.checkWindows, &scene.mesWindows, &scene.selWindows,
+                     &scene.plnWindows, &scene.slideWindows}) {
+    for (C_WindowLayer* w : *list) delete w;
+    list->clear();
+  }
+  delete scene.windowSet;
+  scene.windowSet = nullptr;
+}
+
+bool WindowSetShown(const scene::C_BaseScene& scene) {
+  C_MultiWindowSet* set = scene.windowSet;
+  return set && set->visible && showing(*set);
+}
+
+// ---- Update -----------------------------------------------------------------------------------------
+
+void UpdateWindowSet(scene::C_BaseScene& scene, bool& mouseTaken) {
+  C_MultiWindowSet* set = scene.windowSet;
+  if (!set) return;
+  if (!mouseTaken && set->handleMouse() != 0) mouseTaken = true;
+  set->update(0);
+}
+
+int32_t UpdateMessageWindows(scene::C_BaseScene& scene, bool mouseTaken) {
+  return updateWithoutTakingMouse(scene.mesWindows, mouseTaken);
+}
+
+int32_t UpdatePlainWindows(scene::C_BaseScene& scene, bool mouseTaken) {
+  return updateWithoutTakingMouse(scene.plnWindows, mouseTaken);
+}
+
+void ToggleWindowHiding(scene::C_BaseScene& scene) {
+  if (scene.hideToggleEnabled && !scene.dialogShown) {
+    if (app::KeyDown(platform::vk::Space)) {
+      // Once per press.
+      if (!scene.spaceLatch) scene.windowsShown = !scene.windowsShown;
+      scene.spaceLatch = true;
+    } else {
+      scene.spaceLatch = false;
+      if (!scene.windowsShown && (app::engine().mouse.mouseEvents & app::mouse::RightDown)) scene.windowsShown = true;
+    }
+  }
+  // With nothing left to hide, the windows count as shown again.
+  bool anyShowing = false;
+  for (auto* list : {&scene.mesWindows, &scene.plnWindows})
+    for (C_WindowLayer* w : *list) anyShowing = anyShowing || showing(*w);
+  if (!anyShowing) scene.windowsShown = true;
+  for (auto* list : {&scene.mesWindows, &scene.plnWindows}) forEach(*list, [&](C_WindowLayer& w) {
+      w.visible = scene.windowsShown;
+    });
+}
+
+// ---- Render -----------------------------------------------------------------------------------------
+
+void DrawSceneWindows(scene::C_BaseScene& scene) {
+  // Typing happens here, inside the frame's drawing.
+  for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows,
+                     &scene.checkWindows})
+    forEach(*list, [](C_WindowLayer& w) {
+      w.runRenderer();
+      w.draw();
+    });
+  forEach(scene.slideWindows, [](C_WindowLayer& w) { w.draw(); });
+  // The history window (typing, then draw) comes here once it is part of the engine.
+  if (scene.windowSet) scene.windowSet->drawBoth(0.5f);
+  // Then the dialog's drawBoth at depth 0.5.
+}
+
+// ---- Script step --------------------------------------------------------------------------------------
+
+void FinishMessageWindows(scene::C_BaseScene& scene) {
+  forEach(scene.mesWindows, [](C_WindowLayer& w) {
+    w.finishAnimations();
+    if (w.isTyping()) w.requestShowAll();
+  });
+}
+
+void ClearMessagePages(scene::C_BaseScene& scene) {
+  forEach(scene.mesWindows, [](C_WindowLayer& w) { w.setText(std::string(), true); });
+}
+
+bool AnyMessageWindowAtEndOfText(const scene::C_BaseScene& scene) {
+  for (const C_WindowLayer* w : scene.mesWindows)
+    if (w->typingFinished) return true;
+  return false;
+}
+
+// ---- Device loss --------------------------------------------------------------------------------------
+
+void ReleaseWindowTextTargets(scene::C_BaseScene& scene) {
+  for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows,
+                     &scene.slideWindows})
+    forEach(*list, [](C_WindowLayer& w) { w.releaseTextTarget(); });
+  if (scene.windowSet) scene.windowSet->releaseTextTarget();
+}
+
+void RestoreWindowTextTargets(scene::C_BaseScene& scene) {
+  for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows,
+                     &scene.slideWindows})
+    forEach(*list, [](C_WindowLayer& w) { w.restoreTextTarget(); });
+  if (scene.windowSet) scene.windowSet->restoreTextTarget();
+}
+
+}  // namespace window
