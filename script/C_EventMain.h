@@ -12,6 +12,7 @@
 
 #include "layer/C_BaseObject.h"
 #include "script/FlagStore.h"
+#include "script/HistoryRecord.h"
 #include "script/TagLine.h"
 #include "script/TagTable.h"
 
@@ -152,6 +153,8 @@ class C_EventMain : public layer::C_BaseObject {
   FlagStore flags;
   MapJumpRequest mapJump;
   std::vector<EnemyRequest> enemies;
+  // The pages the message windows showed, for the history window.
+  HistoryRecord history;
 
  private:
   struct ThreadSlot {

@@ -11,6 +11,7 @@ namespace {
 constexpr void (*kTagRegistrars[])(TagTable&) = {
     RegisterFlowTags,
     RegisterPictureTags,
+    RegisterWindowTags,
     RegisterSoundTags,
 };
 

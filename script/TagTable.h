@@ -36,6 +36,7 @@ class TagTable {
 // Registration functions, one per subsystem's tag file.
 void RegisterFlowTags(TagTable& table);  // script/FlowTags.cpp: program and flow tags
 void RegisterPictureTags(TagTable& table);  // script/PictureTags.cpp: backgrounds, plain characters
+void RegisterWindowTags(TagTable& table);  // script/WindowTags.cpp: window tags
 void RegisterSoundTags(TagTable& table);  // script/SoundTags.cpp: sound tags
 
 // Fills the table from every registration function, in the order of the tag set.

@@ -9,6 +9,7 @@ const ScFunction* const kAllTables[] = {
     kFlowFunctions,
     kSoundFunctions,
     kPictureFunctions,
+    kWindowFunctions,
     nullptr,
 };
 

@@ -1,0 +1,204 @@
+// The window tags: the current text window, the speaker's name, and the window operations of the
+// Sc functions under their tag spellings.
+#include <string>
+
+#include "platform/Encoding.h"
+#include "scene/C_BaseScene.h"
+#include "script/C_EventMain.h"
+#include "script/TagTable.h"
+#include "window/WindowOperations.h"
+
+namespace script {
+
+namespace {
+
+// Calls visit(key, value) for every attribute token with a non-empty value, in order.
+template <typename Visit>
+void ForEachAttribute(const C_EventMain& events, const TagTokens& tokens, Visit visit) {
+  for (size_t i = 1; i < tokens.size(); ++i) {
+    const TagAttribute attribute = events.ReadTagAttribute(tokens[i]);
+    if (attribute.value.empty()) continue;
+    visit(attribute.key, attribute.value);
+  }
+}
+
+// The window address every window tag reads: `type` (default "MES") and `page`.
+struct WindowAddress {
+  std::string type = "MES";
+  int32_t page = 0;
+  bool read(const std::string& key, const std::string& value) {
+    if (key == "type") type = value;
+    else if (key == "page") page = TagInt(value);
+    else return false;
+    return true;
+  }
+};
+
+bool DrawWindow(C_EventMain& events, const TagTokens& tokens) {
+  WindowAddress at;
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) { at.read(key, value); });
+  events.SetTextWindow(at.type, at.page);
+  if (at.type == "MES" && events.drivenScene) window::ShowClickCursorOn(*events.drivenScene, at.page);
+  return true;
+}
+
+bool SetActiveTextColor(C_EventMain& events, const TagTokens& tokens) {
+  uint32_t colour = 0xFFFFFFFFu;
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
+    if (key == "color") colour = TagColour(value);
+  });
+  if (events.drivenScene)
+    window::SetTextColour(*events.drivenScene, events.textWindowType, events.textWindowPage, colour);
+  return true;
+}
+
+// left and top, when given, are the window's top-left corner on the 1024 x 768 layout; the
+// window operation takes its centre from the screen centre.
+bool SetWindow(C_EventMain& events, const TagTokens& tokens) {
+  WindowAddress at;
+  std::string file;
+  int32_t width = 0, height = 0, left = 0, top = 0;
+  bool leftGiven = false, topGiven = false;
+  double posX = 0, posY = 0;
+  bool draggable = false;
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
+    if (at.read(key, value)) return;
+    if (key == "file") file = value;
+    if (key == "width") width = TagInt(value);
+    if (key == "height") height = TagInt(value);
+    if (key == "left") left = TagInt(value), leftGiven = true;
+    if (key == "top") top = TagInt(value), topGiven = true;
+    if (key == "pos_x") posX = TagReal(value);
+    if (key == "pos_y") posY = TagReal(value);
+    if (key == "draggable") draggable = TagBool(value, {"true"});
+  });
+  const float x = leftGiven ? float(left) + float(width) / 2.0f - 512.0f : float(posX);
+  const float y = topGiven ? float(top) + float(height) / 2.0f - 384.0f : float(posY);
+  if (events.drivenScene)
+    window::SetWindow(*events.drivenScene, at.type, at.page, file.c_str(), width, height, x, y, draggable);
+  return true;
+}
+
+bool SetTextArea(C_EventMain& events, const TagTokens& tokens) {
+  WindowAddress at;
+  double left = 0, top = 0, right = 0, bottom = 0;
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
+    if (at.read(key, value)) return;
+    if (key == "left") left = TagReal(value);
+    if (key == "top") top = TagReal(value);
+    if (key == "right") right = TagReal(value);
+    if (key == "bottom") bottom = TagReal(value);
+  });
+  if (events.drivenScene)
+    window::SetTextAreaWindow(*events.drivenScene, at.type, at.page, float(left), float(top), float(right),
+                              float(bottom));
+  return true;
+}
+
+bool SetFont(C_EventMain& events, const TagTokens& tokens) {
+  WindowAddress at;
+  int32_t fontType = 0, size = 20, weight = 400;
+  std::string fontName = CP932("ＭＳ ゴシック");
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
+    if (at.read(key, value)) return;
+    if (key == "font_type") fontType = TagInt(value);
+    if (key == "size") size = TagInt(value);
+    if (key == "fontname") fontName = value;
+    if (key == "bold") weight = TagInt(value);
+  });
+  if (events.drivenScene)
+    window::SetFontWindow(*events.drivenScene, at.type, at.page, fontType, size, fontName.c_str(), weight);
+  return true;
+}
+
+bool SetFontMargin(C_EventMain& events, const TagTokens& tokens) {
+  WindowAddress at;
+  int32_t marginW = 0, marginH = 0;
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
+    if (at.read(key, value)) return;
+    if (key == "marginW") marginW = TagInt(value);
+    if (key == "marginH") marginH = TagInt(value);
+  });
+  if (events.drivenScene) window::SetFontMargin(*events.drivenScene, at.type, at.page, marginW, marginH);
+  return true;
+}
+
+bool SetFontSpeed(C_EventMain& events, const TagTokens& tokens) {
+  WindowAddress at;
+  double speed = 0;
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
+    if (at.read(key, value)) return;
+    if (key == "speed") speed = TagReal(value);
+  });
+  if (events.drivenScene) window::SetFontSpeedWindow(*events.drivenScene, at.type, at.page, float(speed));
+  return true;
+}
+
+template <void (*Operation)(scene::C_BaseScene&, std::string_view, int32_t, int32_t)>
+bool TimedWindowTag(C_EventMain& events, const TagTokens& tokens) {
+  WindowAddress at;
+  int32_t time = 0;
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
+    if (at.read(key, value)) return;
+    if (key == "time") time = TagInt(value);
+  });
+  if (events.drivenScene) Operation(*events.drivenScene, at.type, at.page, time);
+  return true;
+}
+
+bool ShowWindow(C_EventMain& events, const TagTokens& tokens) {
+  WindowAddress at;
+  bool visible = true;
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
+    if (at.read(key, value)) return;
+    if (key == "visible") visible = TagBool(value, {"true"});
+  });
+  if (events.drivenScene) window::ShowWindow(*events.drivenScene, at.type, at.page, visible);
+  return true;
+}
+
+// The name goes, as a text line would, to the message window numbered by the flag T_NameWinNo.
+bool DrawName(C_EventMain& events, const TagTokens& tokens) {
+  std::string name;
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
+    if (key == "name") name = value;
+  });
+  if (!events.drivenScene) return true;
+  const int32_t page = int32_t(events.flags.numberView("T_NameWinNo"));
+  window::SetTextWindow(*events.drivenScene, events.flags, events.history, "MES", page, name);
+  return true;
+}
+
+template <void (*Operation)(scene::C_BaseScene&, std::string_view, int32_t, std::string_view, int32_t)>
+bool BindingTag(C_EventMain& events, const TagTokens& tokens) {
+  WindowAddress at;
+  std::string parentType;
+  int32_t parentPage = 0;
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
+    if (at.read(key, value)) return;
+    if (key == "parent_type") parentType = value;
+    if (key == "parent_page") parentPage = TagInt(value);
+  });
+  if (events.drivenScene) Operation(*events.drivenScene, at.type, at.page, parentType, parentPage);
+  return true;
+}
+
+}  // namespace
+
+void RegisterWindowTags(TagTable& table) {
+  table.add("DrawWindow", DrawWindow);
+  table.add("SetActiveTextColor", SetActiveTextColor);
+  table.add("SetWindow", SetWindow);
+  table.add("SetTextArea", SetTextArea);
+  table.add("SetFont", SetFont);
+  table.add("SetFontMargin", SetFontMargin);
+  table.add("SetFontSpeed", SetFontSpeed);
+  table.add("OpenWindow", TimedWindowTag<window::OpenWindow>);
+  table.add("CloseWindow", TimedWindowTag<window::CloseWindow>);
+  table.add("ShowWindow", ShowWindow);
+  table.add("DrawName", DrawName);
+  table.add("BindWindow", BindingTag<window::BindWindow>);
+  table.add("ResetBindWindow", BindingTag<window::ResetBindWindow>);
+}
+
+}  // namespace script
