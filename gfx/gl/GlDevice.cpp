@@ -171,9 +171,11 @@ bool GlDevice::init(std::string* error) {
   glGenRenderbuffers(1, &colour);
   glBindRenderbuffer(GL_RENDERBUFFER, colour);
   glRenderbufferStorage(GL_RENDERBUFFER, GL_RGBA8, width_, height_);
+  // Depth buffers hold 24-bit depth and no stencil: nothing ever writes stencil (its default
+  // operations keep it), and a buffer without it clears and tests without masking.
   glGenRenderbuffers(1, &depth);
   glBindRenderbuffer(GL_RENDERBUFFER, depth);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width_, height_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width_, height_);
   if (glGetError() != GL_NO_ERROR) {
     if (error) *error = "cannot create the back buffer";
     return false;
@@ -224,7 +226,7 @@ bool GlDevice::bindTargets() {
   }
   const GLuint depthRb = depthSurface_ ? static_cast<GlSurface*>(depthSurface_.get())->renderbuffer() : 0;
   if (shared_->attachedDepthRb != depthRb) {
-    glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, depthRb);
+    glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthRb);
     shared_->attachedDepthRb = depthRb;
   }
   if (before[0] != shared_->attachedColourRb || before[1] != shared_->attachedColourTex ||
@@ -306,8 +308,12 @@ int32_t GlDevice::clear(uint32_t flags, uint32_t colour, float z, uint32_t stenc
   if (!bindTargets()) return result::InvalidCall;
   // Clear fills the viewport and ignores the write masks.
   const Viewport& vp = state_.viewport;
-  glEnable(GL_SCISSOR_TEST);
-  glScissor(vp.x, vp.y, vp.width, vp.height);
+  // A scissored clear is the slow kind: only a part of the target needs one.
+  const bool partial = vp.x != 0 || vp.y != 0 || vp.width != renderTarget_->width() || vp.height != renderTarget_->height();
+  if (partial) {
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(vp.x, vp.y, vp.width, vp.height);
+  }
   GLbitfield mask = 0;
   if (flags & clearflag::Target) {
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
@@ -328,7 +334,7 @@ int32_t GlDevice::clear(uint32_t flags, uint32_t colour, float z, uint32_t stenc
     mask |= GL_STENCIL_BUFFER_BIT;
   }
   if (mask) glClear(mask);
-  glDisable(GL_SCISSOR_TEST);
+  if (partial) glDisable(GL_SCISSOR_TEST);
   return result::Ok;
 }
 
@@ -910,7 +916,7 @@ int32_t GlDevice::createDepthStencilSurface(int32_t width, int32_t height, Surfa
   GLuint rb = 0;
   glGenRenderbuffers(1, &rb);
   glBindRenderbuffer(GL_RENDERBUFFER, rb);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH24_STENCIL8, width, height);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
   if (glGetError() != GL_NO_ERROR) {
     glDeleteRenderbuffers(1, &rb);
     return result::OutOfMemory;
