@@ -1,0 +1,35 @@
+// The demo game played headless from start to end with Control held: no message box, and it
+// ends by itself.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "support/TempDir.h"
+
+namespace {
+
+TEST(DemoGame, PlaysToItsEndWithoutAMessageBox) {
+  const std::string game = std::string(KM_BINARY_DIR) + "/demo-game";
+  if (!std::filesystem::exists(game + "/demo.pkg")) GTEST_SKIP() << "the demo game is not built (target demo_game)";
+  testsupport::TempDir scratch;
+  const std::string input = scratch.write("skip.txt", "1 key ctrl down\n");
+  const std::string running = scratch.path() + "/running.png", after = scratch.path() + "/after.png";
+  // The whole story takes about 450 frames with Control held (its timed waits and whole-screen
+  // fades are not skipped).
+  const std::string command = std::string(KM_KMTOOL) + " play --game '" + game + "' --frames 900 --input '" + input +
+                              "' --shot 150:'" + running + "' --shot 850:'" + after + "' 2>&1";
+  FILE* pipe = popen(command.c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string output;
+  char buffer[512];
+  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+  const int status = pclose(pipe);
+  EXPECT_EQ(status, 0) << output;
+  EXPECT_EQ(output.find("[MessageBox]"), std::string::npos) << output;
+  EXPECT_TRUE(std::filesystem::exists(running)) << "the game was still playing at frame 150";
+  EXPECT_FALSE(std::filesystem::exists(after)) << "the game ended by itself";
+}
+
+}  // namespace
