@@ -296,6 +296,8 @@ class Device {
   virtual int32_t liveDefaultPoolResources() const = 0;
 
   // ---- Frame ----
+  // Clears the viewport of the current targets, whatever the write masks. Depth-stencil
+  // surfaces keep 24-bit depth only: the engine never writes stencil, so its clear is moot.
   virtual int32_t clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) = 0;
   virtual int32_t beginScene() = 0;
   virtual int32_t endScene() = 0;
