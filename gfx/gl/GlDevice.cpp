@@ -857,9 +857,14 @@ int32_t GlDevice::drawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, u
   if (!vb || !ib || state_.streamStride == 0 || state_.fvf == 0) return result::InvalidCall;
   const uint32_t count = vertexCount(type, primitiveCount);
   if (count == 0 || (uint64_t(startIndex) + count) * 2 > ib->sizeBytes()) return result::InvalidCall;
-  if (baseVertex < 0 ||
+  if (baseVertex < 0 || state_.streamOffset >= vb->sizeBytes() ||
       uint64_t(state_.streamOffset) + (uint64_t(baseVertex) + numVertices) * state_.streamStride > vb->sizeBytes())
     return result::InvalidCall;
+  // Every index must name a vertex inside the buffer: the renderer does not check.
+  const uint64_t verticesInBuffer = (vb->sizeBytes() - state_.streamOffset) / state_.streamStride;
+  const uint16_t* idx = reinterpret_cast<const uint16_t*>(ib->cpuData()) + startIndex;
+  for (uint32_t i = 0; i < count; ++i)
+    if (uint64_t(baseVertex) + idx[i] >= verticesInBuffer) return result::InvalidCall;
   if (!prepareDraw((state_.fvf & fvf::XyzRhw) != 0)) return result::InvalidCall;
   applyVertexLayout(vb->glName(), state_.fvf, state_.streamStride, state_.streamOffset);
   if (shared_->elementBuffer != ib->glName()) {

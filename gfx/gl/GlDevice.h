@@ -145,6 +145,7 @@ class GlIndexBuffer final : public IndexBuffer {
   int32_t lock(uint32_t offset, uint32_t size, void** out) override;
   int32_t unlock() override;
   GLuint glName() const { return name_; }
+  const uint8_t* cpuData() const { return cpu_.data(); }
 
  private:
   std::shared_ptr<GlShared> shared_;

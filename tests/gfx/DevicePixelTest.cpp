@@ -310,3 +310,51 @@ TEST(DevicePixels, SpriteBatchQueuesAndRestoresState) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(DevicePixels, IndexedDrawsUseTheBaseVertex) {
+  auto device = gfxtest::headlessDevice(16, 16);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  // Two quads in one buffer; the indices name the first, the base vertex picks the second.
+  const RhwVertex v[8] = {{0, 0, 0.5f, 1, 0xFFFF0000u, 0, 0}, {8, 0, 0.5f, 1, 0xFFFF0000u, 0, 0},
+                          {0, 8, 0.5f, 1, 0xFFFF0000u, 0, 0}, {8, 8, 0.5f, 1, 0xFFFF0000u, 0, 0},
+                          {8, 8, 0.5f, 1, 0xFF00FF00u, 0, 0}, {16, 8, 0.5f, 1, 0xFF00FF00u, 0, 0},
+                          {8, 16, 0.5f, 1, 0xFF00FF00u, 0, 0}, {16, 16, 0.5f, 1, 0xFF00FF00u, 0, 0}};
+  const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
+  gfx::VertexBufferPtr vb;
+  gfx::IndexBufferPtr ib;
+  const uint32_t f = gfx::fvf::XyzRhw | gfx::fvf::Diffuse | gfx::fvf::Tex1;
+  ASSERT_EQ(d.createVertexBuffer(sizeof v, 0, f, gfx::Pool::Managed, vb), gfx::result::Ok);
+  ASSERT_EQ(d.createIndexBuffer(sizeof indices, 0, gfx::Pool::Managed, ib), gfx::result::Ok);
+  void* p = nullptr;
+  ASSERT_EQ(vb->lock(0, 0, &p), gfx::result::Ok);
+  std::memcpy(p, v, sizeof v);
+  vb->unlock();
+  ASSERT_EQ(ib->lock(0, 0, &p), gfx::result::Ok);
+  std::memcpy(p, indices, sizeof indices);
+  ib->unlock();
+  d.setRenderState(gfx::RenderState::CullMode, gfx::cull::None);
+  d.setRenderState(gfx::RenderState::Lighting, 0);
+  d.setTextureStageState(0, gfx::TextureStageState::ColorOp, gfx::top::SelectArg2);  // diffuse only
+  d.setFVF(f);
+  d.setStreamSource(0, vb, 0, sizeof(RhwVertex));
+  d.setIndices(ib);
+  d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  ASSERT_EQ(d.drawIndexedPrimitive(gfx::PrimitiveType::TriangleList, 4, 0, 4, 0, 2), gfx::result::Ok);
+  const gfxtest::Pixels px = gfxtest::readBack(d);
+  EXPECT_EQ(px.rgb(12, 12), 0x00FF00u);
+  EXPECT_EQ(px.rgb(3, 3), 0u) << "the first quad was not drawn";
+  // Indices beyond the buffer, or vertices beyond it, are refused.
+  EXPECT_NE(d.drawIndexedPrimitive(gfx::PrimitiveType::TriangleList, 0, 0, 4, 3, 2), gfx::result::Ok);
+  EXPECT_NE(d.drawIndexedPrimitive(gfx::PrimitiveType::TriangleList, 6, 0, 4, 0, 2), gfx::result::Ok);
+  // An index that names a vertex outside the buffer (as a broken mesh file could) is refused.
+  const uint16_t wild[3] = {0, 1, 60000};
+  ASSERT_EQ(ib->lock(0, 6, &p), gfx::result::Ok);
+  std::memcpy(p, wild, sizeof wild);
+  ib->unlock();
+  EXPECT_NE(d.drawIndexedPrimitive(gfx::PrimitiveType::TriangleList, 0, 0, 4, 0, 1), gfx::result::Ok);
+}
+
+}  // namespace
