@@ -53,6 +53,12 @@ int32_t ReactionCursorChip(int32_t totalMs);
 using ReactionModeQuery = bool (*)(const scene::C_BaseScene& owner);
 void setReactionModeQuery(ReactionModeQuery query);
 
+// A glyph quad in text-target pixels with the texture coordinates of its corners.
+struct GlyphQuad {
+  float x0, y0, x1, y1;
+  float u0, v0, u1, v1;
+};
+
 struct TextArea {
   float left = 0, top = 0, right = 0, bottom = 0;
 };
@@ -192,9 +198,23 @@ class C_WindowLayer : public layer::C_BaseCharaLayer {
   // consumes its characters without drawing them, so its pages still finish.
   bool glyphResourcesMissing() const { return !font || !glyphTexture || !glyphQuad; }
   // Draws the glyph texture nine times into the text target: the outline, then the text.
-  bool drawGlyphQuads(float x0, float y0, float x1, float y1);
+  bool drawGlyphQuads(const GlyphQuad& quad);
+  // The glyph texture for the next character of this typing step (see glyphTextures_).
+  const gfx::TexturePtr& nextGlyphTexture();
+  // The text target is made the render target at the step's first character and the saved
+  // target is put back when the step ends, instead of once per character: the same drawing,
+  // without making the renderer finish its work at every switch.
+  bool bindTextTarget();
+  void unbindTextTarget();
 
   std::vector<uint8_t> glyphBits_;  // the last character's grey bitmap
+  // Characters typed in one step each get a texture of their own (up to a limit), so no texture
+  // that queued draws still read is filled again, which would make the renderer finish them
+  // first. The first is the one setFont makes; glyphTexture is the one in use.
+  std::vector<gfx::TexturePtr> glyphTextures_;
+  size_t nextGlyphTexture_ = 0;
+  bool textTargetBound_ = false;
+  gfx::SurfacePtr savedTarget_, savedDepth_;
 };
 
 }  // namespace window

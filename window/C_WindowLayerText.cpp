@@ -23,9 +23,33 @@ namespace {
 
 constexpr uint32_t kIdeographicSpace = 0x8140;
 constexpr int32_t kMaxFontSide = 1 << 20;  // keeps twice the size defined; no texture is this large
+// Glyph textures one typing step may use before it fills the first one again.
+constexpr size_t kGlyphTexturesPerStep = 16;
 
-// The outline's offsets, in drawing order.
+// The outline's offsets, in drawing order; the ninth pass draws the text colour unshifted.
 constexpr int32_t kOutlineOffsets[8][2] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
+constexpr int32_t kGlyphPasses = 9;
+// Texels around the ink that a pixel's linear filter may still reach.
+constexpr float kInkMarginTexels = 2.0f;
+
+// The part of the glyph quad around the ink, with the texture coordinates it has in the whole
+// quad. The rest of the glyph texture is transparent and draws nothing, so sending only this part
+// to the renderer draws the same pixels at a fraction of the cost. False when there is no ink.
+bool clipToInk(GlyphQuad& quad, const text::TextMetrics& metrics, const text::GlyphMetrics& glyph, bool hasInk,
+               int32_t textureWidth, int32_t textureHeight) {
+  if (!hasInk || textureWidth <= 0 || textureHeight <= 0) return false;
+  const float inkTop = float(metrics.ascent - glyph.originY);
+  const float left = std::max(0.0f, float(glyph.originX) - kInkMarginTexels);
+  const float right = std::min(float(textureWidth), float(glyph.originX) + float(glyph.blackBoxX) + kInkMarginTexels);
+  const float top = std::max(0.0f, inkTop - kInkMarginTexels);
+  const float bottom = std::min(float(textureHeight), inkTop + float(glyph.blackBoxY) + kInkMarginTexels);
+  if (left >= right || top >= bottom) return false;
+  const float u0 = left / float(textureWidth), u1 = right / float(textureWidth);
+  const float v0 = top / float(textureHeight), v1 = bottom / float(textureHeight);
+  const float width = quad.x1 - quad.x0, height = quad.y1 - quad.y0;
+  quad = {quad.x0 + width * u0, quad.y0 + height * v0, quad.x0 + width * u1, quad.y0 + height * v1, u0, v0, u1, v1};
+  return true;
+}
 
 int32_t twice(int32_t size) { return int32_t(std::clamp<int64_t>(int64_t(size) * 2, -kMaxFontSide, kMaxFontSide)); }
 
@@ -66,15 +90,20 @@ void C_WindowLayer::setFont(uint8_t type, int32_t size, const char* face, int32_
 
   gfx::Device* device = app::engine().device;
   glyphQuad.reset();
-  if (!device || device->createVertexBuffer(4 * sizeof(ScreenVertex), gfx::usage::WriteOnly, kScreenVertexFvf,
+  if (!device || device->createVertexBuffer(kGlyphPasses * 6 * sizeof(ScreenVertex), gfx::usage::WriteOnly,
+                                            kScreenVertexFvf,
                                             gfx::Pool::Managed, glyphQuad) != gfx::result::Ok) {
     glyphQuad.reset();
     platform::messageBox(CP932("GetGlyphOutlineで取得した文字を描画する板ポリの初期化に失敗"), "ERROR",
                          platform::mb::Ok);
   }
   glyphTexture.reset();
-  if (!device || device->createTexture(twice(size), twice(size), 1, 0, gfx::Pool::Managed, glyphTexture) !=
-                     gfx::result::Ok) {
+  glyphTextures_.clear();
+  nextGlyphTexture_ = 0;
+  if (device && device->createTexture(twice(size), twice(size), 1, 0, gfx::Pool::Managed, glyphTexture) ==
+                    gfx::result::Ok) {
+    glyphTextures_.push_back(glyphTexture);
+  } else {
     glyphTexture.reset();
     platform::messageBox(CP932("GetGlyphOutlineで取得した文字を描画するテクスチャの初期化に失敗"), "ERROR",
                          platform::mb::Ok);
@@ -136,6 +165,7 @@ void C_WindowLayer::typeText() {
     typingFinished = true;
   }
   // 3.
+  nextGlyphTexture_ = 0;
   if (cursor >= 0) {
     if (gfx::Device* device = app::engine().device) {
       device->setRenderState(gfx::RenderState::TextureFactor, 0xFFFFFFFFu);
@@ -178,6 +208,7 @@ void C_WindowLayer::typeText() {
       if (lineBytes >= maxLineBytes || float(penX) >= textAreaWidth) newLine();
     }
   }
+  unbindTextTarget();
   // 4.
   if (showAllRequest) {
     showAllRequest = false;
@@ -186,6 +217,42 @@ void C_WindowLayer::typeText() {
   }
   // 5.
   speed = savedSpeed;
+}
+
+const gfx::TexturePtr& C_WindowLayer::nextGlyphTexture() {
+  if (nextGlyphTexture_ < glyphTextures_.size()) return glyphTextures_[nextGlyphTexture_++];
+  gfx::Device* device = app::engine().device;
+  gfx::TexturePtr more;
+  if (glyphTextures_.size() < kGlyphTexturesPerStep && device &&
+      device->createTexture(glyphTextures_[0]->width(0), glyphTextures_[0]->height(0), 1, 0, gfx::Pool::Managed,
+                            more) == gfx::result::Ok) {
+    glyphTextures_.push_back(std::move(more));
+    return glyphTextures_[nextGlyphTexture_++];
+  }
+  nextGlyphTexture_ = 1;
+  return glyphTextures_[0];
+}
+
+bool C_WindowLayer::bindTextTarget() {
+  gfx::Device* device = app::engine().device;
+  if (!device || !textTarget || !textTarget->texture || !textTarget->depthSurface) return false;
+  if (textTargetBound_) return true;
+  savedTarget_ = device->getRenderTarget();
+  savedDepth_ = device->getDepthStencilSurface();
+  device->setRenderTarget(textTarget->texture->surfaceLevel(0));
+  device->setDepthStencilSurface(textTarget->depthSurface);
+  textTargetBound_ = true;
+  return true;
+}
+
+void C_WindowLayer::unbindTextTarget() {
+  if (!textTargetBound_) return;
+  gfx::Device* device = app::engine().device;
+  device->setRenderTarget(savedTarget_);
+  device->setDepthStencilSurface(savedDepth_);
+  savedTarget_.reset();
+  savedDepth_.reset();
+  textTargetBound_ = false;
 }
 
 bool C_WindowLayer::drawCharacter(const char* bytes, int32_t length) {
@@ -207,6 +274,7 @@ bool C_WindowLayer::drawCharacter(const char* bytes, int32_t length) {
   // 2. A character that would not fit starts a new line.
   if (wrapByWidth && float(int64_t(marginX) + inkHalf + penX) > textAreaWidth) newLine();
   // 3. The glyph texture: white, the grey levels as alpha.
+  glyphTexture = nextGlyphTexture();
   gfx::LockedRect locked;
   if (glyphTexture->lockRect(0, locked) != gfx::result::Ok || !locked.bits) return false;
   text::fillGlyphTexels(metrics, glyph, glyphBits_.data(), bitsBytes, locked.bits, uint32_t(glyphTexture->width(0)),
@@ -215,19 +283,37 @@ bool C_WindowLayer::drawCharacter(const char* bytes, int32_t length) {
   // 4-5. The quad shows the whole glyph texture at half size.
   const float x0 = float(penX), x1 = float(penX) + float(glyph.cellIncX) * 0.5f;
   const float y0 = float(fontSize + marginY) * float(lineIndex), y1 = y0 + float(metrics.height) * 0.5f;
-  if (!drawGlyphQuads(x0, y0, x1, y1)) return false;
+  GlyphQuad quad{x0, y0, x1, y1, 0.0f, 0.0f, 1.0f, 1.0f};
+  if (clipToInk(quad, metrics, glyph, bitsBytes > 0, glyphTexture->width(0), glyphTexture->height(0)) &&
+      !drawGlyphQuads(quad))
+    return false;
   // 6. The pen follows the ink's width, not the cell advance.
   penX = marginX + inkHalf + penX;
   return true;
 }
 
-bool C_WindowLayer::drawGlyphQuads(float x0, float y0, float x1, float y1) {
+// The nine quads go to the renderer as one list of triangles in drawing order, which blends
+// exactly as nine draws of one quad would, at a ninth of the draws' cost.
+bool C_WindowLayer::drawGlyphQuads(const GlyphQuad& q) {
+  if (!bindTextTarget()) return true;
   gfx::Device* device = app::engine().device;
-  if (!device || !textTarget || !textTarget->texture || !textTarget->depthSurface) return true;
-  const gfx::SurfacePtr savedTarget = device->getRenderTarget();
-  const gfx::SurfacePtr savedDepth = device->getDepthStencilSurface();
-  device->setRenderTarget(textTarget->texture->surfaceLevel(0));
-  device->setDepthStencilSurface(textTarget->depthSurface);
+  void* data = nullptr;
+  if (glyphQuad->lock(0, 0, &data) != gfx::result::Ok || !data) return false;
+  ScreenVertex* out = static_cast<ScreenVertex*>(data);
+  for (int32_t pass = 0; pass < kGlyphPasses; ++pass) {
+    const bool outline = pass < 8;
+    const float dx = outline ? float(kOutlineOffsets[pass][0]) : 0.0f;
+    const float dy = outline ? float(kOutlineOffsets[pass][1]) : 0.0f;
+    const uint32_t colour = outline ? 0xFF000000u : textColour;
+    // The strip (x1, y0) (x1, y1) (x0, y0) (x0, y1) as its two triangles.
+    const ScreenVertex topRight{q.x1 + dx, q.y0 + dy, 0.5f, 1.0f, colour, q.u1, q.v0};
+    const ScreenVertex bottomRight{q.x1 + dx, q.y1 + dy, 0.5f, 1.0f, colour, q.u1, q.v1};
+    const ScreenVertex topLeft{q.x0 + dx, q.y0 + dy, 0.5f, 1.0f, colour, q.u0, q.v0};
+    const ScreenVertex bottomLeft{q.x0 + dx, q.y1 + dy, 0.5f, 1.0f, colour, q.u0, q.v1};
+    const ScreenVertex quad[6] = {topRight, bottomRight, topLeft, topLeft, bottomRight, bottomLeft};
+    std::memcpy(out + pass * 6, quad, sizeof quad);
+  }
+  glyphQuad->unlock();
   device->setTexture(0, glyphTexture);
   device->setRenderState(gfx::RenderState::TextureFactor, 0xFFFFFFFFu);
   device->setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::Modulate);
@@ -235,28 +321,8 @@ bool C_WindowLayer::drawGlyphQuads(float x0, float y0, float x1, float y1) {
   device->setTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::ta::TFactor);
   device->setFVF(kScreenVertexFvf);
   device->setStreamSource(0, glyphQuad, 0, sizeof(ScreenVertex));
-  bool drawn = true;
-  for (int32_t pass = 0; pass < 9; ++pass) {
-    const bool outline = pass < 8;
-    const float dx = outline ? float(kOutlineOffsets[pass][0]) : 0.0f;
-    const float dy = outline ? float(kOutlineOffsets[pass][1]) : 0.0f;
-    const uint32_t colour = outline ? 0xFF000000u : textColour;
-    const ScreenVertex quad[4] = {{x1 + dx, y0 + dy, 0.5f, 1.0f, colour, 1.0f, 0.0f},
-                                  {x1 + dx, y1 + dy, 0.5f, 1.0f, colour, 1.0f, 1.0f},
-                                  {x0 + dx, y0 + dy, 0.5f, 1.0f, colour, 0.0f, 0.0f},
-                                  {x0 + dx, y1 + dy, 0.5f, 1.0f, colour, 0.0f, 1.0f}};
-    void* data = nullptr;
-    if (glyphQuad->lock(0, 0, &data) != gfx::result::Ok || !data) {
-      drawn = false;
-      break;
-    }
-    std::memcpy(data, quad, sizeof quad);
-    glyphQuad->unlock();
-    device->drawPrimitive(gfx::PrimitiveType::TriangleStrip, 0, 2);
-  }
-  device->setRenderTarget(savedTarget);
-  device->setDepthStencilSurface(savedDepth);
-  return drawn;
+  device->drawPrimitive(gfx::PrimitiveType::TriangleList, 0, 2 * kGlyphPasses);
+  return true;
 }
 
 }  // namespace window
