@@ -220,6 +220,7 @@ void C_WindowLayer::typeText() {
 }
 
 const gfx::TexturePtr& C_WindowLayer::nextGlyphTexture() {
+  if (glyphTextures_.empty()) return glyphTexture;
   if (nextGlyphTexture_ < glyphTextures_.size()) return glyphTextures_[nextGlyphTexture_++];
   gfx::Device* device = app::engine().device;
   gfx::TexturePtr more;
