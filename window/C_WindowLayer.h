@@ -116,8 +116,9 @@ class C_WindowLayer : public layer::C_BaseCharaLayer {
   virtual FontInfo getFont();
   // slot 52
   virtual int32_t takeResult() { return 0; }
-  // slot 53: the renderer of font type 1.
-  virtual void typeNothing() {}
+  // slot 53: the renderer of font type 1: draws nothing, but ends the page, which would
+  // otherwise keep the scene busy for good.
+  virtual void typeNothing();
   // slot 54: the renderer of font type 0.
   virtual void typeText();
   // slot 55

@@ -139,6 +139,13 @@ void C_WindowLayer::runRenderer() {
   if (glyphRenderer) (this->*glyphRenderer)();
 }
 
+void C_WindowLayer::typeNothing() {
+  showAllRequest = false;
+  if (cursor < 0) return;
+  cursor = -1;
+  typingFinished = true;
+}
+
 void C_WindowLayer::finishPage() {
   lineIndex = lineBytes = penX = 0;
   showAllRequest = false;

@@ -254,7 +254,7 @@ TEST(WindowLayer, ARestoredTextTargetIsEmpty) {
   EXPECT_TRUE(world.boxes().empty());
 }
 
-TEST(WindowLayer, FontSetUpFailuresAreReportedAndTheWindowStillTypes) {
+TEST(WindowLayer, FontSetUpFailuresAreReportedAndEveryFontTypeFinishesItsPages) {
   WindowWorld world;
   struct Case {
     uint8_t type;
@@ -267,6 +267,7 @@ TEST(WindowLayer, FontSetUpFailuresAreReportedAndTheWindowStillTypes) {
       {0, 100000,
        {"ERROR | GetGlyphOutlineで取得した文字を描画するテクスチャの初期化に失敗", "ERROR | フォントオブジェクト生成に失敗"}},
       {2, 20, {}},
+      {1, 20, {}},
   };
   for (const Case& c : cases) {
     platform::clearMessageBoxLog();
@@ -279,7 +280,7 @@ TEST(WindowLayer, FontSetUpFailuresAreReportedAndTheWindowStillTypes) {
     EXPECT_EQ(w.marginX, 2);
     w.setText(sjis("あいう"), false);
     WindowWorld::typeFrame(w, 1000);
-    EXPECT_FALSE(w.isTyping()) << "the page finishes without a usable font: " << c.size;
+    EXPECT_FALSE(w.isTyping()) << "the page finishes, drawn or not: type " << int(c.type) << " size " << c.size;
   }
 }
 
