@@ -64,6 +64,8 @@ MemberFrame C_SceneSandBox::updateMembers() {
   // solid characters, plain characters, "CHECK", "MES", "PLN", "SLIDE".
   frame.animatingCount += chara::UpdateBackground(*this);
   window::UpdateWindowSet(*this, frame.mouseTaken);
+  // The normal pointer; characters below may choose the one for clickable parts.
+  app::engine().cursorId = 103;
   frame.animatingCount += chara::UpdatePlainCharas(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdateMessageWindows(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdatePlainWindows(*this, frame.mouseTaken);

@@ -424,3 +424,13 @@ TEST(EventRuntime, MapJumpSkipsOneFrame) {
 }
 
 }  // namespace
+
+TEST(EventRuntime, TheScriptSceneShowsTheNormalPointerFromItsFirstUpdate) {
+  ScriptWorld world;
+  world.write("0first.evt", "@[WaitClick]\n");
+  app::engine().cursorId = 0;  // hidden until a scene chooses a pointer
+  world.start();
+  EXPECT_EQ(app::engine().cursorId, 0);
+  world.frame();
+  EXPECT_EQ(app::engine().cursorId, 103);
+}
