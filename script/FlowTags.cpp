@@ -8,22 +8,12 @@
 #include "platform/Platform.h"
 #include "script/C_EventMain.h"
 #include "script/Comparison.h"
+#include "script/TagAttributes.h"
 #include "script/TagTable.h"
 
 namespace script {
 
 namespace {
-
-// Calls visit(key, value) for every attribute token with a non-empty value, in order (a key
-// given twice: the later one wins).
-template <typename Visit>
-void ForEachAttribute(const C_EventMain& events, const TagTokens& tokens, Visit visit) {
-  for (size_t i = 1; i < tokens.size(); ++i) {
-    const TagAttribute attribute = events.ReadTagAttribute(tokens[i]);
-    if (attribute.value.empty()) continue;
-    visit(attribute.key, attribute.value);
-  }
-}
 
 bool DoNothing(C_EventMain&, const TagTokens&) { return true; }
 

@@ -17,20 +17,12 @@
 #include "layer/C_TextureFact.h"
 #include "scene/C_BaseScene.h"
 #include "script/C_EventMain.h"
+#include "script/TagAttributes.h"
 #include "script/TagTable.h"
 
 namespace script {
 
 namespace {
-
-template <typename Visit>
-void ForEachAttribute(const C_EventMain& events, const TagTokens& tokens, Visit visit) {
-  for (size_t i = 1; i < tokens.size(); ++i) {
-    const TagAttribute attribute = events.ReadTagAttribute(tokens[i]);
-    if (attribute.value.empty()) continue;
-    visit(attribute.key, attribute.value);
-  }
-}
 
 scene::C_BaseScene* Scene(const C_EventMain& events) {
   if (events.drivenScene) return events.drivenScene;

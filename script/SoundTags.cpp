@@ -3,22 +3,13 @@
 
 #include "app/Engine.h"
 #include "script/C_EventMain.h"
+#include "script/TagAttributes.h"
 #include "script/TagTable.h"
 #include "sound/C_SoundPlayer.h"
 
 namespace script {
 
 namespace {
-
-// Calls visit(key, value) for every attribute token with a non-empty value, in order.
-template <typename Visit>
-void ForEachAttribute(const C_EventMain& events, const TagTokens& tokens, Visit visit) {
-  for (size_t i = 1; i < tokens.size(); ++i) {
-    const TagAttribute attribute = events.ReadTagAttribute(tokens[i]);
-    if (attribute.value.empty()) continue;
-    visit(attribute.key, attribute.value);
-  }
-}
 
 sound::C_SoundPlayer* Player() { return app::engine().soundPlayer; }
 

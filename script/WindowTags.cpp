@@ -5,22 +5,13 @@
 #include "platform/Encoding.h"
 #include "scene/C_BaseScene.h"
 #include "script/C_EventMain.h"
+#include "script/TagAttributes.h"
 #include "script/TagTable.h"
 #include "window/WindowOperations.h"
 
 namespace script {
 
 namespace {
-
-// Calls visit(key, value) for every attribute token with a non-empty value, in order.
-template <typename Visit>
-void ForEachAttribute(const C_EventMain& events, const TagTokens& tokens, Visit visit) {
-  for (size_t i = 1; i < tokens.size(); ++i) {
-    const TagAttribute attribute = events.ReadTagAttribute(tokens[i]);
-    if (attribute.value.empty()) continue;
-    visit(attribute.key, attribute.value);
-  }
-}
 
 // The window address every window tag reads: `type` (default "MES") and `page`.
 struct WindowAddress {

@@ -1,0 +1,22 @@
+// Walking a tag line's attributes: the helper every tag handler reads its attributes with.
+#pragma once
+
+#include <cstddef>
+
+#include "script/C_EventMain.h"
+#include "script/TagLine.h"
+
+namespace script {
+
+// Calls visit(key, value) for every attribute token with a non-empty value, in order (a key
+// given twice: the later one wins).
+template <typename Visit>
+void ForEachAttribute(const C_EventMain& events, const TagTokens& tokens, Visit visit) {
+  for (size_t i = 1; i < tokens.size(); ++i) {
+    const TagAttribute attribute = events.ReadTagAttribute(tokens[i]);
+    if (attribute.value.empty()) continue;
+    visit(attribute.key, attribute.value);
+  }
+}
+
+}  // namespace script
