@@ -117,42 +117,55 @@ class GlSurface final : public Surface {
   std::vector<uint32_t> plain_;
 };
 
-class GlVertexBuffer final : public VertexBuffer {
+// The storage behind a vertex or an index buffer: the CPU copy that locks hand out and the GL
+// buffer that unlock brings up to date.
+class GlBufferStorage {
  public:
-  GlVertexBuffer(std::shared_ptr<GlShared> shared, uint32_t length, uint32_t fvf);
-  ~GlVertexBuffer() override;
-  uint32_t sizeBytes() const override { return static_cast<uint32_t>(cpu_.size()); }
-  uint32_t fvf() const override { return fvf_; }
-  int32_t lock(uint32_t offset, uint32_t size, void** out) override;
-  int32_t unlock() override;
+  GlBufferStorage(std::shared_ptr<GlShared> shared, uint32_t length);
+  ~GlBufferStorage();
+  GlBufferStorage(const GlBufferStorage&) = delete;
+  GlBufferStorage& operator=(const GlBufferStorage&) = delete;
+  uint32_t sizeBytes() const { return static_cast<uint32_t>(cpu_.size()); }
+  int32_t lock(uint32_t offset, uint32_t size, void** out);
+  int32_t unlock();
   GLuint glName() const { return name_; }
   const uint8_t* cpuData() const { return cpu_.data(); }
 
  private:
   std::shared_ptr<GlShared> shared_;
   std::vector<uint8_t> cpu_;
-  uint32_t fvf_;
   GLuint name_ = 0;
   uint32_t lockOffset_ = 0, lockSize_ = 0;
   bool locked_ = false;
 };
 
-class GlIndexBuffer final : public IndexBuffer {
+class GlVertexBuffer final : public VertexBuffer {
  public:
-  GlIndexBuffer(std::shared_ptr<GlShared> shared, uint32_t length);
-  ~GlIndexBuffer() override;
-  uint32_t sizeBytes() const override { return static_cast<uint32_t>(cpu_.size()); }
-  int32_t lock(uint32_t offset, uint32_t size, void** out) override;
-  int32_t unlock() override;
-  GLuint glName() const { return name_; }
-  const uint8_t* cpuData() const { return cpu_.data(); }
+  GlVertexBuffer(std::shared_ptr<GlShared> shared, uint32_t length, uint32_t fvf)
+      : storage_(std::move(shared), length), fvf_(fvf) {}
+  uint32_t sizeBytes() const override { return storage_.sizeBytes(); }
+  uint32_t fvf() const override { return fvf_; }
+  int32_t lock(uint32_t offset, uint32_t size, void** out) override { return storage_.lock(offset, size, out); }
+  int32_t unlock() override { return storage_.unlock(); }
+  GLuint glName() const { return storage_.glName(); }
+  const uint8_t* cpuData() const { return storage_.cpuData(); }
 
  private:
-  std::shared_ptr<GlShared> shared_;
-  std::vector<uint8_t> cpu_;
-  GLuint name_ = 0;
-  uint32_t lockOffset_ = 0, lockSize_ = 0;
-  bool locked_ = false;
+  GlBufferStorage storage_;
+  uint32_t fvf_;
+};
+
+class GlIndexBuffer final : public IndexBuffer {
+ public:
+  GlIndexBuffer(std::shared_ptr<GlShared> shared, uint32_t length) : storage_(std::move(shared), length) {}
+  uint32_t sizeBytes() const override { return storage_.sizeBytes(); }
+  int32_t lock(uint32_t offset, uint32_t size, void** out) override { return storage_.lock(offset, size, out); }
+  int32_t unlock() override { return storage_.unlock(); }
+  GLuint glName() const { return storage_.glName(); }
+  const uint8_t* cpuData() const { return storage_.cpuData(); }
+
+ private:
+  GlBufferStorage storage_;
 };
 
 class GlDevice final : public Device {

@@ -186,59 +186,28 @@ bool lockRange(std::vector<uint8_t>& cpu, uint32_t offset, uint32_t size, uint32
 }
 }  // namespace
 
-GlVertexBuffer::GlVertexBuffer(std::shared_ptr<GlShared> shared, uint32_t length, uint32_t fvf)
-    : shared_(std::move(shared)), cpu_(length, 0), fvf_(fvf) {
-  glGenBuffers(1, &name_);
-  glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
-  glBufferData(GL_COPY_WRITE_BUFFER, length, cpu_.data(), GL_DYNAMIC_DRAW);
-}
-
-GlVertexBuffer::~GlVertexBuffer() {
-  if (shared_->alive) {
-    shared_->forgetBuffer(name_);
-    glDeleteBuffers(1, &name_);
-  }
-}
-
-int32_t GlVertexBuffer::lock(uint32_t offset, uint32_t size, void** out) {
-  if (locked_ || !out || !lockRange(cpu_, offset, size, lockOffset_, lockSize_)) return result::InvalidCall;
-  locked_ = true;
-  *out = cpu_.data() + lockOffset_;
-  return result::Ok;
-}
-
-int32_t GlVertexBuffer::unlock() {
-  if (!locked_) return result::InvalidCall;
-  locked_ = false;
-  if (shared_->alive && lockSize_ > 0) {
-    glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
-    glBufferSubData(GL_COPY_WRITE_BUFFER, lockOffset_, lockSize_, cpu_.data() + lockOffset_);
-  }
-  return result::Ok;
-}
-
-GlIndexBuffer::GlIndexBuffer(std::shared_ptr<GlShared> shared, uint32_t length)
+GlBufferStorage::GlBufferStorage(std::shared_ptr<GlShared> shared, uint32_t length)
     : shared_(std::move(shared)), cpu_(length, 0) {
   glGenBuffers(1, &name_);
   glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
   glBufferData(GL_COPY_WRITE_BUFFER, length, cpu_.data(), GL_DYNAMIC_DRAW);
 }
 
-GlIndexBuffer::~GlIndexBuffer() {
+GlBufferStorage::~GlBufferStorage() {
   if (shared_->alive) {
     shared_->forgetBuffer(name_);
     glDeleteBuffers(1, &name_);
   }
 }
 
-int32_t GlIndexBuffer::lock(uint32_t offset, uint32_t size, void** out) {
+int32_t GlBufferStorage::lock(uint32_t offset, uint32_t size, void** out) {
   if (locked_ || !out || !lockRange(cpu_, offset, size, lockOffset_, lockSize_)) return result::InvalidCall;
   locked_ = true;
   *out = cpu_.data() + lockOffset_;
   return result::Ok;
 }
 
-int32_t GlIndexBuffer::unlock() {
+int32_t GlBufferStorage::unlock() {
   if (!locked_) return result::InvalidCall;
   locked_ = false;
   if (shared_->alive && lockSize_ > 0) {
