@@ -326,6 +326,13 @@ void C_BaseLayer::releaseQuadBuffer() { g_quadBuffer.reset(); }
 
 const gfx::VertexBufferPtr& C_BaseLayer::quadBuffer() { return g_quadBuffer; }
 
+void C_BaseLayer::setSlotBlendStates(gfx::Device& device, bool otherSlot) {
+  device.setRenderState(gfx::RenderState::SrcBlend, otherSlot ? gfx::blend::One : gfx::blend::SrcAlpha);
+  device.setRenderState(gfx::RenderState::DestBlend, gfx::blend::InvSrcAlpha);
+  device.setRenderState(gfx::RenderState::SrcBlendAlpha, gfx::blend::One);
+  device.setRenderState(gfx::RenderState::DestBlendAlpha, otherSlot ? gfx::blend::InvSrcAlpha : gfx::blend::One);
+}
+
 void C_BaseLayer::drawQuad() {
   gfx::Device* device = app::engine().device;
   if (!device || !visible) return;
@@ -334,18 +341,8 @@ void C_BaseLayer::drawQuad() {
     const bool otherSlot = pass == 0;
     PictureSlot& s = slot(otherSlot);
     if (!s.loaded || s.alpha() == 0) continue;
-    // 1. The old picture goes under as it is; the current one blends by its alpha.
-    if (otherSlot) {
-      device->setRenderState(gfx::RenderState::SrcBlend, gfx::blend::One);
-      device->setRenderState(gfx::RenderState::DestBlend, gfx::blend::InvSrcAlpha);
-      device->setRenderState(gfx::RenderState::SrcBlendAlpha, gfx::blend::One);
-      device->setRenderState(gfx::RenderState::DestBlendAlpha, gfx::blend::InvSrcAlpha);
-    } else {
-      device->setRenderState(gfx::RenderState::SrcBlend, gfx::blend::SrcAlpha);
-      device->setRenderState(gfx::RenderState::DestBlend, gfx::blend::InvSrcAlpha);
-      device->setRenderState(gfx::RenderState::SrcBlendAlpha, gfx::blend::One);
-      device->setRenderState(gfx::RenderState::DestBlendAlpha, gfx::blend::One);
-    }
+    // 1.
+    setSlotBlendStates(*device, otherSlot);
     // 2.
     device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
     device->setRenderState(gfx::RenderState::TextureFactor, s.colour);

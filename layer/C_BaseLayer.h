@@ -67,6 +67,9 @@ class C_BaseLayer : public C_BaseObject {
 
   // The quad draw of both slots (plain characters): the shared unit quad scaled to the picture.
   void drawQuad();
+  // Blend states of the two-slot quad draws: the old picture goes under as it is, the current
+  // one blends by its alpha.
+  static void setSlotBlendStates(gfx::Device& device, bool otherSlot);
   // The sprite draw of one slot; forDrawBoth selects drawBoth's centre and depth rules.
   void drawSlotSprite(PictureSlot& slot, uint32_t colour, bool forDrawBoth, float depth);
 

@@ -304,18 +304,8 @@ void C_WindowLayer::draw() {
     const bool other = pass == 0;
     layer::PictureSlot& s = slot(other);
     if (!s.loaded || s.alpha() == 0) continue;
-    // 1. The old picture goes under as it is; the current one blends by its alpha.
-    if (other) {
-      device->setRenderState(gfx::RenderState::SrcBlend, gfx::blend::One);
-      device->setRenderState(gfx::RenderState::DestBlend, gfx::blend::InvSrcAlpha);
-      device->setRenderState(gfx::RenderState::SrcBlendAlpha, gfx::blend::One);
-      device->setRenderState(gfx::RenderState::DestBlendAlpha, gfx::blend::InvSrcAlpha);
-    } else {
-      device->setRenderState(gfx::RenderState::SrcBlend, gfx::blend::SrcAlpha);
-      device->setRenderState(gfx::RenderState::DestBlend, gfx::blend::InvSrcAlpha);
-      device->setRenderState(gfx::RenderState::SrcBlendAlpha, gfx::blend::One);
-      device->setRenderState(gfx::RenderState::DestBlendAlpha, gfx::blend::One);
-    }
+    // 1.
+    setSlotBlendStates(*device, other);
     device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
     device->setRenderState(gfx::RenderState::TextureFactor, s.colour);
     setAlphaFromTextureAndFactor(*device);
