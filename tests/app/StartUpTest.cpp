@@ -64,3 +64,41 @@ TEST(StartUpTest, BadOptionsExitWithTwo) {
 }
 
 }  // namespace
+
+namespace {
+
+uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
+  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
+}
+uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
+  return (uint32_t(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
+}
+
+TEST(StartUpTest, PlayWritesTheScreenshotOfItsFrameAndTheWholeMix) {
+  testsupport::TempDir game, out;
+  game.write("globalData.lua", kMinimalGame);
+  game.write("lambart.fx", "//\n");
+  game.write("ShadowMap.fx", "//\n");
+  const std::string png = out.path() + "/frame.png";
+  const std::string wav = out.path() + "/mix.wav";
+  const RunResult r =
+      RunKmtool("play --frames 60 --low-spec --shot 30:" + png + " --audio-out " + wav + " --game " + game.path());
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+
+  const std::vector<uint8_t> image = testsupport::readAll(png);
+  ASSERT_GT(image.size(), 24u) << r.output;
+  EXPECT_EQ(std::string(image.begin() + 12, image.begin() + 16), "IHDR");
+  EXPECT_EQ(be32(image, 16), 800u);  // low-spec back buffer
+  EXPECT_EQ(be32(image, 20), 600u);
+
+  const std::vector<uint8_t> mix = testsupport::readAll(wav);
+  ASSERT_GT(mix.size(), 44u);
+  EXPECT_EQ(std::string(mix.begin(), mix.begin() + 4), "RIFF");
+  EXPECT_EQ(le32(mix, 24), 44100u);                 // sample rate
+  EXPECT_EQ(mix[22] | (mix[23] << 8), 2);           // stereo
+  // 60 frames of 34 ms: about two seconds of 16-bit stereo.
+  const double seconds = le32(mix, 40) / (44100.0 * 4);
+  EXPECT_NEAR(seconds, 60 * 0.034, 0.1);
+}
+
+}  // namespace
