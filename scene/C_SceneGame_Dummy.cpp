@@ -1,6 +1,9 @@
 // The 3D game scene's exit: button 6 (key C) newly pressed returns to the script scene.
 #include "scene/C_SceneGame_Dummy.h"
 
+#include "app/Engine.h"
+#include "app/RenderDevice.h"
+#include "gfx/Device.h"
 #include "scene/SceneIds.h"
 
 namespace scene {
@@ -12,6 +15,17 @@ int32_t C_SceneGame_Dummy::update(intptr_t padArg) {
   return pressed ? SCENE_SANDBOX : -1;
 }
 
-int32_t C_SceneGame_Dummy::render() { return 0; }
+// The 3D content is not part of this engine: the scene shows a cleared frame with the debug line
+// and the screen fade, so nothing stale stays on screen while it runs.
+int32_t C_SceneGame_Dummy::render() {
+  gfx::Device* device = app::engine().device;
+  if (!device) return 0;
+  device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  device->beginScene();
+  app::DrawDebugText();
+  app::DrawScreenFade();
+  device->endScene();
+  return app::PresentFrame();
+}
 
 }  // namespace scene

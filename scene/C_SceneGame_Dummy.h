@@ -1,4 +1,4 @@
-// The 3D game scene: only its entry and its exit back to the script scene.
+// The 3D game scene: its entry, an empty frame, and its exit back to the script scene.
 #pragma once
 
 #include "scene/C_BaseScene.h"
