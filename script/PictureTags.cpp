@@ -42,15 +42,22 @@ struct Layout {
   float width = 0.0f, height = 0.0f;
 };
 
-Layout ReadLayout(const C_EventMain& events, const TagTokens& tokens) {
+// The tags that set a picture read `left`, `top`, `width` and `height` as integers; the
+// move-data tags read them as reals.
+enum class Corners { Integer, Real };
+
+Layout ReadLayout(const C_EventMain& events, const TagTokens& tokens, Corners corners = Corners::Real) {
   Layout l;
+  const auto corner = [corners](const std::string& value) {
+    return corners == Corners::Integer ? float(TagInt(value)) : float(TagReal(value));
+  };
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
     if (key == "page") l.page = TagInt(value);
     if (key == "file") l.file = value;
     if (key == "time") l.time = TagInt(value);
     if (key == "type") l.relative = value == "REL";
-    if (key == "left") l.left = float(TagReal(value));
-    if (key == "top") l.top = float(TagReal(value));
+    if (key == "left") l.left = corner(value);
+    if (key == "top") l.top = corner(value);
     if (key == "pos_x") l.posX = float(TagReal(value));
     if (key == "pos_y") l.posY = float(TagReal(value));
     if (key == "scale_w") {
@@ -61,8 +68,8 @@ Layout ReadLayout(const C_EventMain& events, const TagTokens& tokens) {
       l.scaleH = float(TagReal(value));
       l.scaleHGiven = true;
     }
-    if (key == "width") l.width = float(TagReal(value));
-    if (key == "height") l.height = float(TagReal(value));
+    if (key == "width") l.width = corner(value);
+    if (key == "height") l.height = corner(value);
   });
   return l;
 }
@@ -89,30 +96,31 @@ Placement Place(const Layout& l, float imageWidth, float imageHeight) {
 float Given(float v, float otherwise) { return v != chara::NotGiven ? v : otherwise; }
 
 bool SimpleBG(C_EventMain& events, const TagTokens& tokens) {
-  const Layout l = ReadLayout(events, tokens);
+  const Layout l = ReadLayout(events, tokens, Corners::Integer);
   scene::C_BaseScene* s = Scene(events);
   if (!s) return true;
   gfx::ImageInfo info;
   layer::getImageInfo(l.file.c_str(), info);
   // Without a size or a scale the background fills the screen (ScSetBG's -1).
   const bool sized = l.width > 0 || l.height > 0 || l.scaleWGiven || l.scaleHGiven;
-  Placement p = Place(l, float(info.width), float(info.height));
-  int32_t width = -1, height = -1;
-  if (sized) {
-    width = int32_t(p.scaleX * float(info.width));
-    height = int32_t(p.scaleY * float(info.height));
-  } else {
-    Layout screen = l;
-    screen.width = 1024;
-    screen.height = 768;
-    p = Place(screen, float(info.width), float(info.height));
+  Layout layout = l;
+  if (!sized) {
+    layout.width = 1024;
+    layout.height = 768;
   }
-  chara::SetBackground(*s, l.file.c_str(), width, height, Given(p.x, 0), Given(p.y, 0), 0.0f, l.time);
+  const Placement p = Place(layout, float(info.width), float(info.height));
+  chara::SetBackground(*s, l.file.c_str(), -1, -1, Given(p.x, 0), Given(p.y, 0), 0.0f, l.time);
+  // The scale as the layout gives it: a size in whole pixels would lose a pixel to rounding.
+  if (sized && info.width > 0 && info.height > 0 && s->background) {
+    layer::PictureSlot& slot = s->background->currentPicture();
+    slot.scaleX = p.scaleX * app::engine().screenScale;
+    slot.scaleY = p.scaleY * app::engine().screenScale;
+  }
   return true;
 }
 
 bool SimplePlainChara(C_EventMain& events, const TagTokens& tokens) {
-  const Layout l = ReadLayout(events, tokens);
+  const Layout l = ReadLayout(events, tokens, Corners::Integer);
   scene::C_BaseScene* s = Scene(events);
   if (!s) return true;
   gfx::ImageInfo info;

@@ -142,4 +142,33 @@ TEST_F(PictureScript, TagsTurnLayoutAttributesIntoPositions) {
   EXPECT_EQ(scene.plainCharas.size(), 1u);
 }
 
+TEST_F(PictureScript, TagsReadCornersAndSizesWithTheirOwnTypes) {
+  world->picture("narrow.png", solidImage(107, 80, 0xFF000000u));
+  // The picture tags read left, top, width and height as integers (the fractions drop); the
+  // move-data tags read them as reals.
+  tag("@[SimplePlainChara page=\"0\" file=\"c.png\" left=\"10.7\" top=\"20.9\" width=\"50.9\" "
+      "height=\"100.5\" time=\"0\"]");
+  EXPECT_FLOAT_EQ(chara(0).scaleX, 0.5f);
+  EXPECT_FLOAT_EQ(chara(0).scaleY, 0.5f);
+  EXPECT_FLOAT_EQ(chara(0).x, 25.0f + 10.0f - 512.0f);
+  EXPECT_FLOAT_EQ(chara(0).y, 50.0f + 20.0f - 384.0f);
+  tag("@[MovePlainCharaReset page=\"0\"]");
+  tag("@[MovePlainCharaData page=\"0\" type=\"ABS\" left=\"10.5\" top=\"0.25\" time=\"0\"]");
+  EXPECT_FLOAT_EQ(chara(0).keys[0].x, 50.0f + 10.5f - 512.0f);
+  EXPECT_FLOAT_EQ(chara(0).keys[0].y, 100.0f + 0.25f - 384.0f);
+
+  // A background of a given width gets exactly ScSetBG's scale for that width, not the scale of
+  // a width rounded down on the way.
+  tag("@[SimpleBG file=\"narrow.png\" width=\"1024\" height=\"768\" left=\"0\" top=\"0\" time=\"0\"]");
+  ASSERT_TRUE(scene.background);
+  EXPECT_EQ(scene.background->currentPicture().scaleX, 1024.0f / 107.0f);
+  EXPECT_EQ(scene.background->currentPicture().scaleY, 768.0f / 80.0f);
+  EXPECT_NEAR(scene.background->currentPicture().x, 0.0f, 1e-3f);
+  app::engine().screenScale = 0.78125f;
+  tag("@[SimpleBG file=\"narrow.png\" width=\"512\" pos_x=\"100\" time=\"0\"]");
+  EXPECT_EQ(scene.background->currentPicture().scaleX, 512.0f / 107.0f * 0.78125f);
+  EXPECT_FLOAT_EQ(scene.background->currentPicture().scaleY, 0.78125f) << "height not given: its own";
+  EXPECT_FLOAT_EQ(scene.background->currentPicture().x, 78.125f);
+}
+
 }  // namespace
