@@ -152,7 +152,9 @@ void C_BaseLayer::setPicture(const char* file, const int32_t* rect, bool other) 
   s.height = int16_t(s.info.imageHeight);
   loadClickMap(s, file);
   s.loaded = true;
-  s.sharedTexture = true;
+  // Without a file the slot keeps its texture, and with it the way that texture is given back:
+  // a texture of its own marked shared would be released by name, a reference it never took.
+  if (file && file[0] != '\0') s.sharedTexture = true;
 }
 
 void C_BaseLayer::changePicture(const char* file, int32_t durationMs) {

@@ -2,6 +2,8 @@
 // the single-instance rules and the character render target.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "LayerWorld.h"
 
 namespace {
@@ -31,6 +33,36 @@ TEST(TextureFact, ReferenceCountsKeepAndFreeTheTexture) {
   ASSERT_TRUE(again->texture);
   EXPECT_NE(again->texture, loaded) << "acquired again, the file is loaded again";
   EXPECT_EQ(again->refCount, 1);
+}
+
+TEST(TextureFact, LayersGiveBackExactlyTheReferencesTheyTook) {
+  LayerWorld world;
+  world.picture("a.png", solidImage(8, 8, 0xFF102030u));
+  world.picture("b.png", solidImage(8, 8, 0xFF405060u));
+  world.picture("d.png", solidImage(2, 2, 0x80FFFFFFu));
+  layer::C_TextureFact& f = *app::engine().textureFact;
+  auto count = [&](const char* name) { return f.textures.at(name).refCount; };
+  auto keeper = std::make_unique<layer::C_BaseCharaLayer>();
+  keeper->setPicture("a.png", nullptr, false);
+  layer::C_BaseCharaLayer l;
+  l.setPicture("a.png", nullptr, false);
+  EXPECT_EQ(count("a.png"), 2);
+  // A new picture on a slot that still holds one gives the old one back.
+  l.setPicture("b.png", nullptr, false);
+  EXPECT_EQ(count("a.png"), 1);
+  EXPECT_EQ(count("b.png"), 1);
+  // A composed picture takes no reference of its base file.
+  l.setPictureComposite("a.png", "d.png", 0, 0, false);
+  EXPECT_EQ(count("b.png"), 0);
+  EXPECT_EQ(count("a.png"), 1);
+  // Set again without a file, the composed texture is still the slot's own: releasing it leaves
+  // the factory alone.
+  l.setPicture("", nullptr, false);
+  l.releasePicture(false);
+  EXPECT_EQ(count("a.png"), 1);
+  EXPECT_TRUE(f.textures.at("a.png").texture) << "the keeper's picture is still loaded";
+  keeper.reset();
+  EXPECT_EQ(count("a.png"), 0);
 }
 
 TEST(TextureFact, PictureInformation) {
