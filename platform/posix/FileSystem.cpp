@@ -116,6 +116,45 @@ std::optional<std::string> resolveComponents(const std::string& path) {
   return resolved;
 }
 
+// A UTF-8 text (or plain ASCII): no byte of a multi-byte character is ever a '\\'.
+bool isUtf8(std::string_view s) {
+  size_t i = 0;
+  while (i < s.size()) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    size_t n = 0;
+    if (c < 0x80)
+      n = 1;
+    else if (c >= 0xC2 && c <= 0xDF)
+      n = 2;
+    else if (c >= 0xE0 && c <= 0xEF)
+      n = 3;
+    else if (c >= 0xF0 && c <= 0xF4)
+      n = 4;
+    if (n == 0 || i + n > s.size()) return false;
+    for (size_t k = 1; k < n; ++k) {
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
+// '\\' separators become '/'. In a code page 932 name the trail byte of a double-byte character
+// may be 0x5C (表, ソ, 能 ...): it belongs to the character and is kept. Paths from our own
+// command line are UTF-8, where every 0x5C is a separator.
+std::string withSlashSeparators(std::string_view name) {
+  std::string path(name);
+  const bool cp932 = !isUtf8(path);
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (cp932 && isLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
+      ++i;
+    } else if (path[i] == '\\') {
+      path[i] = '/';
+    }
+  }
+  return path;
+}
+
 }  // namespace
 
 bool ntfsNameLess(std::string_view a, std::string_view b) {
@@ -154,8 +193,7 @@ std::string currentDirectory() {
 }
 
 std::string diskPath(std::string_view name) {
-  std::string path(name);
-  std::replace(path.begin(), path.end(), '\\', '/');
+  std::string path = withSlashSeparators(name);
   if (path.empty() || pathExists(path)) return path;
   if (hasHighByte(path)) {
     std::optional<std::string> utf8 = cp932ToUtf8Exact(path);

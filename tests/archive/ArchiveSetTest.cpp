@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "archive/ArchiveSet.h"
+#include "platform/Encoding.h"
 #include "platform/System.h"
 #include "support/TempDir.h"
 #include "tests/archive/TestArchive.h"
@@ -166,6 +167,23 @@ TEST_F(ArchiveSetTest, LooseIndexSkipsBuildFoldersAndWalksDepthFirst) {
   }
   EXPECT_EQ(printed, "[DIR]  " + cwd + "\\a\n" + "[DIR]  " + cwd + "\\a\\deep\n" + "[DIR]  " + cwd + "\\B\n" +
                          "[DIR]  " + cwd + "\\debug\n" + "[DIR]  " + cwd + "\\Debugger\n");
+}
+
+// Folder names whose code page 932 form holds the byte of '\\' as a trail byte (表 95 5C, 能 94 5C)
+// are walked like any other, and their files are read from the disk.
+TEST_F(ArchiveSetTest, LooseIndexWalksFoldersWithTrailBytesLikeSeparators) {
+  dir_.write("表示/能力.txt", "ability");
+  testing::internal::CaptureStdout();
+  archive::BuildLooseFileIndex();
+  const std::string printed = testing::internal::GetCapturedStdout();
+  const std::string folder = platform::currentDirectory() + "\\" + platform::utf8ToCp932("表示");
+  EXPECT_EQ(printed, "[DIR]  " + platform::cp932ToUtf8(folder) + "\n");
+  const auto it = archive::archiveSet().looseFileIndex().find(platform::utf8ToCp932("能力.txt"));
+  ASSERT_NE(it, archive::archiveSet().looseFileIndex().end());
+  EXPECT_EQ(it->second, folder + "\\" + platform::utf8ToCp932("能力.txt"));
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(platform::readFile(it->second, bytes));
+  EXPECT_EQ(archivetest::AsString(bytes), "ability");
 }
 
 TEST_F(ArchiveSetTest, MaxBytesCutsBothSources) {

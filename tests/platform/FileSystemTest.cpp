@@ -93,9 +93,13 @@ TEST(DiskPath, FindsFilesAsACaseInsensitiveSystemWould) {
   dir.write("Sound/BGM/Title.ogg", "2");
   dir.write("exact.txt", "3");
   dir.write("Event/背景.evt", "4");
+  // 表 (95 5C) and ソ (83 5C) end in the byte of '\\': a trail byte, not a separator.
+  dir.write("表示/ソース.png", "5");
+  dir.write("\x94\x5C\x97\xCD.lua", "6");  // 能力.lua named in code page 932 on disk
   ScopedChdir chdir(dir.path());
 
   const std::string sjisName = platform::utf8ToCp932("event\\背景.evt");
+  const std::string trailByteNames = platform::utf8ToCp932("表示\\ソース.png");
   const PathCase cases[] = {
       {"exact, backslashes", "obj\\Back01.JPG", "obj/Back01.JPG"},
       {"every component differs in case", "OBJ\\back01.jpg", "obj/Back01.JPG"},
@@ -104,6 +108,8 @@ TEST(DiskPath, FindsFilesAsACaseInsensitiveSystemWould) {
       {"dot component", ".\\OBJ\\back01.jpg", "./obj/Back01.JPG"},
       {"exact", "exact.txt", "exact.txt"},
       {"code page 932 name of a UTF-8 file", sjisName.c_str(), "Event/背景.evt"},
+      {"trail bytes that look like separators", trailByteNames.c_str(), "表示/ソース.png"},
+      {"code page 932 name on disk", "\x94\x5C\x97\xCD.lua", "\x94\x5C\x97\xCD.lua"},
       {"missing file", "obj\\missing.jpg", nullptr},
       {"missing folder", "nothere\\back01.jpg", nullptr},
       {"empty", "", nullptr},
