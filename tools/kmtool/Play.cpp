@@ -1,4 +1,5 @@
 // kmtool play: the whole engine on the headless platform with a virtual clock and scripted input.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -124,6 +125,10 @@ bool readInputFile(const std::string& path, std::vector<InputEvent>& events) {
     if (!validEvent(ev, lineNo)) return false;
     events.push_back(ev);
   }
+  // Lines need not come in frame order: each is applied in its frame, and the lines of one
+  // frame in file order.
+  std::stable_sort(events.begin(), events.end(),
+                   [](const InputEvent& a, const InputEvent& b) { return a.frame < b.frame; });
   return true;
 }
 
@@ -167,7 +172,7 @@ int usage() {
   std::fprintf(stderr,
                "usage: kmtool play [--game DIR] [--frames N] [--input FILE] [--low-spec] [--fullscreen]\n"
                "                   [--debug-output] [--realtime] [--shot N:FILE.png]... [--audio-out FILE.wav]\n");
-  return 2;
+  return kExitBadOptions;
 }
 
 bool parseOptions(const std::vector<std::string>& args, PlayOptions& o) {
@@ -217,10 +222,10 @@ int RunPlay(const Arguments& args) {
   PlayOptions o;
   if (!parseOptions(args, o)) return usage();
   std::vector<InputEvent> events;
-  if (!o.inputFile.empty() && !readInputFile(o.inputFile, events)) return 2;
+  if (!o.inputFile.empty() && !readInputFile(o.inputFile, events)) return kExitBadOptions;
   if (!o.gameDir.empty() && chdir(o.gameDir.c_str()) != 0) {
     std::fprintf(stderr, "kmtool play: cannot enter %s\n", o.gameDir.c_str());
-    return 2;
+    return kExitBadOptions;
   }
 
   platform::HeadlessOptions ho;
@@ -257,11 +262,15 @@ int RunPlay(const Arguments& args) {
     carried = std::move(nextFrame);
   });
 
+  // A file named in the options that cannot be written is a bad option: the run says so in its
+  // exit code instead of ending as if all went well.
+  bool outputFailed = false;
   app::RunOptions run;
   run.lockFilePath = platform::headlessLockPath(platform::currentDirectory());
   run.onDeviceCreated = [&]() {
     if (!o.audioOut.empty() && !app::engine().audioDevice->captureTo(o.audioOut)) {
       std::fprintf(stderr, "kmtool play: cannot write %s\n", o.audioOut.c_str());
+      outputFailed = true;
       return false;
     }
     if (!o.shots.empty()) {
@@ -273,14 +282,17 @@ int RunPlay(const Arguments& args) {
         int width = 0, height = 0;
         if (!app::ReadBackBuffer(rgba, width, height)) return;
         for (const std::string& path : it->second) {
-          if (!kmtool::WritePng(path, rgba, width, height))
+          if (!kmtool::WritePng(path, rgba, width, height)) {
             std::fprintf(stderr, "kmtool play: cannot write %s\n", path.c_str());
+            outputFailed = true;
+          }
         }
       });
     }
     return true;
   };
-  return app::RunGame(headless, run);
+  const int status = app::RunGame(headless, run);
+  return outputFailed ? kExitBadOptions : status;
 }
 
 }  // namespace kmtool

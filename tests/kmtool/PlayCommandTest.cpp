@@ -1,0 +1,118 @@
+// kmtool play driven as a tester would: input files, and the exit code when an option fails.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/Encoding.h"
+#include "support/TempDir.h"
+
+namespace {
+
+struct PlayRun {
+  int exitCode = -1;
+  std::string out;  // stdout only
+  std::string err;
+};
+
+// A game folder whose first script prints "before", waits for a click and prints "after".
+class ClickGame {
+ public:
+  ClickGame() {
+    dir_.write("globalData.lua",
+               "g_Lua_ScreenWidth = 1024\ng_Lua_ScreenHeight = 768\ng_Lua_Aspect = 1.33\ng_Lua_FrameRate = 60\n"
+               "g_Lua_UseSolid = 1\ng_Lua_EnableAlwaysMostTop = 0\ng_Lua_EnableWhenNotActive = 1\n");
+    dir_.write("scriptSettings.lua",
+               "g_Scr_IsSkipMode = false\ng_Scr_IsSkipWaitTime = false\ng_Scr_IsAutoMode = false\n"
+               "g_Scr_AutoModeTime_FAST = 1000\ng_Scr_AutoModeTime_MID = 2000\ng_Scr_AutoModeTime_SLOW = 3000\n"
+               "g_Scr_IsAutoModeTimeType = 1\ng_Scr_SoundBufFirst = 10\ng_Scr_SoundBufEnd = 20\n"
+               "g_CharaDiffPos = { 0, 0 }\n");
+    dir_.write("eventProg.lua", "function P(s) print(s) io.stdout:flush() end\n");
+    dir_.write("lambart.fx", "effect\n");
+    dir_.write("ShadowMap.fx", "effect\n");
+    dir_.write("0first.evt", "P('before')\n@[WaitClick]\nP('after')\n");
+  }
+
+  PlayRun play(int frames, const std::string& input, const std::string& extra = "") {
+    std::string args = "play --frames " + std::to_string(frames) + " " + extra;
+    if (!input.empty()) args += " --input '" + dir_.write("input.txt", input) + "'";
+    const std::string errFile = dir_.path() + "/stderr.txt";
+    const std::string command =
+        "cd '" + dir_.path() + "' && " + KM_KMTOOL + " " + args + " 2>'" + errFile + "'";
+    PlayRun run;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[4096];
+    size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
+    const int status = pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    const std::vector<uint8_t> err = testsupport::readAll(errFile);
+    run.err.assign(err.begin(), err.end());
+    return run;
+  }
+
+  const std::string& path() const { return dir_.path(); }
+
+ private:
+  testsupport::TempDir dir_;
+};
+
+struct InputCase {
+  const char* label;
+  const char* input;
+  int frames;
+  const char* out;
+};
+
+TEST(KmtoolPlay, InputEventsApplyInTheirFrames) {
+  const InputCase cases[] = {
+      {"a click in its frame", "3 click\n", 3, "before\nafter\n"},
+      {"not before its frame", "3 click\n", 2, "before\n"},
+      {"a button press alone", "2 ldown\n", 2, "before\nafter\n"},
+      {"comments and blank lines", "# a tester's note\n\n   \n2 click\n", 2, "before\nafter\n"},
+      // A line for an earlier frame after a later one still applies in its own frame.
+      {"lines out of frame order", "9 mouse 10 10\n4 click\n", 5, "before\nafter\n"},
+      {"a key by its decimal code", "1 key 17 down\n", 2, "before\nafter\n"},
+      {"a key by its name", "1 key ctrl down\n", 2, "before\nafter\n"},
+      {"released before the frame runs", "1 key ctrl down\n1 key ctrl up\n", 4, "before\n"},
+  };
+  ClickGame game;
+  for (const InputCase& c : cases) {
+    const PlayRun run = game.play(c.frames, c.input);
+    EXPECT_EQ(run.exitCode, 0) << c.label << "\n" << run.err;
+    EXPECT_EQ(run.out, c.out) << c.label << "\n" << run.err;
+  }
+}
+
+TEST(KmtoolPlay, BadInputFilesAndUnwritableOutputsExitWithTwo) {
+  ClickGame game;
+  const char* badInputs[] = {
+      "0 click\n",           // frames count from 1
+      "3 jump\n",            // unknown verb
+      "3 mouse 1\n",         // missing Y
+      "3 key nokey down\n",  // unknown key name
+      "3 key ctrl pressed\n",
+      "3 active 2\n",
+      "3 click now\n",  // click takes no arguments
+      "x click\n",
+  };
+  for (const char* input : badInputs) {
+    const PlayRun run = game.play(3, input);
+    EXPECT_EQ(run.exitCode, 2) << input;
+    EXPECT_NE(run.err.find("kmtool play: input line"), std::string::npos) << input << run.err;
+    EXPECT_EQ(run.out, "") << input;  // refused before the game starts
+  }
+  EXPECT_EQ(game.play(3, "", "--input '" + game.path() + "/missing.txt'").exitCode, 2);
+
+  // A named output file that cannot be written is reported and fails the run.
+  const std::string nowhere = game.path() + "/no/such/folder";
+  for (const std::string& option : {"--audio-out '" + nowhere + "/mix.wav'", "--shot 2:'" + nowhere + "/f.png'"}) {
+    const PlayRun run = game.play(3, "", option);
+    EXPECT_EQ(run.exitCode, 2) << option << "\n" << run.err;
+    EXPECT_NE(run.err.find("kmtool play: cannot write"), std::string::npos) << option << "\n" << run.err;
+  }
+}
+
+}  // namespace
