@@ -281,14 +281,23 @@ void C_EventMain::RunLuaLine(const std::string& line) {
     lua_pop(thread, 1);
     return;
   }
-  // Waiting is done by stopping the runner: a line that yields is resumed once more at once.
+  // Waiting is done by stopping the runner, not by keeping a line suspended: each yield of the
+  // line is resumed at once, so it completes in this frame. A line left suspended would swallow
+  // the next Lua line (resuming the thread continues the old line instead of running the new one).
   ++activeResumes_;
   int status = lua_resume(thread, 0);
-  if (status == LUA_YIELD) status = lua_resume(thread, 0);
+  for (int32_t yields = 1; status == LUA_YIELD && yields <= kMaxYieldsPerLine; ++yields) {
+    status = lua_resume(thread, 0);
+  }
   --activeResumes_;
   if (status == 0) {
     lua_settop(thread, 0);
-  } else if (status != LUA_YIELD) {
+  } else if (status == LUA_YIELD) {
+    // A line that never stops waiting is reported and given up; the lines after it run.
+    ReportLineFailure(line);
+    lua_settop(thread, 0);
+    if (thread == eventThreadSlot_.thread) RenewEventThread();
+  } else {
     // A run-time error is reported and the dead thread replaced, so the lines after it run.
     const char* error = lua_tostring(thread, -1);
     const std::string errorText = error ? error : "";

@@ -30,6 +30,9 @@ constexpr size_t kTextWindowTypeBytes = 7;
 // of such jumps without a wait would nest without end: past this depth the new script starts
 // at the next frame update instead.
 constexpr int32_t kMaxNestedFrameUpdates = 16;
+// A Lua line's waits are resumed at once; a line still waiting after this many (an endless loop
+// of waits) is given up.
+constexpr int32_t kMaxYieldsPerLine = 1000;
 
 struct LoopEntry {
   int32_t remaining = 0;  // remaining count

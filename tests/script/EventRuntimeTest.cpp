@@ -34,6 +34,36 @@ TEST(EventRuntime, LinesRunUntilAWaitAndAClickRunsTheRest) {
   EXPECT_EQ(world.events().lineIndex, -1);
 }
 
+// A line's waits only stop the runner: every yield of the line is resumed at once, so the line
+// completes in its frame and the next Lua line runs on its own (a line left suspended would
+// swallow it). A line that never stops yielding is reported and the lines after it still run.
+TEST(EventRuntime, ALineThatWaitsSeveralTimesCompletesInItsFrame) {
+  const struct {
+    const char* script;
+    const char* marksAtStart;
+    const char* marksAfterClick;
+    size_t boxes;
+  } cases[] = {
+      {"ScWait(10) ScWaitClick() Mark('rest')\nMark('next')\n", "rest", "rest next", 0},
+      {"for i = 1, 3 do ScWaitClick() Mark(i) end\nMark('next')\n", "1 2 3", "1 2 3 next", 0},
+      {"while true do ScWaitClick() end\nMark('next')\n", "", "next", 1},
+  };
+  for (const auto& c : cases) {
+    ScriptWorld world;
+    world.write("0first.evt", c.script);
+    world.start();
+    EXPECT_EQ(world.markTexts(), c.marksAtStart) << c.script;
+    EXPECT_TRUE(world.events().waitClick) << c.script;
+    world.frame();
+    world.click();
+    EXPECT_EQ(world.markTexts(), c.marksAfterClick) << c.script;
+    ASSERT_EQ(world.boxes().size(), c.boxes) << c.script;
+    if (c.boxes) {
+      EXPECT_EQ(world.boxes()[0], "ERROR | コマンド：while true do ScWaitClick() end\nファイル：0first.evt");
+    }
+  }
+}
+
 TEST(EventRuntime, TimedWaitCountsFrameTime) {
   for (const char* wait : {"ScWait(500)", "@[Wait time=\"500\" cancel=\"true\"]"}) {
     ScriptWorld world;
