@@ -386,7 +386,9 @@ void C_EventMain::WaitChara() {
 
 void C_EventMain::EventJump(const std::string& file, const std::string& label) {
   if (file.empty()) {
-    JumpToLabel(label);
+    // An empty label looks for the line "*" like any other label.
+    const int32_t found = FindLabel(label);
+    if (found >= 0) lineIndex = found - 1;
     return;
   }
   scene::C_BaseScene* scene = drivenScene;

@@ -111,7 +111,7 @@ class C_EventMain : public layer::C_BaseObject {
   void Return();
   void Loop(int32_t count);
   void EndLoop();
-  // A jump inside the current script; an empty or unknown label does not move.
+  // The comparisons' jump inside the current script; an empty or unknown label does not move.
   void JumpToLabel(std::string_view label);
   // The scene-change request; an unknown name shows its message and gives -1.
   void SetNextScene(std::string_view name);

@@ -227,6 +227,11 @@ TEST(EventRuntime, JumpsInsideAndAcrossFiles) {
       {"ScEventJump('other.evt', 'lbl_x')\nMark('never')\n", "Mark('top')\n*lbl_x\nMark('x')\n", "x"},
       {"@[Jump file=\"other.evt\"]\nMark('never')\n", "Mark('top')\n", "top"},
       {"ScEventJump('other.evt', 'lbl_none')\n", "Mark('from 0')\n", "from 0"},
+      // A jump without a label looks for a bare "*" line (what an unnamed function line becomes);
+      // the comparisons do not jump for an empty label.
+      {"@[Jump]\nMark('skipped')\nf = function() end\nMark('bare')\n", "", "bare"},
+      {"ScEventJump('', '')\nMark('no bare label')\n", "", "no bare label"},
+      {"ScCompJump(1, '==', 1, '', 'x')\nMark('next')\nfunction\nMark('bare')\n", "", "next bare"},
   };
   for (const auto& c : cases) {
     ScriptWorld world;
