@@ -35,18 +35,20 @@ TagTokens TokenizeTagLine(std::string_view line) {
     }
   }
 
-  // Spaces inside a pair of double or single quotes are protected from the split.
+  // Spaces inside a pair of double or single quotes are protected from the split; a quote
+  // without its partner later in the line opens no pair.
   std::string marked;
   marked.reserve(text.size() + 16);
   char quote = 0;
-  for (char c : text) {
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
     if (quote) {
       if (c == quote) quote = 0;
       if (c == ' ') {
         marked += kQuotedSpace;
         continue;
       }
-    } else if (c == '"' || c == '\'') {
+    } else if ((c == '"' || c == '\'') && text.find(c, i + 1) != std::string::npos) {
       quote = c;
     }
     marked.push_back(c);

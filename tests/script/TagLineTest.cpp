@@ -29,7 +29,8 @@ TEST(TagLine, Tokenizer) {
       {"@[Wait time=\"1000\"", {"Wait"}},
       {"@[WaitClick]", {"WaitClick"}},
       {"@[SetSaveName name=\"it's mine\"]", {"SetSaveName", "name=it's mine"}},
-      {"@[DrawName name=\"unclosed ]", {"DrawName"}},
+      {"@[DrawName name=\"unclosed ]", {"DrawName", "name=unclosed"}},
+      {"@[SetSaveName name='a b\" c=d]", {"SetSaveName", "name='a", "b", "c=d"}},
       {"@[]", {""}},
   };
   for (const auto& c : cases) {
