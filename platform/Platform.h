@@ -32,6 +32,10 @@ constexpr uint32_t MouseWheel = 0x020A;
 
 // Virtual-key codes (Windows numbering: scripts name keys by these numbers).
 namespace vk {
+// The mouse buttons have key codes too: their state follows the button messages.
+constexpr int LButton = 0x01;
+constexpr int RButton = 0x02;
+constexpr int MButton = 0x04;
 constexpr int Control = 0x11;
 constexpr int Escape = 0x1B;
 constexpr int Space = 0x20;

@@ -162,6 +162,17 @@ void HeadlessPlatform::setFrameHook(std::function<void(uint32_t frame)> hook) {
 }
 
 void HeadlessPlatform::postMessage(const Message& m) {
+  // As GetAsyncKeyState reports the mouse buttons on the desktop, a button's key state follows
+  // its messages (a script may wait for VK_LBUTTON with ScWaitKey).
+  switch (m.id) {
+    case msg::LButtonDown: setKey(vk::LButton, true); break;
+    case msg::LButtonUp: setKey(vk::LButton, false); break;
+    case msg::RButtonDown: setKey(vk::RButton, true); break;
+    case msg::RButtonUp: setKey(vk::RButton, false); break;
+    case msg::MButtonDown: setKey(vk::MButton, true); break;
+    case msg::MButtonUp: setKey(vk::MButton, false); break;
+    default: break;
+  }
   impl_->window.queue_.push_back(m);
 }
 

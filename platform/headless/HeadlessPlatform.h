@@ -37,6 +37,7 @@ class HeadlessPlatform final : public Platform {
   // Called whenever the message queue runs dry before frame n (n counts from 1): the hook may
   // post messages and change key and mouse state for that frame. Called once per frame.
   void setFrameHook(std::function<void(uint32_t frame)> hook);
+  // Button messages also set or clear the button's key state (VK_LBUTTON, VK_RBUTTON, VK_MBUTTON).
   void postMessage(const Message& m);
   void setKey(int virtualKey, bool down);
   void setMouse(int clientX, int clientY);

@@ -19,7 +19,7 @@ struct PlayRun {
 // A game folder whose first script prints "before", waits for a click and prints "after".
 class ClickGame {
  public:
-  ClickGame() {
+  explicit ClickGame(const std::string& firstScript = "P('before')\n@[WaitClick]\nP('after')\n") {
     dir_.write("globalData.lua",
                "g_Lua_ScreenWidth = 1024\ng_Lua_ScreenHeight = 768\ng_Lua_Aspect = 1.33\ng_Lua_FrameRate = 60\n"
                "g_Lua_UseSolid = 1\ng_Lua_EnableAlwaysMostTop = 0\ng_Lua_EnableWhenNotActive = 1\n");
@@ -31,7 +31,7 @@ class ClickGame {
     dir_.write("eventProg.lua", "function P(s) print(s) io.stdout:flush() end\n");
     dir_.write("lambart.fx", "effect\n");
     dir_.write("ShadowMap.fx", "effect\n");
-    dir_.write("0first.evt", "P('before')\n@[WaitClick]\nP('after')\n");
+    dir_.write("0first.evt", firstScript);
   }
 
   PlayRun play(int frames, const std::string& input, const std::string& extra = "") {
@@ -84,6 +84,17 @@ TEST(KmtoolPlay, InputEventsApplyInTheirFrames) {
     EXPECT_EQ(run.exitCode, 0) << c.label << "\n" << run.err;
     EXPECT_EQ(run.out, c.out) << c.label << "\n" << run.err;
   }
+}
+
+// A script may wait for the left button's key code (VK_LBUTTON, 1): the button's key state
+// follows the button events, as it does on the desktop.
+TEST(KmtoolPlay, ButtonEventsMoveTheButtonsKeyState) {
+  ClickGame game("P('before')\nScWaitKey(1)\nP('after')\n");
+  EXPECT_EQ(game.play(4, "3 ldown\n").out, "before\nafter\n");
+  EXPECT_EQ(game.play(4, "3 rdown\n").out, "before\n");
+  // A click's button is up again in the next frame, which the wait sees only if it runs then.
+  EXPECT_EQ(game.play(4, "3 click\n").out, "before\nafter\n");
+  EXPECT_EQ(game.play(4, "2 ldown\n2 lup\n").out, "before\n");
 }
 
 TEST(KmtoolPlay, BadInputFilesAndUnwritableOutputsExitWithTwo) {

@@ -147,6 +147,20 @@ TEST(HeadlessInput, KeysMouseFocusAndJoystick) {
   EXPECT_FALSE(p.input().keyDown(256));
   EXPECT_FALSE(p.input().keyDown(100000));
 
+  // The mouse buttons' key states follow their messages, as GetAsyncKeyState reports them.
+  const struct {
+    uint32_t down, up;
+    int key;
+  } buttons[] = {{platform::msg::LButtonDown, platform::msg::LButtonUp, platform::vk::LButton},
+                 {platform::msg::RButtonDown, platform::msg::RButtonUp, platform::vk::RButton},
+                 {platform::msg::MButtonDown, platform::msg::MButtonUp, platform::vk::MButton}};
+  for (const auto& b : buttons) {
+    p.postMessage({b.down, 0});
+    EXPECT_TRUE(p.input().keyDown(b.key)) << b.key;
+    p.postMessage({b.up, 0});
+    EXPECT_FALSE(p.input().keyDown(b.key)) << b.key;
+  }
+
   p.setMouse(1023, -5);
   int x = 0, y = 0;
   p.window().cursorPos(x, y);
