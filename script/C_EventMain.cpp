@@ -32,6 +32,17 @@ std::string Truncated(std::string_view text, size_t bufferBytes) {
   return std::string(text.substr(0, std::min(text.size(), bufferBytes - 1)));
 }
 
+// A text line becomes a Lua string literal, where a backslash escapes the next byte. The second
+// byte of many double-byte characters ("表", "ソ", "能") is 0x5C: it is doubled so the text
+// arrives as written instead of losing bytes or turning digits into control characters.
+void EscapeTrailBackslashes(std::string& line) {
+  for (size_t i = 0; i < line.size(); ++i) {
+    if (!IsLeadByte(static_cast<unsigned char>(line[i])) || i + 1 >= line.size()) continue;
+    ++i;
+    if (line[i] == '\\') line.insert(i++, 1, '\\');
+  }
+}
+
 }  // namespace
 
 C_EventMain::C_EventMain(lua_State* scriptState) : scriptState_(scriptState) {
@@ -246,6 +257,7 @@ void C_EventMain::ExecuteLine(int32_t index, bool& endFlag) {
     for (size_t at = line.find(kTextMarker); at != std::string::npos; at = line.find(kTextMarker, at)) {
       line.replace(at, kTextMarker.size(), call);
     }
+    EscapeTrailBackslashes(line);
   }
   if (line.empty()) return;
   if (line == "ScEnd()" || line == "@[Stop]") {
