@@ -32,15 +32,20 @@ std::string Truncated(std::string_view text, size_t bufferBytes) {
   return std::string(text.substr(0, std::min(text.size(), bufferBytes - 1)));
 }
 
-// A text line becomes a Lua string literal, where a backslash escapes the next byte. The second
-// byte of many double-byte characters ("表", "ソ", "能") is 0x5C: it is doubled so the text
-// arrives as written instead of losing bytes or turning digits into control characters.
-void EscapeTrailBackslashes(std::string& line) {
+// Japanese text in a Lua line stands in a string literal (a text line becomes one), where a
+// backslash escapes the next byte. The second byte of many double-byte characters ("表", "ソ",
+// "能") is 0x5C: it is doubled so the text arrives as written instead of losing bytes or turning
+// digits into control characters.
+std::string WithTrailBackslashesEscaped(const std::string& line) {
+  std::string chunk;
+  chunk.reserve(line.size() + 8);
   for (size_t i = 0; i < line.size(); ++i) {
+    chunk.push_back(line[i]);
     if (!IsLeadByte(static_cast<unsigned char>(line[i])) || i + 1 >= line.size()) continue;
-    ++i;
-    if (line[i] == '\\') line.insert(i++, 1, '\\');
+    chunk.push_back(line[++i]);
+    if (line[i] == '\\') chunk.push_back('\\');
   }
+  return chunk;
 }
 
 }  // namespace
@@ -257,7 +262,6 @@ void C_EventMain::ExecuteLine(int32_t index, bool& endFlag) {
     for (size_t at = line.find(kTextMarker); at != std::string::npos; at = line.find(kTextMarker, at)) {
       line.replace(at, kTextMarker.size(), call);
     }
-    EscapeTrailBackslashes(line);
   }
   if (line.empty()) return;
   if (line == "ScEnd()" || line == "@[Stop]") {
@@ -288,7 +292,7 @@ void C_EventMain::RunLuaLine(const std::string& line) {
   }
   // A line that does not compile is reported and skipped: resuming the failed chunk would kill
   // the thread and every later Lua line with it.
-  if (luaL_loadstring(thread, line.c_str()) != 0) {
+  if (luaL_loadstring(thread, WithTrailBackslashesEscaped(line).c_str()) != 0) {
     ReportLineFailure(line);
     lua_pop(thread, 1);
     return;

@@ -388,13 +388,14 @@ TEST(EventRuntime, TextLinesCallScSetTextWindowOnTheCurrentWindow) {
   EXPECT_EQ(world.markTexts(), "MES 0 こんにちは<n> DIALOG_ 2 次<n>");
 }
 
-TEST(EventRuntime, TextLinesKeepCharactersWhoseSecondByteIsABackslash) {
-  // 表, ソ and 能 end in the byte 0x5C; in a Lua string it would escape the byte after it.
+TEST(EventRuntime, LuaStringsKeepCharactersWhoseSecondByteIsABackslash) {
+  // 表, ソ, 能, 予, 十 and 申 end in the byte 0x5C; in a Lua string it would escape the byte
+  // after it. Text lines and quoted strings of Lua lines keep them; an ASCII escape stays one.
   ScriptWorld world;
   world.write("eventProg.lua", "function ScSetTextWindow(t, p, s) Mark(s) end\n");
-  world.write("0first.evt", "表示ソ能1\n<voice buf='1' file='a.ogg'>\n予定\\n\n");
+  world.write("0first.evt", "表示ソ能1\n<voice buf='1' file='a.ogg'>\n予定\\n\nMark('十' .. \"申\")\n");
   world.start();
-  EXPECT_EQ(world.markTexts(), "表示ソ能1<n> <voice buf='1' file='a.ogg'><n>予定\n<n>");
+  EXPECT_EQ(world.markTexts(), "表示ソ能1<n> <voice buf='1' file='a.ogg'><n>予定\n<n> 十申");
   EXPECT_TRUE(world.boxes().empty());
 }
 
