@@ -407,13 +407,19 @@ void C_EventMain::EventJump(const std::string& file, const std::string& label) {
     if (found >= 0) lineIndex = found - 1;
     return;
   }
+  if (nestedJumps_ >= kMaxNestedJumps) {
+    platform::debugOutput("jump to " + file + " refused: jumps nest without end\n");
+    return;
+  }
   scene::C_BaseScene* scene = drivenScene;
   // The arguments may live in a buffer the reset frees: keep copies.
   const std::string newFile = file;
   const std::string newLabel = label;
+  ++nestedJumps_;
   ResetEventSystem();
   StartScript(newFile, newLabel, scene);
   NestedFrameUpdate();
+  --nestedJumps_;
 }
 
 void C_EventMain::EventCall(const std::string& file, const std::string& label) {

@@ -30,6 +30,10 @@ constexpr size_t kTextWindowTypeBytes = 7;
 // of such jumps without a wait would nest without end: past this depth the new script starts
 // at the next frame update instead.
 constexpr int32_t kMaxNestedFrameUpdates = 16;
+// eventProg.lua, globalData.lua and a Lua script's file run while their script starts: one that
+// jumps to another file starts a script inside that start, and so on without end. Jumps nested
+// deeper than this are refused.
+constexpr int32_t kMaxNestedJumps = 32;
 // A Lua line's waits are resumed at once; a line still waiting after this many (an endless loop
 // of waits) is given up.
 constexpr int32_t kMaxYieldsPerLine = 1000;
@@ -190,6 +194,7 @@ class C_EventMain : public layer::C_BaseObject {
   std::vector<int> retiredThreadRefs_;
   int32_t activeResumes_ = 0;     // lua_resume calls in progress
   int32_t nestedUpdates_ = 0;     // EventFrameUpdate calls made by jumps inside lines
+  int32_t nestedJumps_ = 0;       // jumps to another file still in progress
   uint32_t resetCount_ = 0;       // ResetEventSystem calls: a running line sees its script replaced
   std::vector<uint8_t> sourceBuffer_;
   TagTable tagTable_;

@@ -455,6 +455,30 @@ TEST(EventRuntime, EndlessJumpChainsNeitherCrashNorHang) {
   EXPECT_GT(world.marks().size(), afterInit);
 }
 
+TEST(EventRuntime, FilesRunAtAScriptsStartThatJumpNeitherCrashNorHang) {
+  // eventProg.lua runs for every script started, and a Lua script's file when it starts: a jump
+  // made there starts a script inside the start of another.
+  const struct {
+    const char* file;
+    const char* text;
+    const char* first;
+  } cases[] = {
+      {"eventProg.lua", "ScEventJump('a.evt', '')\n", "Mark('first')\n"},
+      {"eventProg.lua", "ScEventCall('a.evt', '')\n", "Mark('first')\n"},
+      {"loop.lua", "ScEventJump('loop.lua', 'Main')\nfunction Main() Mark('main') end\n",
+       "ScEventJump('loop.lua', 'Main')\n"},
+  };
+  for (const auto& c : cases) {
+    ScriptWorld world;
+    world.write(c.file, c.text);
+    world.write("a.evt", "Mark('a')\n@[WaitClick]\n");
+    world.write("0first.evt", c.first);
+    world.start();
+    world.frames(2);
+    EXPECT_NE(world.markTexts(), "") << c.file << ": " << c.text;
+  }
+}
+
 TEST(EventRuntime, MapJumpSkipsOneFrame) {
   ScriptWorld world;
   world.write("0first.evt", "ScMapJump(3, 1.5, 2, 3, 0)\nMark('same frame')\n@[Wait time=\"0\"]\nMark('later')\n");
