@@ -439,12 +439,21 @@ void C_EventMain::Return() {
     clickEventLevel = -1;
   }
   if (callFiles.empty()) return;
+  // eventProg.lua runs inside the translation below, while the entry is still on the stack: a
+  // Return made there would return to it again, without end.
+  if (nestedJumps_ >= kMaxNestedJumps) {
+    platform::debugOutput("return refused: returns nest without end\n");
+    return;
+  }
   const std::string file = callFiles.back();
   const int32_t nextLine = callLines.back();
+  ++nestedJumps_;
   TranslateEventScript(file);
+  --nestedJumps_;
   running = true;
   // The runner's step after this line lands on nextLine.
   lineIndex = nextLine - 1;
+  if (callFiles.empty()) return;  // emptied by a Return inside the translation
   callFiles.pop_back();
   callLines.pop_back();
 }

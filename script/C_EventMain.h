@@ -31,8 +31,8 @@ constexpr size_t kTextWindowTypeBytes = 7;
 // at the next frame update instead.
 constexpr int32_t kMaxNestedFrameUpdates = 16;
 // eventProg.lua, globalData.lua and a Lua script's file run while their script starts: one that
-// jumps to another file starts a script inside that start, and so on without end. Jumps nested
-// deeper than this are refused.
+// jumps to another file (or returns) starts a script inside that start, and so on without end.
+// Jumps and returns nested deeper than this are refused.
 constexpr int32_t kMaxNestedJumps = 32;
 // A Lua line's waits are resumed at once; a line still waiting after this many (an endless loop
 // of waits) is given up.
@@ -194,7 +194,7 @@ class C_EventMain : public layer::C_BaseObject {
   std::vector<int> retiredThreadRefs_;
   int32_t activeResumes_ = 0;     // lua_resume calls in progress
   int32_t nestedUpdates_ = 0;     // EventFrameUpdate calls made by jumps inside lines
-  int32_t nestedJumps_ = 0;       // jumps to another file still in progress
+  int32_t nestedJumps_ = 0;       // jumps to another file and returns still in progress
   uint32_t resetCount_ = 0;       // ResetEventSystem calls: a running line sees its script replaced
   std::vector<uint8_t> sourceBuffer_;
   TagTable tagTable_;

@@ -467,6 +467,7 @@ TEST(EventRuntime, FilesRunAtAScriptsStartThatJumpNeitherCrashNorHang) {
       {"eventProg.lua", "ScEventCall('a.evt', '')\n", "Mark('first')\n"},
       {"loop.lua", "ScEventJump('loop.lua', 'Main')\nfunction Main() Mark('main') end\n",
        "ScEventJump('loop.lua', 'Main')\n"},
+      {"eventProg.lua", "ScReturn()\n", "Mark('first')\nScEventCall('', 'lbl_sub')\nScEnd()\n*lbl_sub\nScReturn()\n"},
   };
   for (const auto& c : cases) {
     ScriptWorld world;
