@@ -3,11 +3,14 @@
 // at once, and characters the font cannot draw.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 
 #include "WindowWorld.h"
 #include "layer/C_Sprite.h"
 #include "platform/Encoding.h"
+#include "text/GlyphRasterizer.h"
 
 namespace {
 
@@ -187,6 +190,74 @@ TEST(Typing, TheOutlineIsBlackAroundTheTextColour) {
   }
   EXPECT_EQ(at(maxX + 4, midY) >> 24, 0u) << "nothing beyond the one-pixel outline";
   EXPECT_EQ(at(midX, maxY + 4) >> 24, 0u);
+}
+
+// A font whose every character is an 8 x 8 square of full ink: the arithmetic of the layout
+// and of the nine draws then says exactly what each pixel of the text target must be.
+class SquareFont final : public text::Font {
+ public:
+  text::TextMetrics textMetrics() const override { return {32, 28, 4, 0}; }
+  uint32_t glyphOutline(uint32_t, text::GlyphMetrics& metrics, uint8_t* buffer, uint32_t bufferBytes) override {
+    // The ink's top row is 28 - 20 = 8 texels down, its left column 8 texels right of the pen.
+    metrics = text::GlyphMetrics{8, 8, 8, 20, 32, 0};
+    if (!buffer || bufferBytes == 0) return 64;
+    if (bufferBytes < 64) return text::GdiError;
+    std::fill(buffer, buffer + 64, uint8_t(16));
+    return 64;
+  }
+  bool hasGlyph(uint32_t) override { return true; }
+  const std::string& familyName() const override { return family_; }
+  int32_t pixelsPerEm() const override { return 32; }
+  bool usedFallbackFace() const override { return false; }
+
+ private:
+  std::string family_ = "square";
+};
+
+// Size 16: the 32 x 32 glyph texture is shown at half size, so text pixel i reads texels 2i - 1
+// and 2i. The ink (texels 8..15) covers pixels 5..7 fully and pixels 4 and 8 by half. The eight
+// black draws around it reach one pixel further (with a partial edge one more out), and the
+// text colour comes last, with the glyph's alpha whatever the colour's own alpha is.
+TEST(Typing, NineDrawsPutTheOutlineAndTheTextColourOnExactPixels) {
+  WindowWorld world;
+  window::C_WindowLayer w;
+  WindowWorld::setUpMessageWindow(w, 16);
+  w.font = std::make_unique<SquareFont>();
+  w.textColour = 0x80FF0000u;
+  w.speed = 0.0f;
+  w.setText("AB<n>C", false);
+  WindowWorld::typeFrame(w, 17);
+  ASSERT_FALSE(w.isTyping());
+  const std::vector<uint32_t> texels = WindowWorld::textTargetTexels(w);
+  const int32_t width = w.textTarget->width;
+  // Coverage of text pixel p by a glyph whose quad starts at `origin`.
+  auto ink = [](int32_t p, int32_t origin) {
+    const int32_t i = p - origin;
+    return i >= 5 && i <= 7 ? 1.0 : (i == 4 || i == 8) ? 0.5 : 0.0;
+  };
+  auto reached = [](int32_t p, int32_t origin) { return p - origin >= 3 && p - origin <= 9; };
+  // "A" at the pen's start, "B" after A's ink width and the margin (2 + (8 + 8) / 2 = 10), "C" on
+  // the second line, (16 + 2) pixels down.
+  const int32_t glyphs[3][2] = {{0, 0}, {10, 0}, {0, 18}};
+  for (int32_t y = 0; y < 32; ++y) {
+    for (int32_t x = 0; x < 24; ++x) {
+      double coverage = 0.0;
+      bool outlined = false;
+      for (const auto& g : glyphs) {
+        coverage += ink(x, g[0]) * ink(y, g[1]);
+        outlined = outlined || (reached(x, g[0]) && reached(y, g[1]));
+      }
+      const uint32_t texel = texels[size_t(y) * size_t(width) + size_t(x)];
+      const int32_t red = int32_t((texel >> 16) & 0xFF);
+      EXPECT_NEAR(red, 255.0 * coverage, 1.0) << x << "," << y;
+      EXPECT_EQ(texel & 0xFFFFu, 0u) << "the outline is black and the text red: " << x << "," << y;
+      EXPECT_EQ((texel >> 24) != 0, outlined) << "ink reaches one pixel beyond the outline, no further: " << x
+                                               << "," << y;
+      if (coverage == 1.0) {
+        EXPECT_EQ(texel, 0xFFFF0000u) << x << "," << y;
+      }
+    }
+  }
 }
 
 TEST(Typing, ShowingTheRestTypesTheWholePageInOneFrame) {
