@@ -5,6 +5,7 @@
 // into the text target, eight times in black at one-pixel offsets (the outline) and once in the
 // text colour. Nothing is cached: the text target keeps the finished page until it is cleared.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <set>
 #include <string>
@@ -49,6 +50,12 @@ bool clipToInk(GlyphQuad& quad, const text::TextMetrics& metrics, const text::Gl
   const float width = quad.x1 - quad.x0, height = quad.y1 - quad.y0;
   quad = {quad.x0 + width * u0, quad.y0 + height * v0, quad.x0 + width * u1, quad.y0 + height * v1, u0, v0, u1, v1};
   return true;
+}
+
+// Sizes and margins come from scripts: the pen's sums saturate instead of overflowing, so a
+// huge margin ends the line like any wide advance.
+int32_t saturatedSum(int64_t a, int64_t b, int64_t c) {
+  return int32_t(std::clamp<int64_t>(a + b + c, INT32_MIN, INT32_MAX));
 }
 
 int32_t twice(int32_t size) { return int32_t(std::clamp<int64_t>(int64_t(size) * 2, -kMaxFontSide, kMaxFontSide)); }
@@ -206,7 +213,7 @@ void C_WindowLayer::typeText() {
       }
       const text::Cp932Character c = text::cp932CharacterAt(text, size_t(cursor));
       if (c.code == kIdeographicSpace) {
-        penX += fontSize + marginX;
+        penX = saturatedSum(penX, fontSize, marginX);
       } else if (!drawCharacter(text.data() + cursor, int32_t(c.length))) {
         break;
       }
@@ -290,13 +297,13 @@ bool C_WindowLayer::drawCharacter(const char* bytes, int32_t length) {
   glyphTexture->unlockRect(0);
   // 4-5. The quad shows the whole glyph texture at half size.
   const float x0 = float(penX), x1 = float(penX) + float(glyph.cellIncX) * 0.5f;
-  const float y0 = float(fontSize + marginY) * float(lineIndex), y1 = y0 + float(metrics.height) * 0.5f;
+  const float y0 = float(int64_t(fontSize) + marginY) * float(lineIndex), y1 = y0 + float(metrics.height) * 0.5f;
   GlyphQuad quad{x0, y0, x1, y1, 0.0f, 0.0f, 1.0f, 1.0f};
   if (clipToInk(quad, metrics, glyph, bitsBytes > 0, glyphTexture->width(0), glyphTexture->height(0)) &&
       !drawGlyphQuads(quad))
     return false;
   // 6. The pen follows the ink's width, not the cell advance.
-  penX = marginX + inkHalf + penX;
+  penX = saturatedSum(marginX, inkHalf, penX);
   return true;
 }
 

@@ -141,6 +141,38 @@ TEST(Typing, WrapsBeforeACharacterThatWouldNotFitOrAfterItWithoutWrapping) {
   }
 }
 
+// Margins and sizes come from scripts as any 32-bit number: the pen's sums must not overflow
+// (a wrapped negative pen would keep the line going to the left of the area).
+TEST(Typing, HugeMarginsAndSizesEndTheLineInsteadOfOverflowing) {
+  WindowWorld world;
+  constexpr int32_t kHuge = 2147483647;
+  struct Case {
+    const char* name;
+    int32_t fontSize, marginX;
+    const char* text;
+    int32_t lineIndex;  // after the first character
+  };
+  const Case cases[] = {
+      // Wrapped before it (it would not fit), then ended after it.
+      {"a drawn character with a huge margin", 20, kHuge, "あい", 2},
+      {"an ideographic space of a huge size", kHuge, 2, "　い", 1},
+      {"an ideographic space with a huge margin", 20, kHuge, "　い", 1},
+  };
+  for (const Case& c : cases) {
+    window::C_WindowLayer w;
+    WindowWorld::setUpMessageWindow(w, 20);
+    w.fontSize = c.fontSize;
+    w.setFontMargin(c.marginX, kHuge);
+    w.setText(sjis(c.text), false);
+    step(w);
+    EXPECT_EQ(w.lineIndex, c.lineIndex) << c.name;
+    EXPECT_EQ(w.penX, 0) << c.name;
+    step(w);
+    step(w);
+    EXPECT_FALSE(w.isTyping()) << c.name;
+  }
+}
+
 TEST(Typing, TheIdeographicSpaceAdvancesBySizeAndMarginAndDrawsNothing) {
   WindowWorld world;
   window::C_WindowLayer w;
