@@ -155,7 +155,9 @@ bool DrawName(C_EventMain& events, const TagTokens& tokens) {
     if (key == "name") name = value;
   });
   if (!events.drivenScene) return true;
-  const int32_t page = int32_t(events.flags.numberView("T_NameWinNo"));
+  // The flag holds any number: one beyond the page range (or not a number) names no window.
+  const double number = events.flags.numberView("T_NameWinNo");
+  const int32_t page = number > -1.0 && number < 2147483648.0 ? int32_t(number) : -1;
   window::SetTextWindow(*events.drivenScene, events.flags, events.history, "MES", page, name);
   return true;
 }

@@ -212,6 +212,29 @@ TEST(WindowTags, TheTagsReachTheirWindows) {
   EXPECT_EQ(utf8(world.events().history.pageAccumulator), "ミオ<n>");
 }
 
+// The name window's page is the number view of the temporary flag T_NameWinNo, truncated; a
+// number that is no page names no window.
+TEST(WindowTags, DrawNameFindsItsWindowThroughTheFlagsNumberView) {
+  WindowWorld world;
+  world.write("0first.evt", kWaitingScript);
+  world.start();
+  ASSERT_EQ(world.runLua("for page = 0, 1 do ScSetWindow(\"MES\", page, \"frame.png\", 100, 50, 0, 0, 0) end"), "");
+  scene::C_BaseScene& scene = world.scene();
+  struct Case {
+    const char* flagValue;  // a Lua expression
+    int32_t page;           // the window that gets the name, -1 for none
+  };
+  const Case cases[] = {{"1", 1}, {"1.75", 1}, {"\"1\"", 1}, {"0", 0}, {"-0.5", 0},
+                        {"1e10", -1}, {"-1", -1}, {"-3e9", -1}, {"0/0", -1}};
+  for (const Case& c : cases) {
+    for (window::C_WindowLayer* w : scene.mesWindows) w->setText("", false);
+    ASSERT_EQ(world.runLua(std::string("ScSetTempFlag(\"T_NameWinNo\", ") + c.flagValue + ")"), "") << c.flagValue;
+    world.events().ExecuteTagLine(sjis("@[DrawName name=\"ミオ\"]"));
+    for (int32_t page = 0; page < 2; ++page)
+      EXPECT_EQ(utf8(scene.mesWindows[size_t(page)]->text), page == c.page ? "ミオ" : "") << c.flagValue << " " << page;
+  }
+}
+
 TEST(WindowTags, ShowWindowAndCloseWindowReachTheBoundWindowsToo) {
   WindowWorld world;
   world.write("0first.evt",
