@@ -108,9 +108,9 @@ void MovePlainCharaReset(scene::C_BaseScene& scene, int32_t page) {
 }
 
 void MovePlainCharaAdd(scene::C_BaseScene& scene, int32_t page, bool relative, float x, float y, float scaleX,
-                       float scaleY, float timeMs) {
+                       float scaleY, int32_t durationMs) {
   if (layer::C_BaseCharaLayer* c = FindPlainChara(scene, page))
-    c->addKey(relative ? 1 : 0, x, y, 0.0f, scaleX, scaleY, int32_t(timeMs), false);
+    c->addKey(relative ? 1 : 0, x, y, 0.0f, scaleX, scaleY, durationMs, false);
 }
 
 void MovePlainCharaSet(scene::C_BaseScene& scene, int32_t page) {

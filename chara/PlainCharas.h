@@ -34,7 +34,7 @@ void ReScalePlainChara(scene::C_BaseScene& scene, int32_t page, float scaleX, fl
 // Key and spline moves on the current picture (not scaled by screenScale).
 void MovePlainCharaReset(scene::C_BaseScene& scene, int32_t page);
 void MovePlainCharaAdd(scene::C_BaseScene& scene, int32_t page, bool relative, float x, float y, float scaleX,
-                       float scaleY, float timeMs);
+                       float scaleY, int32_t durationMs);
 void MovePlainCharaSet(scene::C_BaseScene& scene, int32_t page);
 void MoveSplinePlainCharaReset(scene::C_BaseScene& scene, int32_t page);
 void MoveSplinePlainCharaAdd(scene::C_BaseScene& scene, int32_t page, bool relative, float x, float y, float scaleX,

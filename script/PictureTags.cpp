@@ -168,7 +168,7 @@ bool MoveData(C_EventMain& events, const TagTokens& tokens, bool spline) {
   if (spline)
     chara::MoveSplinePlainCharaAdd(*s, l.page, l.relative, x, y, p.scaleX, p.scaleY);
   else
-    chara::MovePlainCharaAdd(*s, l.page, l.relative, x, y, p.scaleX, p.scaleY, float(l.time));
+    chara::MovePlainCharaAdd(*s, l.page, l.relative, x, y, p.scaleX, p.scaleY, l.time);
   return true;
 }
 bool MovePlainCharaData(C_EventMain& events, const TagTokens& tokens) { return MoveData(events, tokens, false); }

@@ -1,5 +1,7 @@
 // Sc functions of backgrounds and plain characters: each reads its arguments and calls one
 // operation of the script scene's pictures.
+#include <cstdint>
+
 #include "app/C_GameProg.h"
 #include "app/Engine.h"
 #include "chara/PlainCharas.h"
@@ -21,6 +23,14 @@ scene::C_BaseScene* Scene() {
 
 int32_t Int(lua_Integer v) { return static_cast<int32_t>(v); }
 float Num(lua_Number v) { return static_cast<float>(v); }
+// A time given as a number, truncated towards zero from the script's own value (not from a float
+// that may already have rounded it up); out of range or not a number, it saturates or is 0.
+int32_t Truncated(lua_Number v) {
+  if (!(v == v)) return 0;
+  if (v >= 2147483647.0) return INT32_MAX;
+  if (v <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
 
 int ScSetBG(lua_State* L) {
   ScArgs args(L, 7);
@@ -94,7 +104,7 @@ int MovePlainCharaAdd(lua_State* L, bool relative) {
   const lua_Number x = args.number(2), y = args.number(3), scaleX = args.number(4), scaleY = args.number(5);
   const lua_Number time = args.number(6);
   if (scene::C_BaseScene* s = Scene())
-    chara::MovePlainCharaAdd(*s, Int(page), relative, Num(x), Num(y), Num(scaleX), Num(scaleY), Num(time));
+    chara::MovePlainCharaAdd(*s, Int(page), relative, Num(x), Num(y), Num(scaleX), Num(scaleY), Truncated(time));
   return ReturnZero(L);
 }
 int ScMovePlainCharaAdd_REL(lua_State* L) { return MovePlainCharaAdd(L, true); }

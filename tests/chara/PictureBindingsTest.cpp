@@ -77,6 +77,11 @@ TEST_F(PictureScript, ScFunctionsReachTheScenesPictures) {
   EXPECT_FLOAT_EQ(chara(0).x, 100.0f);
   EXPECT_EQ(lua("ScMovePlainCharaAdd_REL(0, 1, 2, 0, 0, 10)"), "");
   EXPECT_EQ(chara(0).keys[1].relative, 1) << "the next free key";
+  // Times are truncated from the script's number itself; beyond the range they saturate.
+  EXPECT_EQ(lua("ScMovePlainCharaAdd_REL(0, 0, 0, 0, 0, 2.99999999999); ScMovePlainCharaAdd_REL(0, 0, 0, 0, 0, 1e12)"),
+            "");
+  EXPECT_EQ(chara(0).keys[2].duration, 2);
+  EXPECT_EQ(chara(0).keys[3].duration, INT32_MAX);
   EXPECT_EQ(lua("ScMoveSplinePlainCharaReset(0); ScMoveSplinePlainCharaAdd_REL(0, 10, 0, 0, 0);"
                 "ScMoveSplinePlainCharaAdd_ABS(0, 0, 0, 1, 1); ScMoveSplinePlainCharaSet(0, 100)"),
             "");
