@@ -228,10 +228,12 @@ TEST(Typing, TheOutlineIsBlackAroundTheTextColour) {
 // and of the nine draws then says exactly what each pixel of the text target must be.
 class SquareFont final : public text::Font {
  public:
+  // The cell advance: 32 for a full-width character, 16 for a half-width one.
+  explicit SquareFont(int16_t advance = 32) : advance_(advance) {}
   text::TextMetrics textMetrics() const override { return {32, 28, 4, 0}; }
   uint32_t glyphOutline(uint32_t, text::GlyphMetrics& metrics, uint8_t* buffer, uint32_t bufferBytes) override {
     // The ink's top row is 28 - 20 = 8 texels down, its left column 8 texels right of the pen.
-    metrics = text::GlyphMetrics{8, 8, 8, 20, 32, 0};
+    metrics = text::GlyphMetrics{8, 8, 8, 20, advance_, 0};
     if (!buffer || bufferBytes == 0) return 64;
     if (bufferBytes < 64) return text::GdiError;
     std::fill(buffer, buffer + 64, uint8_t(16));
@@ -243,6 +245,7 @@ class SquareFont final : public text::Font {
   bool usedFallbackFace() const override { return false; }
 
  private:
+  int16_t advance_;
   std::string family_ = "square";
 };
 
@@ -290,6 +293,51 @@ TEST(Typing, NineDrawsPutTheOutlineAndTheTextColourOnExactPixels) {
       }
     }
   }
+}
+
+// With the square font every character advances the pen by exactly 2 + 8 = 10 pixels, whatever
+// its cell advance, and its quad is half its cell advance wide.
+TEST(Typing, TheLineEndsExactlyWhereThePenReachesTheAreasEdge) {
+  WindowWorld world;
+  struct Case {
+    const char* name;
+    float areaWidth;
+    bool wrap;
+    int32_t lineIndex, penX;  // after "AB"
+  };
+  const Case cases[] = {
+      {"B's advance puts the pen exactly on the edge: the line ends after it", 20.0f, true, 1, 0},
+      {"B would reach past the edge: it goes to the next line first", 19.5f, true, 1, 10},
+      {"without wrapping B is drawn across the edge, then the line ends", 19.5f, false, 1, 0},
+      {"room to spare", 20.5f, true, 0, 20},
+  };
+  for (const Case& c : cases) {
+    window::C_WindowLayer w;
+    WindowWorld::setUpMessageWindow(w, 16, c.areaWidth);
+    w.font = std::make_unique<SquareFont>();
+    w.wrapByWidth = c.wrap;
+    w.setText("AB", false);
+    step(w);
+    EXPECT_EQ(w.penX, 10) << c.name;
+    step(w);
+    EXPECT_EQ(w.lineIndex, c.lineIndex) << c.name;
+    EXPECT_EQ(w.penX, c.penX) << c.name;
+  }
+
+  // A half-width cell (16) gives a quad of 8 pixels for the 32 texels: text pixel i reads texels
+  // 4i - 1 and 4i, so the ink (texels 8..15) covers pixel 3 fully and pixels 2 and 4 by half.
+  window::C_WindowLayer w;
+  WindowWorld::setUpMessageWindow(w, 16);
+  w.font = std::make_unique<SquareFont>(16);
+  w.textColour = 0xFFFF0000u;
+  w.setText("A", false);
+  step(w);
+  EXPECT_EQ(w.penX, 10) << "spaced by the ink, not the cell";
+  const std::vector<uint32_t> texels = WindowWorld::textTargetTexels(w);
+  const int32_t width = w.textTarget->width;
+  const int32_t expectedRed[] = {0, 0, 128, 255, 128, 0, 0};
+  for (int32_t x = 0; x < 7; ++x)
+    EXPECT_NEAR(int32_t((texels[size_t(6 * width + x)] >> 16) & 0xFF), expectedRed[x], 1) << x;
 }
 
 TEST(Typing, ShowingTheRestTypesTheWholePageInOneFrame) {
