@@ -242,7 +242,9 @@ void C_EventMain::RunLines() {
     runOn = true;
     bool endFlag = false;
     const uint32_t generation = resetCount_;
+    lineStepPending_ = true;
     ExecuteLine(lineIndex, endFlag);
+    lineStepPending_ = false;
     if (generation != resetCount_ || !running) return;
     ++lineIndex;
     if (lineIndex < 0 || lineIndex >= static_cast<int32_t>(lineTable.size()) || endFlag) {
@@ -326,9 +328,18 @@ void C_EventMain::RunLuaLine(const std::string& line) {
 
 void C_EventMain::NestedFrameUpdate() {
   if (nestedUpdates_ >= kMaxNestedFrameUpdates) return;
+  // The new script's lines are not stepped past by the runner of the line that jumped.
+  const bool outerLinePending = lineStepPending_;
+  lineStepPending_ = false;
   ++nestedUpdates_;
   EventFrameUpdate();
   --nestedUpdates_;
+  lineStepPending_ = outerLinePending;
+}
+
+void C_EventMain::SetNextLine(int32_t next) {
+  // Inside a line the runner's step past it follows; a Lua script's jump is followed by none.
+  lineIndex = lineStepPending_ ? next - 1 : next;
 }
 
 // ---- Translation and tags -----------------------------------------------------------------
@@ -404,7 +415,7 @@ void C_EventMain::EventJump(const std::string& file, const std::string& label) {
   if (file.empty()) {
     // An empty label looks for the line "*" like any other label.
     const int32_t found = FindLabel(label);
-    if (found >= 0) lineIndex = found - 1;
+    if (found >= 0) SetNextLine(found);
     return;
   }
   if (nestedJumps_ >= kMaxNestedJumps) {
@@ -451,8 +462,7 @@ void C_EventMain::Return() {
   TranslateEventScript(file);
   --nestedJumps_;
   running = true;
-  // The runner's step after this line lands on nextLine.
-  lineIndex = nextLine - 1;
+  SetNextLine(nextLine);
   if (callFiles.empty()) return;  // emptied by a Return inside the translation
   callFiles.pop_back();
   callLines.pop_back();
@@ -473,7 +483,7 @@ void C_EventMain::EndLoop() {
   // "Subtract one; go round again while still above 0", without overflowing at INT32_MIN.
   if (top.remaining > 1) {
     --top.remaining;
-    lineIndex = top.line;
+    SetNextLine(top.line + 1);
   } else {
     --loopTop;
   }
@@ -482,7 +492,7 @@ void C_EventMain::EndLoop() {
 void C_EventMain::JumpToLabel(std::string_view label) {
   if (label.empty()) return;
   const int32_t found = FindLabel(label);
-  if (found >= 0) lineIndex = found - 1;
+  if (found >= 0) SetNextLine(found);
 }
 
 // ---- UI entry points ------------------------------------------------------------------------

@@ -186,6 +186,9 @@ class C_EventMain : public layer::C_BaseObject {
   // limit.
   void NestedFrameUpdate();
   void PushCall(int32_t nextLine);
+  // Makes `next` the next line to run, whether a line of the runner is executing (the runner then
+  // steps past it) or a Lua script jumps.
+  void SetNextLine(int32_t next);
   void SetSceneState(int32_t state);
 
   lua_State* scriptState_;
@@ -195,6 +198,7 @@ class C_EventMain : public layer::C_BaseObject {
   int32_t activeResumes_ = 0;     // lua_resume calls in progress
   int32_t nestedUpdates_ = 0;     // EventFrameUpdate calls made by jumps inside lines
   int32_t nestedJumps_ = 0;       // jumps to another file and returns still in progress
+  bool lineStepPending_ = false;  // a line of the runner is executing; the runner steps past it
   uint32_t resetCount_ = 0;       // ResetEventSystem calls: a running line sees its script replaced
   std::vector<uint8_t> sourceBuffer_;
   TagTable tagTable_;

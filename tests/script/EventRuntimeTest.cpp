@@ -271,6 +271,29 @@ TEST(EventRuntime, CallsAndReturns) {
   EXPECT_EQ(world.events().callDepth(), 0);
 }
 
+TEST(EventRuntime, ALuaScriptReturnsToTheLineAfterTheCall) {
+  ScriptWorld world;
+  world.write("0first.evt", "Mark('a')\nScEventCall('sub.lua', 'Sub')\nMark('back')\n@[WaitClick]\nMark('end')\n");
+  world.write("sub.lua", "function Sub()\n Mark('sub')\n ScWaitClick()\n ScReturn()\nend\n");
+  world.start();
+  EXPECT_EQ(world.markTexts(), "a sub");
+  world.frame();
+  world.click();
+  EXPECT_EQ(world.markTexts(), "a sub back");
+  EXPECT_EQ(world.events().callDepth(), 0);
+  world.frames(3);
+  world.click();
+  EXPECT_EQ(world.markTexts(), "a sub back end");
+
+  // After its Return the Lua script's jumps land on their label, as a line's do.
+  ScriptWorld jumping;
+  jumping.write("0first.evt", "ScEventCall('sub.lua', 'Sub')\nMark('back')\n*lbl_x\nMark('x')\n");
+  jumping.write("sub.lua", "function Sub()\n ScReturn()\n ScEventJump('', 'lbl_x')\nend\n");
+  jumping.start();
+  jumping.frame();
+  EXPECT_EQ(jumping.markTexts(), "x");
+}
+
 TEST(EventRuntime, ReturnWithAnEmptyCallStackDoesNothing) {
   ScriptWorld world;
   world.write("0first.evt", "@[Return]\nScReturn()\nMark('still here')\n");
