@@ -99,6 +99,7 @@ TEST(KmtoolArchive, RefusalsAndBadOptions) {
   // An odd-length text keeps its last byte under the layer, so a final line feed stays.
   work.write("odd/a.evt", "AB\n");
   work.write("even/b.evt", "AB\r\n");
+  work.write("noeol/c.evt", "AB");  // plain, but the game would undo a layer it does not have
   const std::string dir = Quoted(work.path());
   struct Case {
     std::string arguments;
@@ -108,6 +109,8 @@ TEST(KmtoolArchive, RefusalsAndBadOptions) {
   const Case cases[] = {
       {"pack " + dir + "/odd.pkg -C " + dir + "/odd --scramble-evt", 1, "line feed"},
       {"pack " + dir + "/even.pkg -C " + dir + "/even --scramble-evt", 0, ""},
+      {"pack " + dir + "/noeol.pkg -C " + dir + "/noeol", 0, "warning: the text does not end in a line feed"},
+      {"pack " + dir + "/noeol2.pkg -C " + dir + "/noeol --scramble-evt", 0, ""},
       {"pack " + dir + "/x.pkg -C " + dir + "/missing", 1, "no such file"},
       {"pack " + dir + "/x.pkg", 2, "usage"},
       {"pack " + dir + "/x.pkg -C " + dir + "/odd --frobnicate", 2, "unknown option"},

@@ -130,6 +130,14 @@ bool PrepareContent(const PackOptions& options, const PackedFile& file, std::vec
     }
     bytes.assign(converted.begin(), converted.end());
   }
+  if (isEvent && !options.scrambleEvents && !archive::IsPlainEventScript(bytes.data(), bytes.size())) {
+    // The reader takes a script whose last two bytes hold no line feed for a layered one and
+    // undoes a layer that is not there.
+    std::fprintf(stderr,
+                 "kmtool pack: %s: warning: the text does not end in a line feed, so the game would take it "
+                 "for a scrambled script; end its last line with a line feed\n",
+                 file.diskPath.string().c_str());
+  }
   if (options.scrambleEvents && isEvent && !bytes.empty()) {
     // The reader decides by the last two bytes whether the layer is there: a layered text that
     // still ends in a line feed would be taken for plain text and run scrambled.
