@@ -11,7 +11,8 @@ namespace sound {
 namespace {
 
 constexpr size_t MaxBufferDigits = 5;
-constexpr size_t BytesAfterTag = 3;
+// The line break the translator leaves after a voice tag on its own line.
+constexpr char LineBreakAfterTag[] = "<n>";
 
 // The text between the first two single quotes after `key` inside the tag; false when the key
 // or its opening quote is missing. A missing closing quote ends the value at the tag's end.
@@ -40,7 +41,11 @@ VoiceTag CutVoiceTag(std::string& text) {
   std::string digits;
   if (QuotedValue(tag, "buf", digits)) voice.buffer = std::atoi(digits.substr(0, MaxBufferDigits).c_str());
   QuotedValue(tag, "file", voice.file);
-  text.erase(start, std::min(text.size(), end + 1 + BytesAfterTag) - start);
+  // The tag goes with the "<n>" that follows it; anything else after the tag is text and stays
+  // (cutting three bytes blindly would split a double-byte character in half).
+  size_t cutEnd = end + 1;
+  if (text.compare(cutEnd, 3, LineBreakAfterTag) == 0) cutEnd += 3;
+  text.erase(start, cutEnd - start);
   return voice;
 }
 

@@ -142,7 +142,9 @@ TEST(VoiceTag, CutFromTheText) {
       {"<voice file='v3.wav'><n>text", "text", true, -1, "v3.wav"},
       {"<voice buf='1234567' file='x.wav'><n>", "", true, 12345, "x.wav"},
       {"<voice buf='2' file='x.wav'>", "", true, 2, "x.wav"},
-      {"<voice buf='2' file='x.wav'>ab", "", true, 2, "x.wav"},
+      {"<voice buf='2' file='x.wav'>ab", "ab", true, 2, "x.wav"},
+      // Text on the tag's own line stays whole, double-byte characters included.
+      {"<voice buf='2' file='x.wav'>\x82\xa0\x82\xa2", "\x82\xa0\x82\xa2", true, 2, "x.wav"},
       {"before<voice buf='4' file='y.wav'><n>after<voice buf='5' file='z.wav'><n>", "beforeafter<voice buf='5' file='z.wav'><n>", true, 4, "y.wav"},
       {"<voice buf='1' file='x.wav'", "<voice buf='1' file='x.wav'", false, -1, ""},
       {"no voice here", "no voice here", false, -1, ""},
