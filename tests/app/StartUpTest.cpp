@@ -1,31 +1,19 @@
 // Start-up of the whole program through `kmtool play`: the single-instance guard and a clean run.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
 
 #include "platform/System.h"
+#include "support/GameProcess.h"
 #include "support/TempDir.h"
 
 namespace {
 
-struct RunResult {
-  int exitCode = -1;
-  std::string output;  // stdout and stderr together
-};
+using RunResult = testsupport::ProcessResult;
 
+// stdout and stderr together.
 RunResult RunKmtool(const std::string& args) {
-  RunResult r;
-  const std::string command = std::string(KM_KMTOOL) + " " + args + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.output.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  return r;
+  return testsupport::RunCommand(std::string(KM_KMTOOL) + " " + args, "", true);
 }
 
 const char kMinimalGame[] =
@@ -40,10 +28,10 @@ TEST(StartUpTest, ASecondInstanceInTheSameGameFolderIsRefused) {
             platform::LockResult::Acquired);
   const RunResult r = RunKmtool("play --frames 3 --game " + game.path());
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_NE(r.output.find("[MessageBox] 二重起動 | Kestrelmooreはすでに起動しています"), std::string::npos)
-      << r.output;
+  EXPECT_NE(r.out.find("[MessageBox] 二重起動 | Kestrelmooreはすでに起動しています"), std::string::npos)
+      << r.out;
   // Refused before anything else was read.
-  EXPECT_EQ(r.output.find("globalData"), std::string::npos) << r.output;
+  EXPECT_EQ(r.out.find("globalData"), std::string::npos) << r.out;
 }
 
 TEST(StartUpTest, AnotherGameFolderStartsAndStopsAfterItsFrames) {
@@ -52,9 +40,9 @@ TEST(StartUpTest, AnotherGameFolderStartsAndStopsAfterItsFrames) {
             platform::LockResult::Acquired);
   game.write("globalData.lua", kMinimalGame);
   const RunResult r = RunKmtool("play --frames 3 --game " + game.path());
-  EXPECT_EQ(r.exitCode, 0) << r.output;
-  EXPECT_EQ(r.output.find("二重起動"), std::string::npos) << r.output;
-  EXPECT_EQ(r.output.find("globalData.lua を開けませんでした"), std::string::npos) << r.output;
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_EQ(r.out.find("二重起動"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("globalData.lua を開けませんでした"), std::string::npos) << r.out;
 }
 
 TEST(StartUpTest, BadOptionsExitWithTwo) {
@@ -75,18 +63,16 @@ uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
 }
 
 TEST(StartUpTest, PlayWritesTheScreenshotOfItsFrameAndTheWholeMix) {
-  testsupport::TempDir game, out;
-  game.write("globalData.lua", kMinimalGame);
-  game.write("lambart.fx", "//\n");
-  game.write("ShadowMap.fx", "//\n");
+  testsupport::GameFolder game("@[WaitClick]\n");
+  testsupport::TempDir out;
   const std::string png = out.path() + "/frame.png";
   const std::string wav = out.path() + "/mix.wav";
   const RunResult r =
       RunKmtool("play --frames 60 --low-spec --shot 30:" + png + " --audio-out " + wav + " --game " + game.path());
-  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_EQ(r.exitCode, 0) << r.out;
 
   const std::vector<uint8_t> image = testsupport::readAll(png);
-  ASSERT_GT(image.size(), 24u) << r.output;
+  ASSERT_GT(image.size(), 24u) << r.out;
   EXPECT_EQ(std::string(image.begin() + 12, image.begin() + 16), "IHDR");
   EXPECT_EQ(be32(image, 16), 800u);  // low-spec back buffer
   EXPECT_EQ(be32(image, 20), 600u);

@@ -1,8 +1,6 @@
 // kmtool pack, list and unpack driven as a game maker would, and read back by the engine's reader.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,27 +8,17 @@
 #include "archive/ArchiveSet.h"
 #include "archive/Scramble.h"
 #include "platform/Encoding.h"
+#include "support/GameProcess.h"
 #include "support/TempDir.h"
 #include "tests/archive/TestArchive.h"
 
 namespace {
 
-struct ToolRun {
-  int exitCode = -1;
-  std::string out;  // stdout and stderr together
-};
+using ToolRun = testsupport::ProcessResult;
 
+// stdout and stderr together.
 ToolRun Kmtool(const std::string& arguments) {
-  ToolRun run;
-  const std::string command = std::string(KM_KMTOOL) + " " + arguments + " 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[4096];
-  size_t got;
-  while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
-  const int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+  return testsupport::RunCommand(std::string(KM_KMTOOL) + " " + arguments, "", true);
 }
 
 std::string Quoted(const std::string& path) {

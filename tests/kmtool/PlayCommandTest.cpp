@@ -1,62 +1,32 @@
 // kmtool play driven as a tester would: input files, and the exit code when an option fails.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <string>
 
 #include "platform/Encoding.h"
+#include "support/GameProcess.h"
 #include "support/TempDir.h"
 
 namespace {
 
-struct PlayRun {
-  int exitCode = -1;
-  std::string out;  // stdout only
-  std::string err;
-};
+using PlayRun = testsupport::ProcessResult;
 
 // A game folder whose first script prints "before", waits for a click and prints "after".
 class ClickGame {
  public:
-  explicit ClickGame(const std::string& firstScript = "P('before')\n@[WaitClick]\nP('after')\n") {
-    dir_.write("globalData.lua",
-               "g_Lua_ScreenWidth = 1024\ng_Lua_ScreenHeight = 768\ng_Lua_Aspect = 1.33\ng_Lua_FrameRate = 60\n"
-               "g_Lua_UseSolid = 1\ng_Lua_EnableAlwaysMostTop = 0\ng_Lua_EnableWhenNotActive = 1\n");
-    dir_.write("scriptSettings.lua",
-               "g_Scr_IsSkipMode = false\ng_Scr_IsSkipWaitTime = false\ng_Scr_IsAutoMode = false\n"
-               "g_Scr_AutoModeTime_FAST = 1000\ng_Scr_AutoModeTime_MID = 2000\ng_Scr_AutoModeTime_SLOW = 3000\n"
-               "g_Scr_IsAutoModeTimeType = 1\ng_Scr_SoundBufFirst = 10\ng_Scr_SoundBufEnd = 20\n"
-               "g_CharaDiffPos = { 0, 0 }\n");
-    dir_.write("eventProg.lua", "function P(s) print(s) io.stdout:flush() end\n");
-    dir_.write("lambart.fx", "effect\n");
-    dir_.write("ShadowMap.fx", "effect\n");
-    dir_.write("0first.evt", firstScript);
-  }
+  explicit ClickGame(const std::string& firstScript = "P('before')\n@[WaitClick]\nP('after')\n")
+      : game_(firstScript) {}
 
   PlayRun play(int frames, const std::string& input, const std::string& extra = "") {
     std::string args = "play --frames " + std::to_string(frames) + " " + extra;
-    if (!input.empty()) args += " --input '" + dir_.write("input.txt", input) + "'";
-    const std::string errFile = dir_.path() + "/stderr.txt";
-    const std::string command =
-        "cd '" + dir_.path() + "' && " + KM_KMTOOL + " " + args + " 2>'" + errFile + "'";
-    PlayRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[4096];
-    size_t got;
-    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.out.append(buffer, got);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    const std::vector<uint8_t> err = testsupport::readAll(errFile);
-    run.err.assign(err.begin(), err.end());
-    return run;
+    if (!input.empty()) args += " --input '" + game_.write("input.txt", input) + "'";
+    return testsupport::RunCommand(std::string(KM_KMTOOL) + " " + args, game_.path());
   }
 
-  const std::string& path() const { return dir_.path(); }
+  const std::string& path() const { return game_.path(); }
 
  private:
-  testsupport::TempDir dir_;
+  testsupport::GameFolder game_;
 };
 
 struct InputCase {

@@ -2,79 +2,39 @@
 // line table through `kmtool evt`.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "archive/Scramble.h"
 #include "platform/Encoding.h"
+#include "support/GameProcess.h"
 #include "support/TempDir.h"
 
 namespace {
 
-struct RunResult {
-  int exitCode = -1;
-  std::string out;  // stdout
-  std::string err;  // stderr
-};
+using RunResult = testsupport::ProcessResult;
 
 RunResult RunKmtool(const std::string& dir, const std::string& args) {
-  testsupport::TempDir scratch;
-  const std::string errFile = scratch.path() + "/stderr.txt";
-  const std::string command = "cd '" + dir + "' && " + KM_KMTOOL + " " + args + " 2>'" + errFile + "'";
-  RunResult r;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return r;
-  std::array<char, 4096> buffer;
-  size_t n;
-  while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0) r.out.append(buffer.data(), n);
-  const int status = pclose(pipe);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  const std::vector<uint8_t> err = testsupport::readAll(errFile);
-  r.err.assign(err.begin(), err.end());
-  return r;
-}
-
-// A 1 x 1 white 24-bit BMP for the fade overlay.
-std::string WhiteBmp() {
-  const unsigned char bytes[] = {'B', 'M', 58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1,
-                                 0, 24, 0, 0, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                 255, 255, 255, 0};
-  return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+  return testsupport::RunCommand(std::string(KM_KMTOOL) + " " + args, dir);
 }
 
 // A game folder whose 0first.evt is the given script (UTF-8, stored as code page 932).
 class Game {
  public:
-  explicit Game(const std::string& firstScript) {
-    dir_.write("globalData.lua",
-               "g_Lua_ScreenWidth = 1024\ng_Lua_ScreenHeight = 768\ng_Lua_Aspect = 1.33\ng_Lua_FrameRate = 60\n"
-               "g_Lua_UseSolid = 1\ng_Lua_EnableAlwaysMostTop = 0\ng_Lua_EnableWhenNotActive = 1\n");
-    dir_.write("scriptSettings.lua",
-               "g_Scr_IsSkipMode = false\ng_Scr_IsSkipWaitTime = false\ng_Scr_IsAutoMode = false\n"
-               "g_Scr_AutoModeTime_FAST = 1000\ng_Scr_AutoModeTime_MID = 2000\ng_Scr_AutoModeTime_SLOW = 3000\n"
-               "g_Scr_IsAutoModeTimeType = 1\ng_Scr_SoundBufFirst = 10\ng_Scr_SoundBufEnd = 20\n"
-               "g_CharaDiffPos = { 0, 0 }\n");
-    dir_.write("eventProg.lua", "function P(s) print(s) io.stdout:flush() end\n");
-    dir_.write("lambart.fx", "effect\n");
-    dir_.write("ShadowMap.fx", "effect\n");
-    dir_.write("white.bmp", WhiteBmp());
-    if (!firstScript.empty()) dir_.write("0first.evt", platform::utf8ToCp932(firstScript));
-  }
-  void write(const std::string& name, const std::string& text) { dir_.write(name, text); }
+  explicit Game(const std::string& firstScript) : game_(firstScript) {}
+  void write(const std::string& name, const std::string& text) { game_.write(name, text); }
   RunResult play(int frames, const std::string& input = "", const std::string& extra = "") {
     std::string args = "play --frames " + std::to_string(frames) + " " + extra;
     if (!input.empty()) {
-      dir_.write("input.txt", input);
+      game_.write("input.txt", input);
       args += " --input input.txt";
     }
-    return RunKmtool(dir_.path(), args);
+    return RunKmtool(game_.path(), args);
   }
-  const std::string& path() const { return dir_.path(); }
+  const std::string& path() const { return game_.path(); }
 
  private:
-  testsupport::TempDir dir_;
+  testsupport::GameFolder game_;
 };
 
 TEST(WholeScript, AClickRunsTheLinesAfterTheWaitInItsFrame) {

@@ -2,10 +2,10 @@
 // ends by itself.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
 
+#include "support/GameProcess.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -19,13 +19,10 @@ TEST(DemoGame, PlaysToItsEndWithoutAMessageBox) {
   // The whole story takes about 450 frames with Control held (its timed waits and whole-screen
   // fades are not skipped).
   const std::string command = std::string(KM_KMTOOL) + " play --game '" + game + "' --frames 900 --input '" + input +
-                              "' --shot 150:'" + running + "' --shot 850:'" + after + "' 2>&1";
-  FILE* pipe = popen(command.c_str(), "r");
-  ASSERT_NE(pipe, nullptr);
-  std::string output;
-  char buffer[512];
-  while (size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-  const int status = pclose(pipe);
+                              "' --shot 150:'" + running + "' --shot 850:'" + after + "'";
+  const testsupport::ProcessResult run = testsupport::RunCommand(command, "", true);
+  const std::string& output = run.out;
+  const int status = run.exitCode;
   EXPECT_EQ(status, 0) << output;
   EXPECT_EQ(output.find("[MessageBox]"), std::string::npos) << output;
   EXPECT_TRUE(std::filesystem::exists(running)) << "the game was still playing at frame 150";
