@@ -34,9 +34,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
       break;
   }
 
-  // 2. Exit cleanup before anything is opened, then the signal handlers. The archive set
-  // exists before the cleanup is registered, so it is still alive when the cleanup runs.
-  archive::archiveSet();
+  // 2. Exit cleanup before anything is opened, then the signal handlers.
   std::atexit(archive::CloseArchivesAtExit);
   platform::installSignalHandlers();
 
