@@ -149,6 +149,7 @@ bool ArchiveSet::LoadGameFile(std::string_view name, std::vector<uint8_t>& out, 
       break;
     case StoredRead::NotStored:
       if (platform::readFile(ResolveLoosePath(name), out, maxBytes)) {
+        if (FilterLooseFile(name, out) && out.size() > maxBytes) out.resize(maxBytes);
         served = FileSource::Disk;
       } else {
         out.clear();
@@ -157,6 +158,21 @@ bool ArchiveSet::LoadGameFile(std::string_view name, std::vector<uint8_t>& out, 
   }
   if (source) *source = served;
   return served == FileSource::Archive || served == FileSource::Disk;
+}
+
+namespace {
+LooseFileFilter& looseFileFilter() {
+  static LooseFileFilter filter;
+  return filter;
+}
+}  // namespace
+
+void SetLooseFileFilter(LooseFileFilter filter) { looseFileFilter() = std::move(filter); }
+
+bool FilterLooseFile(std::string_view name, std::vector<uint8_t>& bytes) {
+  if (!looseFileFilter()) return false;
+  looseFileFilter()(name, bytes);
+  return true;
 }
 
 void ArchiveSet::CloseArchives() {

@@ -74,6 +74,13 @@ class ArchiveSet {
   std::map<std::string, std::string, std::less<>> looseFileIndex_;
 };
 
+// A change made to every loose file's bytes as it is read from the disk (kmtool play
+// --utf8-evt: UTF-8 scripts read as code page 932). None is installed by default.
+using LooseFileFilter = std::function<void(std::string_view name, std::vector<uint8_t>& bytes)>;
+void SetLooseFileFilter(LooseFileFilter filter);
+// Applies the installed filter, if any; false when none is installed.
+bool FilterLooseFile(std::string_view name, std::vector<uint8_t>& bytes);
+
 // The process's one archive set.
 ArchiveSet& archiveSet();
 // Closes everything and starts from an empty set (tests).

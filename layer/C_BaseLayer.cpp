@@ -10,6 +10,7 @@
 #include "layer/C_SpriteFact.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
+#include "platform/System.h"
 
 namespace layer {
 
@@ -218,11 +219,13 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
   gfx::TexturePtr base, diff;
   if (loadTexture(baseFile, int32_t(baseInfo.width), int32_t(baseInfo.height), gfx::Pool::SystemMem, base) !=
       gfx::result::Ok) {
+    platform::warningOutput(std::string("picture cannot be loaded: ") + (baseFile ? baseFile : ""));
     platform::messageBox(baseFile ? baseFile : "", CP932("テクスチャ読み込みエラー"), platform::mb::Ok);
     return;
   }
   if (loadTexture(diffFile, int32_t(diffInfo.width), int32_t(diffInfo.height), gfx::Pool::SystemMem, diff) !=
       gfx::result::Ok) {
+    platform::warningOutput(std::string("picture cannot be loaded: ") + (diffFile ? diffFile : ""));
     platform::messageBox(diffFile ? diffFile : "", CP932("テクスチャ読み込みエラー"), platform::mb::Ok);
     return;
   }

@@ -7,6 +7,7 @@
 #include "layer/C_BaseLayer.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
+#include "platform/System.h"
 
 namespace layer {
 
@@ -132,6 +133,7 @@ void C_BaseLayer::setDifference(const char* file, int32_t x, int32_t y, int32_t 
   // 4.
   gfx::TexturePtr diff;
   if (w <= 0 || h <= 0 || loadTexture(file, w, h, gfx::Pool::SystemMem, diff) != gfx::result::Ok) {
+    platform::warningOutput(std::string("picture cannot be loaded: ") + (file ? file : ""));
     platform::messageBox(file ? file : "", CP932("テクスチャ読み込みエラー"), platform::mb::Ok);
     return;
   }

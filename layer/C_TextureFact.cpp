@@ -7,6 +7,7 @@
 #include "archive/ArchiveSet.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
+#include "platform/System.h"
 
 namespace layer {
 
@@ -40,6 +41,7 @@ TextureEntry* C_TextureFact::acquireTexture(const char* name) {
   entry.refCount = 1;
   gfx::ImageInfo image;
   if (loadTexture(name, 0, 0, gfx::Pool::Managed, entry.texture, &image) != gfx::result::Ok) {
+    platform::warningOutput(std::string("picture cannot be loaded: ") + name);
     platform::messageBox(name, CP932("テクスチャ読み込みエラー"), platform::mb::Ok);
     entry.texture.reset();
     return &entry;

@@ -84,6 +84,15 @@ std::string headlessLockPath(const std::string& gameDir);
 void debugOutput(std::string_view textCp932);
 // The sink receives the code page 932 text as given.
 void setDebugSink(std::function<void(std::string_view textCp932)> sink);
+// A warning: something the engine passes over without a message box (a script, label, tag,
+// attribute, picture or sound it could not use; a failed Lua line). One line of code page 932
+// text without a line feed. It goes to the warning sink when one is installed and, as a debug
+// line, to the debug sink.
+void warningOutput(std::string_view textCp932);
+void setWarningSink(std::function<void(std::string_view textCp932)> sink);
+// Where the engine is when a warning is raised (the script line being run, "FILE:LINE"):
+// prefixed to every warning as "FILE:LINE: " when it gives a text. nullptr: no context.
+void setWarningContext(std::function<std::string()> context);
 
 // ---- Signals -----------------------------------------------------------------------------------
 

@@ -55,6 +55,7 @@ C_EventMain::C_EventMain(lua_State* scriptState) : scriptState_(scriptState) {
 }
 
 C_EventMain::~C_EventMain() {
+  platform::setWarningContext(nullptr);
   if (!scriptState_) return;
   for (ThreadSlot* slot : {&eventThreadSlot_, &luaScriptThreadSlot_}) {
     if (slot->thread) luaL_unref(scriptState_, LUA_REGISTRYINDEX, slot->ref);
@@ -67,6 +68,8 @@ void C_EventMain::init() {
   eventThreadSlot_ = NewThread();
   BuildTagTable(tagTable_);
   InstallScriptStepHooks(scriptStepHooks());
+  // Warnings raised while a line runs (a picture or sound that cannot be loaded) name it.
+  platform::setWarningContext([this] { return ScriptPosition(); });
 }
 
 // ---- Threads ----------------------------------------------------------------------------------
@@ -118,7 +121,10 @@ void C_EventMain::StartScript(const std::string& file, const std::string& label,
   }
   TranslateEventScript(file);
   int32_t start = -1;
-  if (!label.empty()) start = FindLabel(label);
+  if (!label.empty()) {
+    start = FindLabel(label);
+    if (start < 0 && !lineTable.empty()) Warn("label not found: " + label + " in " + file);
+  }
   lineIndex = start >= 0 ? start : 0;
   running = true;
   if (drivenScene) drivenScene->takeSnapshot();
@@ -295,6 +301,8 @@ void C_EventMain::RunLuaLine(const std::string& line) {
   // A line that does not compile is reported and skipped: resuming the failed chunk would kill
   // the thread and every later Lua line with it.
   if (luaL_loadstring(thread, WithTrailBackslashesEscaped(line).c_str()) != 0) {
+    const char* error = lua_tostring(thread, -1);
+    Warn(std::string("Lua line does not compile: ") + (error ? error : ""));
     ReportLineFailure(line);
     lua_pop(thread, 1);
     return;
@@ -312,6 +320,7 @@ void C_EventMain::RunLuaLine(const std::string& line) {
     lua_settop(thread, 0);
   } else if (status == LUA_YIELD) {
     // A line that never stops waiting is reported and given up; the lines after it run.
+    Warn("Lua line still waiting after " + std::to_string(kMaxYieldsPerLine) + " waits: given up");
     ReportLineFailure(line);
     lua_settop(thread, 0);
     if (thread == eventThreadSlot_.thread) RenewEventThread();
@@ -319,6 +328,7 @@ void C_EventMain::RunLuaLine(const std::string& line) {
     // A run-time error is reported and the dead thread replaced, so the lines after it run.
     const char* error = lua_tostring(thread, -1);
     const std::string errorText = error ? error : "";
+    Warn("Lua error: " + errorText);
     ReportLineFailure(line);
     platform::debugOutput(errorText);
     lua_settop(thread, 0);
@@ -355,10 +365,12 @@ int C_EventMain::TranslateEventScript(const std::string& fileName) {
   TranslationNotes notes;
   if (ReadEventScriptBytes(fileName, fileName, sourceBuffer_) == ScriptRead::NotFound) {
     lineTable.clear();
-    platform::debugOutput("event script not found: " + fileName + "\n");
+    lineNumbers.clear();
+    platform::warningOutput("event script not found: " + fileName);
     return 0;
   }
   lineTable = TranslateEventSource(reinterpret_cast<const char*>(sourceBuffer_.data()), sourceBuffer_.size(), &notes);
+  lineNumbers = std::move(notes.sourceLines);
   if (notes.linesCut > 0) {
     char text[128];
     std::snprintf(text, sizeof text, ": %zu line(s) longer than %zu bytes were cut\n", notes.linesCut,
@@ -382,8 +394,27 @@ int32_t C_EventMain::FindLabel(std::string_view label) const {
 void C_EventMain::ExecuteTagLine(std::string_view line) {
   const TagTokens tokens = TokenizeTagLine(line);
   if (tokens.empty()) return;
-  if (TagHandler handler = tagTable_.find(tokens[0])) handler(*this, tokens);
+  const TagEntry* tag = tagTable_.entry(tokens[0]);
+  if (!tag) {
+    Warn("unknown tag " + tokens[0]);
+    return;
+  }
+  for (size_t i = 1; i < tokens.size(); ++i) {
+    const std::string_view token = tokens[i];
+    const std::string_view key = token.substr(0, token.find('='));
+    if (AttributeKindOf(*tag, key) == 0) Warn("unknown attribute " + std::string(key) + " of tag " + tokens[0]);
+  }
+  tag->handler(*this, tokens);
 }
+
+std::string C_EventMain::ScriptPosition() const {
+  if (currentScriptFile.empty() || !(running || luaRunning)) return {};
+  if (running && lineIndex >= 0 && static_cast<size_t>(lineIndex) < lineNumbers.size())
+    return currentScriptFile + ":" + std::to_string(lineNumbers[static_cast<size_t>(lineIndex)]);
+  return currentScriptFile;
+}
+
+void C_EventMain::Warn(const std::string& textCp932) const { platform::warningOutput(textCp932); }
 
 // ---- Waits ----------------------------------------------------------------------------------
 
@@ -416,6 +447,7 @@ void C_EventMain::EventJump(const std::string& file, const std::string& label) {
     // An empty label looks for the line "*" like any other label.
     const int32_t found = FindLabel(label);
     if (found >= 0) SetNextLine(found);
+    else Warn("label not found: " + label);
     return;
   }
   if (nestedJumps_ >= kMaxNestedJumps) {
@@ -493,6 +525,7 @@ void C_EventMain::JumpToLabel(std::string_view label) {
   if (label.empty()) return;
   const int32_t found = FindLabel(label);
   if (found >= 0) SetNextLine(found);
+  else Warn("label not found: " + std::string(label));
 }
 
 // ---- UI entry points ------------------------------------------------------------------------

@@ -157,6 +157,8 @@ class C_EventMain : public layer::C_BaseObject {
   std::string textWindowType = "MES";
   int32_t textWindowPage = 0;
   std::vector<std::string> lineTable;
+  // Per line-table entry: its line in the script's source, counted from 1.
+  std::vector<uint32_t> lineNumbers;
   FlagStore flags;
   MapJumpRequest mapJump;
   std::vector<EnemyRequest> enemies;
@@ -180,6 +182,10 @@ class C_EventMain : public layer::C_BaseObject {
   void ExecuteLine(int32_t index, bool& endFlag);
   void RunLuaLine(const std::string& line);
   void ReportLineFailure(const std::string& line);
+  // "FILE:LINE" of the line being run ("FILE" when it has no number; empty with no script).
+  std::string ScriptPosition() const;
+  // A [warning] line (platform::warningOutput) for what the runner passes over without a box.
+  void Warn(const std::string& textCp932) const;
   void EndScript();
   void RunLuaScriptStep(int32_t& result);
   // EventFrameUpdate of a script started by a jump inside a running line, within the nesting

@@ -27,12 +27,16 @@ class SourceLines {
     line = std::string_view(p_, static_cast<size_t>(stop - p_));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     p_ = stop + 1;
+    ++number_;
     return true;
   }
+  // The number of the line next() gave last, counted from 1.
+  uint32_t number() const { return number_; }
 
  private:
   const char* p_;
   const char* end_;
+  uint32_t number_ = 0;
 };
 
 void CutAtComments(std::string& line) {
@@ -89,11 +93,15 @@ std::vector<std::string> TranslateEventSource(const char* data, size_t n, Transl
 
   std::string_view raw;
   bool closingLinePending = false;  // the line that closed a text block is translated next
+  uint32_t lineNumber = 0;
   for (;;) {
     if (closingLinePending) {
       closingLinePending = false;
+      lineNumber = lines.number();
     } else if (!lines.next(raw)) {
       break;
+    } else {
+      lineNumber = lines.number();
     }
     if (!raw.empty() && raw[0] == '/') continue;
 
@@ -148,7 +156,11 @@ std::vector<std::string> TranslateEventSource(const char* data, size_t n, Transl
       }
     }
     table.push_back(std::move(line));
-    for (size_t i = 0; i < consumed; ++i) table.emplace_back();
+    notes.sourceLines.push_back(lineNumber);
+    for (size_t i = 0; i < consumed; ++i) {
+      table.emplace_back();
+      notes.sourceLines.push_back(lineNumber + 1 + static_cast<uint32_t>(i));
+    }
   }
   if (notesOut) *notesOut = notes;
   return table;

@@ -27,6 +27,7 @@ constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || 
 struct TranslationNotes {
   size_t linesCut = 0;           // source lines longer than the line buffer, cut to fit
   bool endedInsideBlock = false;  // the file ended inside a "[[" block, which was closed there
+  std::vector<uint32_t> sourceLines;  // per table entry: its source line, counted from 1
 };
 
 // Translates the script text (data ends at its first NUL or after n bytes; a last line without

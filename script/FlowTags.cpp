@@ -132,24 +132,24 @@ bool CompareJump(C_EventMain& events, const TagTokens& tokens) {
 }  // namespace
 
 void RegisterFlowTags(TagTable& table) {
-  table.add("ESc_TEST", DoNothing);
-  table.add("ExitGame", ExitGame);
+  table.add("ESc_TEST", DoNothing, "");
+  table.add("ExitGame", ExitGame, "");
   // The dialogs register their own handlers for these two.
-  table.add("ExitConfirm", DoNothing);
-  table.add("DispHelp", DoNothing);
-  table.add("SetSaveName", SetSaveName);
-  table.add("Wait", Wait);
-  table.add("WaitClick", WaitClick);
-  table.add("WaitChara", WaitChara);
-  table.add("PageBreak", WaitClick);
-  table.add("AllFadeIn", AllFadeIn);
-  table.add("AllFadeOut", AllFadeOut);
-  table.add("Jump", Jump);
-  table.add("Call", Call);
-  table.add("Return", Return);
-  table.add("Loop", Loop);
-  table.add("EndLoop", EndLoop);
-  table.add("CompareJump", CompareJump);
+  table.add("ExitConfirm", DoNothing, "");
+  table.add("DispHelp", DoNothing, "");
+  table.add("SetSaveName", SetSaveName, "name:s");
+  table.add("Wait", Wait, "time:i cancel:b");
+  table.add("WaitClick", WaitClick, "");
+  table.add("WaitChara", WaitChara, "");
+  table.add("PageBreak", WaitClick, "");
+  table.add("AllFadeIn", AllFadeIn, "time:i color:c cancel:b");
+  table.add("AllFadeOut", AllFadeOut, "time:i color:c cancel:b");
+  table.add("Jump", Jump, "file:s label:s");
+  table.add("Call", Call, "file:s label:s");
+  table.add("Return", Return, "");
+  table.add("Loop", Loop, "count:i");
+  table.add("EndLoop", EndLoop, "");
+  table.add("CompareJump", CompareJump, "exp:s label_true:s label_false:s");
 }
 
 }  // namespace script

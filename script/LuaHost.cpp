@@ -39,6 +39,7 @@ void ReportLoadFailure(lua_State* state, const char* name) {
   platform::messageBox(text, "ERROR", platform::mb::Ok);
   const char* error = lua_tostring(state, -1);
   if (!error) error = "";
+  platform::warningOutput(std::string(name) + ": " + error);
   platform::debugOutput(error);
   std::printf("error : %s\n", error);
   std::fflush(stdout);
@@ -59,7 +60,13 @@ int LoadLuaFile(lua_State* state, const char* name) {
     case archive::StoredRead::NotStored:
     default: {
       const std::string path = platform::diskPath(archive::ResolveLoosePath(name));
-      status = luaL_loadfile(state, path.c_str());
+      // A loose-file filter (kmtool play --utf8-evt) sees the bytes before Lua does.
+      if (platform::readFile(archive::ResolveLoosePath(name), bytes) && archive::FilterLooseFile(name, bytes)) {
+        const std::string chunkName = "@" + path;
+        status = luaL_loadbuffer(state, reinterpret_cast<const char*>(bytes.data()), bytes.size(), chunkName.c_str());
+      } else {
+        status = luaL_loadfile(state, path.c_str());
+      }
       break;
     }
   }

@@ -192,18 +192,24 @@ bool MoveSplinePlainCharaStart(C_EventMain& events, const TagTokens& tokens) {
   return true;
 }
 
+// The layout attributes every picture tag reads (ReadLayout).
+constexpr const char* kSetLayout =
+    "page:i file:s time:i type:s pos_x:r pos_y:r scale_w:r scale_h:r left:i top:i width:i height:i";
+constexpr const char* kMoveLayout =
+    "page:i file:s time:i type:s pos_x:r pos_y:r scale_w:r scale_h:r left:r top:r width:r height:r";
+
 }  // namespace
 
 void RegisterPictureTags(TagTable& table) {
-  table.add("SimpleBG", SimpleBG);
-  table.add("SimplePlainChara", SimplePlainChara);
-  table.add("SimpleDeletePlainChara", SimpleDeletePlainChara);
-  table.add("MovePlainCharaReset", MovePlainCharaReset);
-  table.add("MovePlainCharaData", MovePlainCharaData);
-  table.add("MovePlainCharaStart", MovePlainCharaStart);
-  table.add("MoveSplinePlainCharaReset", MoveSplinePlainCharaReset);
-  table.add("MoveSplinePlainCharaData", MoveSplinePlainCharaData);
-  table.add("MoveSplinePlainCharaStart", MoveSplinePlainCharaStart);
+  table.add("SimpleBG", SimpleBG, kSetLayout);
+  table.add("SimplePlainChara", SimplePlainChara, kSetLayout);
+  table.add("SimpleDeletePlainChara", SimpleDeletePlainChara, kMoveLayout);
+  table.add("MovePlainCharaReset", MovePlainCharaReset, kMoveLayout);
+  table.add("MovePlainCharaData", MovePlainCharaData, kMoveLayout);
+  table.add("MovePlainCharaStart", MovePlainCharaStart, kMoveLayout);
+  table.add("MoveSplinePlainCharaReset", MoveSplinePlainCharaReset, kMoveLayout);
+  table.add("MoveSplinePlainCharaData", MoveSplinePlainCharaData, kMoveLayout);
+  table.add("MoveSplinePlainCharaStart", MoveSplinePlainCharaStart, kMoveLayout);
 }
 
 }  // namespace script

@@ -109,13 +109,13 @@ bool PropSE(C_EventMain& events, const TagTokens& tokens) {
 }  // namespace
 
 void RegisterSoundTags(TagTable& table) {
-  table.add("PlayBGM", PlayBGM);
-  table.add("StopBGM", StopBGM);
-  table.add("PropBGM", PropBGM);
-  table.add("PlaySE", PlaySE);
-  table.add("StopSE", StopSE);
-  table.add("StopAllSE", StopAllSE);
-  table.add("PropSE", PropSE);
+  table.add("PlayBGM", PlayBGM, "file:s time:i volume:i loop:b cross_fade:b");
+  table.add("StopBGM", StopBGM, "time:i");
+  table.add("PropBGM", PropBGM, "time:i volume:i");
+  table.add("PlaySE", PlaySE, "file:s buf:i loop_count:i volume:i");
+  table.add("StopSE", StopSE, "buf:i");
+  table.add("StopAllSE", StopAllSE, "");
+  table.add("PropSE", PropSE, "buf:i volume:i");
 }
 
 }  // namespace script

@@ -179,19 +179,19 @@ bool BindingTag(C_EventMain& events, const TagTokens& tokens) {
 }  // namespace
 
 void RegisterWindowTags(TagTable& table) {
-  table.add("DrawWindow", DrawWindow);
-  table.add("SetActiveTextColor", SetActiveTextColor);
-  table.add("SetWindow", SetWindow);
-  table.add("SetTextArea", SetTextArea);
-  table.add("SetFont", SetFont);
-  table.add("SetFontMargin", SetFontMargin);
-  table.add("SetFontSpeed", SetFontSpeed);
-  table.add("OpenWindow", TimedWindowTag<window::OpenWindow>);
-  table.add("CloseWindow", TimedWindowTag<window::CloseWindow>);
-  table.add("ShowWindow", ShowWindow);
-  table.add("DrawName", DrawName);
-  table.add("BindWindow", BindingTag<window::BindWindow>);
-  table.add("ResetBindWindow", BindingTag<window::ResetBindWindow>);
+  table.add("DrawWindow", DrawWindow, "type:s page:i");
+  table.add("SetActiveTextColor", SetActiveTextColor, "color:c");
+  table.add("SetWindow", SetWindow, "type:s page:i file:s width:i height:i left:i top:i pos_x:r pos_y:r draggable:b");
+  table.add("SetTextArea", SetTextArea, "type:s page:i left:r top:r right:r bottom:r");
+  table.add("SetFont", SetFont, "type:s page:i font_type:i size:i fontname:s bold:i");
+  table.add("SetFontMargin", SetFontMargin, "type:s page:i marginW:i marginH:i");
+  table.add("SetFontSpeed", SetFontSpeed, "type:s page:i speed:r");
+  table.add("OpenWindow", TimedWindowTag<window::OpenWindow>, "type:s page:i time:i");
+  table.add("CloseWindow", TimedWindowTag<window::CloseWindow>, "type:s page:i time:i");
+  table.add("ShowWindow", ShowWindow, "type:s page:i visible:b");
+  table.add("DrawName", DrawName, "name:s");
+  table.add("BindWindow", BindingTag<window::BindWindow>, "type:s page:i parent_type:s parent_page:i");
+  table.add("ResetBindWindow", BindingTag<window::ResetBindWindow>, "type:s page:i parent_type:s parent_page:i");
 }
 
 }  // namespace script

@@ -20,6 +20,7 @@
 #include "archive/ArchiveSet.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
+#include "platform/System.h"
 #include "sound/MmioReader.h"
 
 namespace sound {
@@ -234,10 +235,14 @@ void C_SoundPlayer::ReleaseCurrentBgm() {
 bool C_SoundPlayer::OpenBgmStream(const std::string& file, int32_t slot) {
   ReleaseCurrentBgm();
   MemoryFile& copy = bgmFileData[slot];
-  if (!LoadFileToMemory(file, copy.bytes)) return false;
+  if (!LoadFileToMemory(file, copy.bytes)) {
+    platform::warningOutput("music cannot be loaded: " + file);
+    return false;
+  }
   copy.position = 0;
   auto* decoder = new OggVorbis_File{};
   if (ov_open_callbacks(&copy, decoder, nullptr, 0, kBgmCallbacks) < 0) {
+    platform::warningOutput("music cannot be loaded: " + file);
     delete decoder;
     copy.bytes = {};
     return false;
@@ -483,9 +488,11 @@ bool C_SoundPlayer::LoadSeWave(int32_t index, const std::string& file) {
 bool C_SoundPlayer::LoadSE(int32_t index, const std::string& file) {
   if (!ValidSeIndex(index)) return false;
   if (seBuffers[index]) seBuffers[index]->stop();
-  if (EndsWith(file, ".wav") || EndsWith(file, ".WAV")) return LoadSeWave(index, file);
-  if (EndsWith(file, ".ogg") || EndsWith(file, ".OGG")) return LoadSeOgg(index, file);
-  return false;
+  bool loaded = false;
+  if (EndsWith(file, ".wav") || EndsWith(file, ".WAV")) loaded = LoadSeWave(index, file);
+  else if (EndsWith(file, ".ogg") || EndsWith(file, ".OGG")) loaded = LoadSeOgg(index, file);
+  if (!loaded) platform::warningOutput("sound cannot be loaded: " + file);
+  return loaded;
 }
 
 void C_SoundPlayer::PlaySE(int32_t index, const std::string& file) {
