@@ -26,10 +26,10 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   switch (platform::acquireInstanceLock(options.lockFilePath)) {
     case platform::LockResult::Failed:
       platform::messageBox(CP932("Kestrelmooreの起動に失敗しました"), CP932("エラー"), platform::mb::Ok);
-      return 0;
+      return kStartUpFailed;
     case platform::LockResult::AlreadyHeld:
       platform::messageBox(CP932("Kestrelmooreはすでに起動しています"), CP932("二重起動"), platform::mb::Ok);
-      return 0;
+      return kStartUpFailed;
     case platform::LockResult::Acquired:
       break;
   }
@@ -43,7 +43,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
 
   // 4. Archives, then the loose files of the working directory.
   // A view that cannot be unmapped ends start-up at once without a message.
-  if (!archive::OpenArchives()) return 0;
+  if (!archive::OpenArchives()) return kStartUpFailed;
   archive::BuildLooseFileIndex();
 
   // 5.
@@ -78,7 +78,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   if (!platform.window().create(config)) {
     platform::messageBox(CP932("アプリケーションの初期化に失敗"), "ERROR",
                          platform::mb::Ok | platform::mb::IconError);
-    return 0;
+    return kStartUpFailed;
   }
 
   // 8.
@@ -93,7 +93,8 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   e.audioDevice = audioDevice.get();
 
   // 10. The render device; its failure skips to the shutdown.
-  if (CreateRenderDevice() && (!options.onDeviceCreated || options.onDeviceCreated())) {
+  const bool started = CreateRenderDevice() && (!options.onDeviceCreated || options.onDeviceCreated());
+  if (started) {
     // 11.
     platform.window().show();
     // 12.
@@ -111,7 +112,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   audioDevice.reset();
   platform::setCurrent(nullptr);
   e.platform = nullptr;
-  return 0;
+  return started ? 0 : kStartUpFailed;
 }
 
 }  // namespace app

@@ -16,8 +16,12 @@ struct RunOptions {
   std::function<bool()> onDeviceCreated;
 };
 
-// Start-up steps 1-15 in the working directory. Returns 0 in every case in which it returns
-// (archive errors and consistency errors abort the process).
+// The exit status of a run that ended before its first frame (the lock, the archives, the
+// window or the render device failed; its message box has been shown).
+constexpr int kStartUpFailed = 1;
+
+// Start-up, frame loop and shutdown in the working directory. Returns 0 after the frame loop,
+// kStartUpFailed when start-up failed (archive errors and consistency errors abort the process).
 int RunGame(platform::Platform& platform, const RunOptions& options);
 
 }  // namespace app

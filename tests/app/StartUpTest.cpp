@@ -27,7 +27,7 @@ TEST(StartUpTest, ASecondInstanceInTheSameGameFolderIsRefused) {
   ASSERT_EQ(platform::acquireInstanceLock(platform::headlessLockPath(game.path())),
             platform::LockResult::Acquired);
   const RunResult r = RunKmtool("play --frames 3 --game " + game.path());
-  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.exitCode, 1);  // ended by a start-up failure
   EXPECT_NE(r.out.find("[MessageBox] 二重起動 | Kestrelmooreはすでに起動しています"), std::string::npos)
       << r.out;
   // Refused before anything else was read.
@@ -35,10 +35,10 @@ TEST(StartUpTest, ASecondInstanceInTheSameGameFolderIsRefused) {
 }
 
 TEST(StartUpTest, AnotherGameFolderStartsAndStopsAfterItsFrames) {
-  testsupport::TempDir held, game;
+  testsupport::TempDir held;
+  testsupport::GameFolder game;
   ASSERT_EQ(platform::acquireInstanceLock(platform::headlessLockPath(held.path())),
             platform::LockResult::Acquired);
-  game.write("globalData.lua", kMinimalGame);
   const RunResult r = RunKmtool("play --frames 3 --game " + game.path());
   EXPECT_EQ(r.exitCode, 0) << r.out;
   EXPECT_EQ(r.out.find("二重起動"), std::string::npos) << r.out;
