@@ -18,18 +18,28 @@ void ShowReadError(const char* utf8Text) {
 
 }  // namespace
 
+const ConfigKey kGlobalDataKeys[7] = {
+    {"g_Lua_ScreenWidth", LUA_TNUMBER},         {"g_Lua_ScreenHeight", LUA_TNUMBER},
+    {"g_Lua_Aspect", LUA_TNUMBER},              {"g_Lua_FrameRate", LUA_TNUMBER},
+    {"g_Lua_UseSolid", LUA_TNUMBER},            {"g_Lua_EnableAlwaysMostTop", LUA_TNUMBER},
+    {"g_Lua_EnableWhenNotActive", LUA_TNUMBER},
+};
+
+const ConfigKey kScriptSettingsKeys[10] = {
+    {"g_Scr_IsSkipMode", LUA_TBOOLEAN},        {"g_Scr_IsSkipWaitTime", LUA_TBOOLEAN},
+    {"g_Scr_IsAutoMode", LUA_TBOOLEAN},        {"g_Scr_AutoModeTime_FAST", LUA_TNUMBER},
+    {"g_Scr_AutoModeTime_MID", LUA_TNUMBER},   {"g_Scr_AutoModeTime_SLOW", LUA_TNUMBER},
+    {"g_Scr_IsAutoModeTimeType", LUA_TNUMBER}, {"g_Scr_SoundBufFirst", LUA_TNUMBER},
+    {"g_Scr_SoundBufEnd", LUA_TNUMBER},        {"g_CharaDiffPos", LUA_TTABLE},
+};
+
 void ReadGlobalData() {
   Engine& e = engine();
   lua_State* L = script::NewStateWithLibraries();
   script::LoadLuaFile(L, "globalData.lua");
   lua_settop(L, 0);
 
-  static const char* const kKeys[] = {
-      "g_Lua_ScreenWidth",  "g_Lua_ScreenHeight",        "g_Lua_Aspect",
-      "g_Lua_FrameRate",    "g_Lua_UseSolid",            "g_Lua_EnableAlwaysMostTop",
-      "g_Lua_EnableWhenNotActive",
-  };
-  for (const char* key : kKeys) lua_getfield(L, LUA_GLOBALSINDEX, key);
+  for (const ConfigKey& key : kGlobalDataKeys) lua_getfield(L, LUA_GLOBALSINDEX, key.name);
   for (int slot = -7; slot <= -1; ++slot) {
     if (!lua_isnumber(L, slot)) {
       ShowReadError("globalData.lua の値が正しく取得できませんでした");
@@ -54,12 +64,8 @@ void ReadScriptSettings(scene::C_BaseScene& scene) {
   script::LoadLuaFile(L, "scriptSettings.lua");
   lua_settop(L, 0);
 
-  static const char* const kKeys[] = {
-      "g_Scr_IsSkipMode",        "g_Scr_IsSkipWaitTime",    "g_Scr_IsAutoMode",
-      "g_Scr_AutoModeTime_FAST", "g_Scr_AutoModeTime_MID",  "g_Scr_AutoModeTime_SLOW",
-      "g_Scr_IsAutoModeTimeType", "g_Scr_SoundBufFirst",    "g_Scr_SoundBufEnd",
-  };
-  for (const char* key : kKeys) lua_getfield(L, LUA_GLOBALSINDEX, key);
+  // The nine values first; g_CharaDiffPos, the table, is read after them.
+  for (int i = 0; i < 9; ++i) lua_getfield(L, LUA_GLOBALSINDEX, kScriptSettingsKeys[i].name);
   for (int slot = 1; slot <= 9; ++slot) {
     const bool ok = slot <= 3 ? lua_type(L, slot) == LUA_TBOOLEAN : lua_isnumber(L, slot) != 0;
     if (!ok) {

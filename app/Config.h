@@ -5,6 +5,17 @@ namespace scene { class C_BaseScene; }
 
 namespace app {
 
+// A configuration key and the Lua type its script must give it (LUA_TNUMBER, LUA_TBOOLEAN,
+// LUA_TTABLE).
+struct ConfigKey {
+  const char* name;
+  int luaType;
+};
+// globalData.lua's keys, in the order they are read.
+extern const ConfigKey kGlobalDataKeys[7];
+// scriptSettings.lua's keys, in the order they are read.
+extern const ConfigKey kScriptSettingsKeys[10];
+
 // Fills the screen, frame-rate and window flags of the engine context from globalData.lua.
 void ReadGlobalData();
 

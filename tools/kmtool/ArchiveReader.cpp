@@ -22,17 +22,24 @@ bool ArchiveReader::open(const std::string& path, const char* command) {
   return true;
 }
 
-bool ArchiveReader::checkStoredLength(const char* command) const {
-  if (directory_.storedLengthMatches()) return true;
+bool ArchiveReader::checkIsArchive(const char* command) const {
   if (!directory_.hasStoredLength()) {
-    std::fprintf(stderr, "kmtool %s: %s: too short to be an archive\n", command, path_.c_str());
-  } else {
-    std::fprintf(stderr,
-                 "kmtool %s: %s: stored length %" PRIu32 " differs from the file's length %" PRIu64
-                 " (the game stops on this archive)\n",
-                 command, path_.c_str(), directory_.storedLength(), directory_.fileSize());
+    std::fprintf(stderr, "kmtool %s: %s: not an archive (too short)\n", command, path_.c_str());
+    return false;
   }
-  return false;
+  if (!directory_.storedLengthMatches()) {
+    std::fprintf(stderr,
+                 "kmtool %s: %s: not an archive (its stored length %" PRIu32 " is not the file's length %" PRIu64
+                 ")\n",
+                 command, path_.c_str(), directory_.storedLength(), directory_.fileSize());
+    return false;
+  }
+  if (directory_.declaredEntryCount() < 0) {
+    std::fprintf(stderr, "kmtool %s: %s: not an archive (it declares %" PRId32 " entries)\n", command,
+                 path_.c_str(), directory_.declaredEntryCount());
+    return false;
+  }
+  return true;
 }
 
 }  // namespace kmtool

@@ -13,8 +13,9 @@ class ArchiveReader {
   // Opens and maps the file; on failure writes "kmtool COMMAND: PATH: ..." to stderr.
   bool open(const std::string& path, const char* command);
   const archive::ArchiveDirectory& directory() const { return directory_; }
-  // Complains on stderr when the stored length is wrong; the entries are still readable.
-  bool checkStoredLength(const char* command) const;
+  // Refuses, with one line on stderr, a file that is not an archive: its stored length is not
+  // the file's length, or its entry count is impossible (negative).
+  bool checkIsArchive(const char* command) const;
 
  private:
   std::string path_;

@@ -9,16 +9,14 @@
 namespace kmtool {
 
 int RunList(const Arguments& args) {
-  if (args.size() != 1 || (args[0].size() > 1 && args[0][0] == '-')) {
-    std::fprintf(stderr, "usage: kmtool list PKG\n");
-    return kExitBadOptions;
-  }
+  if (args.size() != 1) return BadUsage("list", args.empty() ? "PKG is missing" : "one PKG only");
+  if (args[0].size() > 1 && args[0][0] == '-') return BadUsage("list", "unknown option '" + args[0] + "'");
   ArchiveReader reader;
-  if (!reader.open(args[0], "list")) return kExitFailure;
-  bool sound = reader.checkStoredLength("list");
+  if (!reader.open(args[0], "list") || !reader.checkIsArchive("list")) return kExitFailure;
 
   const archive::ArchiveDirectory& directory = reader.directory();
   const size_t entryCount = directory.entryCount();
+  bool sound = true;
   if (directory.declaredEntryCount() > 0 &&
       entryCount < static_cast<size_t>(directory.declaredEntryCount())) {
     std::fprintf(stderr, "kmtool list: %s: %" PRId32 " entries declared, only %zu fit in the file\n",

@@ -1,5 +1,5 @@
-// kmtool pack OUT.pkg -C DIR [--utf8-evt] [--scramble-evt] [NAME...]: writes an archive the game
-// reads, stored names being the paths relative to DIR with '\' separators, in sorted order.
+// kmtool pack OUT.pkg -C DIR [--utf8-evt] [--scramble-evt] [-v] [NAME...]: writes an archive the
+// game reads, stored names being the paths relative to DIR with '\' separators, in sorted order.
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
@@ -25,7 +25,14 @@ struct PackOptions {
   std::vector<std::string> names;
   bool utf8Text = false;        // --utf8-evt
   bool scrambleEvents = false;  // --scramble-evt
+  bool verbose = false;         // -v: say what was skipped
 };
+
+// Dotfiles and dot-folders (.git/ among them) and editor backups ("name~") are never packed.
+bool Skipped(const fs::path& name) {
+  const std::string text = name.filename().string();
+  return !text.empty() && (text[0] == '.' || text.back() == '~');
+}
 
 struct PackedFile {
   std::string storedName;  // code page 932, '\' separated
@@ -81,6 +88,14 @@ bool CollectFiles(const PackOptions& options, std::vector<PackedFile>& files) {
     if (fs::is_directory(start, error)) {
       for (auto it = fs::recursive_directory_iterator(start, error);
            !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+        if (Skipped(it->path())) {
+          if (options.verbose) {
+            std::fprintf(stderr, "kmtool pack: skipped %s%s\n", it->path().lexically_relative(root).string().c_str(),
+                         it->is_directory(error) ? "/" : "");
+          }
+          if (it->is_directory(error)) it.disable_recursion_pending();
+          continue;
+        }
         if (it->is_regular_file(error)) found.push_back(it->path());
       }
       if (error) {
@@ -161,6 +176,11 @@ bool WriteArchive(const PackOptions& options, const std::vector<PackedFile>& fil
   std::vector<uint8_t> head(directoryEnd, 0);
 
   const std::string temporaryPath = options.outputPath + ".partial";
+  // The archive's folder is made when it does not exist yet.
+  if (const fs::path parent = fs::path(options.outputPath).parent_path(); !parent.empty()) {
+    std::error_code error;
+    fs::create_directories(parent, error);
+  }
   std::ofstream out(temporaryPath, std::ios::binary | std::ios::trunc);
   if (!out) {
     std::fprintf(stderr, "kmtool pack: %s: cannot write\n", options.outputPath.c_str());
@@ -215,33 +235,27 @@ bool WriteArchive(const PackOptions& options, const std::vector<PackedFile>& fil
 
 int RunPack(const Arguments& args) {
   PackOptions options;
-  bool badOption = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "-C") {
-      if (i + 1 >= args.size()) {
-        badOption = true;
-        break;
-      }
+      if (i + 1 >= args.size()) return BadUsage("pack", "-C needs a folder");
       options.sourceDirectory = args[++i];
+    } else if (arg == "-v") {
+      options.verbose = true;
     } else if (arg == "--utf8-evt") {
       options.utf8Text = true;
     } else if (arg == "--scramble-evt") {
       options.scrambleEvents = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
-      std::fprintf(stderr, "kmtool pack: unknown option '%s'\n", arg.c_str());
-      badOption = true;
-      break;
+      return BadUsage("pack", "unknown option '" + arg + "'");
     } else if (options.outputPath.empty()) {
       options.outputPath = arg;
     } else {
       options.names.push_back(arg);
     }
   }
-  if (badOption || options.outputPath.empty() || options.sourceDirectory.empty()) {
-    std::fprintf(stderr, "usage: kmtool pack OUT.pkg -C DIR [--utf8-evt] [--scramble-evt] [NAME...]\n");
-    return kExitBadOptions;
-  }
+  if (options.outputPath.empty()) return BadUsage("pack", "OUT.pkg is missing");
+  if (options.sourceDirectory.empty()) return BadUsage("pack", "-C DIR is missing");
   std::vector<PackedFile> files;
   if (!CollectFiles(options, files)) return kExitFailure;
   return WriteArchive(options, files) ? kExitOk : kExitFailure;

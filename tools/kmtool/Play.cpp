@@ -1,5 +1,6 @@
 // kmtool play: the whole engine on the headless platform with a virtual clock and scripted input.
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include "app/RenderDevice.h"
 #include "audio/Device.h"
 #include "app/StartUp.h"
+#include "archive/ArchiveSet.h"
 #include "platform/Encoding.h"
 #include "platform/System.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -40,6 +42,8 @@ struct PlayOptions {
   bool realtime = false;
   std::map<uint32_t, std::vector<std::string>> shots;  // frame -> PNG paths
   std::string audioOut;
+  bool utf8Sources = false;  // --utf8-evt
+  bool quiet = false;        // --quiet
 };
 
 const std::map<std::string, int>& keyNames() {
@@ -168,18 +172,24 @@ void applyEvent(platform::HeadlessPlatform& p, const InputEvent& ev, std::vector
   }
 }
 
-int usage() {
-  std::fprintf(stderr,
-               "usage: kmtool play [--game DIR] [--frames N] [--input FILE] [--low-spec] [--fullscreen]\n"
-               "                   [--debug-output] [--realtime] [--shot N:FILE.png]... [--audio-out FILE.wav]\n");
-  return kExitBadOptions;
+int usage(const std::string& why) { return BadUsage("play", why); }
+
+// A path named in an option, made absolute against the current directory: the run itself
+// happens in the game folder.
+std::string FromCurrentDirectory(const std::string& path) {
+  if (path.empty() || path[0] == '/') return path;
+  return platform::currentDirectory() + "/" + path;
 }
 
-bool parseOptions(const std::vector<std::string>& args, PlayOptions& o) {
+// The options; on a bad one, why it is bad.
+bool parseOptions(const std::vector<std::string>& args, PlayOptions& o, std::string& why) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     auto value = [&](std::string& out) {
-      if (i + 1 >= args.size()) return false;
+      if (i + 1 >= args.size()) {
+        why = a + " needs a value";
+        return false;
+      }
       out = args[++i];
       return true;
     };
@@ -188,10 +198,15 @@ bool parseOptions(const std::vector<std::string>& args, PlayOptions& o) {
     if (a == "--game") {
       if (!value(o.gameDir)) return false;
     } else if (a == "--frames") {
-      if (!value(v) || !parseNumber(v, n) || n < 0) return false;
+      if (!value(v)) return false;
+      if (!parseNumber(v, n) || n < 0 || n > INT32_MAX) {
+        why = "--frames: '" + v + "' is not a number of frames (0 or more)";
+        return false;
+      }
       o.frames = static_cast<uint32_t>(n);
     } else if (a == "--input") {
       if (!value(o.inputFile)) return false;
+      o.inputFile = FromCurrentDirectory(o.inputFile);
     } else if (a == "--low-spec") {
       o.lowSpec = true;
     } else if (a == "--fullscreen") {
@@ -200,27 +215,49 @@ bool parseOptions(const std::vector<std::string>& args, PlayOptions& o) {
       o.debugOutput = true;
     } else if (a == "--realtime") {
       o.realtime = true;
+    } else if (a == "--utf8-evt") {
+      o.utf8Sources = true;
+    } else if (a == "--quiet") {
+      o.quiet = true;
     } else if (a == "--shot") {
       if (!value(v)) return false;
       const size_t colon = v.find(':');
-      if (colon == std::string::npos || !parseNumber(v.substr(0, colon), n) || n < 1 || colon + 1 >= v.size())
+      if (colon == std::string::npos || !parseNumber(v.substr(0, colon), n) || n < 1 || n > INT32_MAX ||
+          colon + 1 >= v.size()) {
+        why = "--shot: '" + v + "' is not FRAME:FILE.png (frames count from 1)";
         return false;
-      o.shots[static_cast<uint32_t>(n)].push_back(v.substr(colon + 1));
+      }
+      o.shots[static_cast<uint32_t>(n)].push_back(FromCurrentDirectory(v.substr(colon + 1)));
     } else if (a == "--audio-out") {
       if (!value(o.audioOut)) return false;
+      o.audioOut = FromCurrentDirectory(o.audioOut);
     } else {
-      std::fprintf(stderr, "kmtool play: unknown option %s\n", a.c_str());
+      why = "unknown option '" + a + "'";
       return false;
     }
   }
   return true;
 }
 
+bool HasTextExtension(std::string_view name) {
+  const auto ends = [&](std::string_view ext) {
+    if (name.size() < ext.size()) return false;
+    for (size_t i = 0; i < ext.size(); ++i) {
+      char c = name[name.size() - ext.size() + i];
+      if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+      if (c != ext[i]) return false;
+    }
+    return true;
+  };
+  return ends(".evt") || ends(".lua");
+}
+
 }  // namespace
 
 int RunPlay(const Arguments& args) {
   PlayOptions o;
-  if (!parseOptions(args, o)) return usage();
+  std::string why;
+  if (!parseOptions(args, o, why)) return usage(why);
   std::vector<InputEvent> events;
   if (!o.inputFile.empty() && !readInputFile(o.inputFile, events)) return kExitBadOptions;
   if (!o.gameDir.empty() && chdir(o.gameDir.c_str()) != 0) {
@@ -233,6 +270,22 @@ int RunPlay(const Arguments& args) {
   ho.lowSpecAnswer = o.lowSpec;
   ho.fullScreenAnswer = o.fullScreen;
   platform::HeadlessPlatform headless(ho);
+
+  if (o.utf8Sources) {
+    // Loose .evt and .lua files are UTF-8: read as pack --utf8-evt would store them.
+    archive::SetLooseFileFilter([](std::string_view name, std::vector<uint8_t>& bytes) {
+      if (!HasTextExtension(name)) return;
+      std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+      if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+      const std::string converted = platform::utf8ToCp932(text);
+      bytes.assign(converted.begin(), converted.end());
+    });
+  }
+  if (!o.quiet) {
+    platform::setWarningSink([](std::string_view text) {
+      std::fprintf(stderr, "[warning] %s\n", platform::cp932ToUtf8(text).c_str());
+    });
+  }
 
   if (o.debugOutput) {
     platform::setDebugSink([](std::string_view text) {
@@ -262,9 +315,10 @@ int RunPlay(const Arguments& args) {
     carried = std::move(nextFrame);
   });
 
-  // A file named in the options that cannot be written is a bad option: the run says so in its
-  // exit code instead of ending as if all went well.
+  // A file named in the options that cannot be written fails the run: its exit code says so
+  // instead of ending as if all went well.
   bool outputFailed = false;
+  std::map<uint32_t, std::vector<std::string>> shotsPending = o.shots;
   app::RunOptions run;
   run.lockFilePath = platform::headlessLockPath(platform::currentDirectory());
   run.onDeviceCreated = [&]() {
@@ -276,23 +330,36 @@ int RunPlay(const Arguments& args) {
     if (!o.shots.empty()) {
       // The back buffer as the scene drew it, before Present.
       app::SetBeforePresentHook([&]() {
-        auto it = o.shots.find(app::engine().frameCounter);
-        if (it == o.shots.end()) return;
+        auto it = shotsPending.find(app::engine().frameCounter);
+        if (it == shotsPending.end()) return;
         std::vector<uint8_t> rgba;
         int width = 0, height = 0;
-        if (!app::ReadBackBuffer(rgba, width, height)) return;
+        const bool read = app::ReadBackBuffer(rgba, width, height);
         for (const std::string& path : it->second) {
-          if (!kmtool::WritePng(path, rgba, width, height)) {
+          if (!read || !kmtool::WritePng(path, rgba, width, height)) {
             std::fprintf(stderr, "kmtool play: cannot write %s\n", path.c_str());
             outputFailed = true;
           }
         }
+        shotsPending.erase(it);
       });
     }
     return true;
   };
   const int status = app::RunGame(headless, run);
-  return outputFailed ? kExitBadOptions : status;
+  if (status == app::kStartUpFailed) {
+    if (outputFailed) return kExitFailure;  // the output's own message said why
+    std::fprintf(stderr, "kmtool play: the game failed to start\n");
+    return kExitFailure;
+  }
+  // Screenshots of frames the run never reached (it quit earlier) were not written.
+  for (const auto& [frame, paths] : shotsPending) {
+    for (const std::string& path : paths) {
+      std::fprintf(stderr, "kmtool play: %s not written: the run ended before frame %u\n", path.c_str(), frame);
+      outputFailed = true;
+    }
+  }
+  return outputFailed ? kExitFailure : status;
 }
 
 }  // namespace kmtool

@@ -1,5 +1,7 @@
-// kmtool unpack PKG -C DIR: every entry written unscrambled under DIR, '\' turned into '/'.
+// kmtool unpack PKG -C DIR [--utf8-evt]: every entry written unscrambled under DIR, '\' turned
+// into '/'; --utf8-evt gives scripts back as UTF-8 without their second layer.
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -37,31 +39,49 @@ std::string SafeRelativePath(const std::string& storedNameUtf8) {
 
 }  // namespace
 
+static bool HasExtension(const std::string& name, const char* extension) {
+  const size_t n = std::strlen(extension);
+  if (name.size() < n) return false;
+  for (size_t i = 0; i < n; ++i) {
+    char c = name[name.size() - n + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != extension[i]) return false;
+  }
+  return true;
+}
+
 int RunUnpack(const Arguments& args) {
   std::string archivePath, outputDirectory;
+  bool utf8Text = false;
   for (size_t i = 0; i < args.size(); ++i) {
-    if (args[i] == "-C" && i + 1 < args.size()) {
+    if (args[i] == "-C") {
+      if (i + 1 >= args.size()) return BadUsage("unpack", "-C needs a folder");
       outputDirectory = args[++i];
+    } else if (args[i] == "--utf8-evt") {
+      utf8Text = true;
     } else if (args[i].size() > 1 && args[i][0] == '-') {
-      archivePath.clear();
-      break;
+      return BadUsage("unpack", "unknown option '" + args[i] + "'");
     } else if (archivePath.empty()) {
       archivePath = args[i];
     } else {
-      archivePath.clear();
-      break;
+      return BadUsage("unpack", "one PKG only ('" + args[i] + "' is extra)");
     }
   }
-  if (archivePath.empty() || outputDirectory.empty()) {
-    std::fprintf(stderr, "usage: kmtool unpack PKG -C DIR\n");
-    return kExitBadOptions;
-  }
+  if (archivePath.empty()) return BadUsage("unpack", "PKG is missing");
+  if (outputDirectory.empty()) return BadUsage("unpack", "-C DIR is missing");
 
   ArchiveReader reader;
-  if (!reader.open(archivePath, "unpack")) return kExitFailure;
-  bool sound = reader.checkStoredLength("unpack");
+  if (!reader.open(archivePath, "unpack") || !reader.checkIsArchive("unpack")) return kExitFailure;
+  bool sound = true;
 
+  // Every entry that can be written is written; each that cannot is named.
   const archive::ArchiveDirectory& directory = reader.directory();
+  if (directory.declaredEntryCount() > 0 &&
+      directory.entryCount() < static_cast<size_t>(directory.declaredEntryCount())) {
+    std::fprintf(stderr, "kmtool unpack: %s: %d entries declared, only %zu fit in the file\n", archivePath.c_str(),
+                 static_cast<int>(directory.declaredEntryCount()), directory.entryCount());
+    sound = false;
+  }
   std::set<std::string> written;
   std::vector<uint8_t> bytes;
   for (size_t i = 0; i < directory.entryCount(); ++i) {
@@ -85,15 +105,25 @@ int RunUnpack(const Arguments& args) {
       continue;
     }
     archive::CopyUnscrambled(directory.bytes() + entry.offset, entry.size, bytes);
+    if (utf8Text && HasExtension(name, ".evt")) {
+      // The second layer, when the script has one, undone with the key of its name.
+      archive::UndoEventScriptLayer(archive::LastNameComponent(entry.storedName), bytes.data(), bytes.size());
+    }
+    if (utf8Text && (HasExtension(name, ".evt") || HasExtension(name, ".lua"))) {
+      const std::string text = platform::cp932ToUtf8(
+          std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+      bytes.assign(text.begin(), text.end());
+    }
 
     const fs::path target = fs::path(outputDirectory) / relative;
     std::error_code error;
     fs::create_directories(target.parent_path(), error);
     std::ofstream out(target, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.close();
     if (!out) {
-      std::fprintf(stderr, "kmtool unpack: %s: cannot write\n", target.string().c_str());
-      return kExitFailure;
+      std::fprintf(stderr, "kmtool unpack: %s: cannot write, skipped\n", target.string().c_str());
+      sound = false;
     }
   }
   return sound ? kExitOk : kExitFailure;
