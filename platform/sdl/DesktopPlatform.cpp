@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/DesktopDisplay.h"
 #include "platform/Encoding.h"
 #include "platform/sdl/SdlLibrary.h"
 
@@ -61,6 +62,21 @@ int DesktopPlatform::showMessageBox(std::string_view textCp932, std::string_view
 bool DesktopPlatform::askStartupQuestion(StartupQuestion, std::string_view textCp932,
                                          std::string_view captionCp932) {
   return showMessageBox(textCp932, captionCp932, mb::YesNo | mb::IconQuestion) == mb::IdYes;
+}
+
+bool desktopDisplayAvailable(std::string& why) {
+  if (!SdlLibrary::init(SDL_INIT_VIDEO)) {
+    why = SDL_GetError();
+    return false;
+  }
+  // SDL's stand-in drivers open no window anyone could see.
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const std::string name = driver ? driver : "";
+  if (name.empty() || name == "dummy" || name == "offscreen" || SDL_GetNumVideoDisplays() < 1) {
+    why = "no display (video driver \"" + name + "\")";
+    return false;
+  }
+  return true;
 }
 
 std::unique_ptr<Platform> createDesktopPlatform() {
