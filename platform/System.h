@@ -86,8 +86,8 @@ void debugOutput(std::string_view textCp932);
 void setDebugSink(std::function<void(std::string_view textCp932)> sink);
 // A warning: something the engine passes over without a message box (a script, label, tag,
 // attribute, picture or sound it could not use; a failed Lua line). One line of code page 932
-// text without a line feed. It goes to the warning sink when one is installed and, as a debug
-// line, to the debug sink.
+// text without a line feed. It goes to the warning sink when one is installed and, as a line,
+// to the debug sink.
 void warningOutput(std::string_view textCp932);
 void setWarningSink(std::function<void(std::string_view textCp932)> sink);
 // Where the engine is when a warning is raised (the script line being run, "FILE:LINE"):

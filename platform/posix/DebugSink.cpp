@@ -32,7 +32,7 @@ void warningOutput(std::string_view textCp932) {
   if (!line.empty()) line += ": ";
   line.append(textCp932);
   if (g_warningSink) g_warningSink(line);
-  if (g_sink) g_sink("warning: " + line + "\n");
+  if (g_sink) g_sink(line + "\n");
 }
 
 void setWarningContext(std::function<std::string()> context) {
