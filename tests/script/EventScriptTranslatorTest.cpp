@@ -112,3 +112,28 @@ TEST(EventScriptTranslator, HostileBytesNeverCrash) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every entry knows its source line, across dropped "/" lines, text blocks (the line that
+// closes a block included) and "[[" blocks, so warnings and lint name the line the maker wrote.
+TEST(EventScriptTranslator, EntriesKeepTheirSourceLines) {
+  struct Case {
+    const char* source;
+    std::vector<uint32_t> lines;
+  };
+  const Case cases[] = {
+      {"A()\n/dropped\nB()\n", {1, 3}},
+      {"「一」\n「二」\nC()\n", {1, 2, 3}},
+      {"x = [[\none\ntwo]]\nD()\n", {1, 2, 3, 4}},
+      {"/a\n/b\n\nE()\n", {3, 4}},
+  };
+  for (const Case& c : cases) {
+    script::TranslationNotes notes;
+    const std::vector<std::string> table = Translate(c.source, &notes);
+    EXPECT_EQ(notes.sourceLines, c.lines) << c.source;
+    EXPECT_EQ(notes.sourceLines.size(), table.size()) << c.source;
+  }
+}
+
+}  // namespace
