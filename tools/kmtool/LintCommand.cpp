@@ -7,7 +7,11 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+// GCC 12 warns inside <regex> itself when sanitizers are on (a false maybe-uninitialized).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <regex>
+#pragma GCC diagnostic pop
 #include <set>
 #include <string>
 #include <vector>
