@@ -48,6 +48,14 @@ std::string WithTrailBackslashesEscaped(const std::string& line) {
   return chunk;
 }
 
+// Lua code that never returns (an endless loop in a line or a Lua script) would keep the frame
+// for good: every so many instructions an interrupt, which asks the program to quit, ends it
+// with an error.
+constexpr int kInterruptCheckInstructions = 100000;
+void StopOnInterrupt(lua_State* L, lua_Debug*) {
+  if (platform::interruptRequested()) luaL_error(L, "interrupted");
+}
+
 }  // namespace
 
 C_EventMain::C_EventMain(lua_State* scriptState) : scriptState_(scriptState) {
@@ -74,6 +82,7 @@ void C_EventMain::init() {
 C_EventMain::ThreadSlot C_EventMain::NewThread() {
   ThreadSlot slot;
   slot.thread = lua_newthread(scriptState_);
+  lua_sethook(slot.thread, StopOnInterrupt, LUA_MASKCOUNT, kInterruptCheckInstructions);
   slot.ref = luaL_ref(scriptState_, LUA_REGISTRYINDEX);
   return slot;
 }
@@ -205,7 +214,8 @@ void C_EventMain::RunLuaScriptStep(int32_t& result) {
     const char* error = lua_tostring(thread, -1);
     const std::string text = error ? error : "";
     platform::debugOutput(text);
-    platform::messageBox(text, "ERROR", platform::mb::Ok);
+    // A script stopped by an interrupt is not reported: the program is quitting.
+    if (!platform::interruptRequested()) platform::messageBox(text, "ERROR", platform::mb::Ok);
     result = -1;
     if (replaced) return;
     // A dead coroutine cannot be resumed again: the script stops after its message.
@@ -234,9 +244,17 @@ void C_EventMain::EndScript() {
 }
 
 void C_EventMain::RunLines() {
-  for (;;) {
+  for (int32_t linesRun = 0;; ++linesRun) {
     if (lineIndex < 0 || lineIndex >= static_cast<int32_t>(lineTable.size())) {
       EndScript();
+      return;
+    }
+    // An interrupt asks the program to quit: the frame loop can only honour it once the
+    // runner has returned.
+    if (platform::interruptRequested()) return;
+    if (linesRun >= kMaxLinesPerFrame) {
+      platform::debugOutput("[warning] " + currentScriptFile + ": " + std::to_string(kMaxLinesPerFrame) +
+                            " lines ran without a wait; the script goes on at the next frame\n");
       return;
     }
     runOn = true;
@@ -319,7 +337,7 @@ void C_EventMain::RunLuaLine(const std::string& line) {
     // A run-time error is reported and the dead thread replaced, so the lines after it run.
     const char* error = lua_tostring(thread, -1);
     const std::string errorText = error ? error : "";
-    ReportLineFailure(line);
+    if (!platform::interruptRequested()) ReportLineFailure(line);
     platform::debugOutput(errorText);
     lua_settop(thread, 0);
     if (thread == eventThreadSlot_.thread) RenewEventThread();

@@ -37,6 +37,10 @@ constexpr int32_t kMaxNestedJumps = 32;
 // A Lua line's waits are resumed at once; a line still waiting after this many (an endless loop
 // of waits) is given up.
 constexpr int32_t kMaxYieldsPerLine = 1000;
+// A script that never waits (a label and a jump back to it) would keep the runner in one frame
+// for good: after this many lines in one frame update the runner hands the frame back and the
+// same script goes on at the next one.
+constexpr int32_t kMaxLinesPerFrame = 100000;
 
 struct LoopEntry {
   int32_t remaining = 0;  // remaining count
