@@ -35,6 +35,7 @@ std::atomic<int32_t> g_instances{0};
 size_t ReadMemoryFile(MemoryFile& file, void* out, size_t size, size_t count) {
   if (size == 0 || file.position >= file.bytes.size()) return 0;
   const size_t whole = std::min(count, (file.bytes.size() - file.position) / size);
+  if (whole == 0) return 0;
   std::memcpy(out, file.bytes.data() + file.position, whole * size);
   file.position += whole * size;
   return whole;
@@ -156,6 +157,12 @@ int32_t C_SoundPlayer::VolumeOfPercent(int32_t percent) {
   return int32_t(2000.0 * std::log10(double(std::min(percent, 100)) / 100.0));
 }
 
+int32_t C_SoundPlayer::AppliedPercent(int32_t a, int32_t b) {
+  // Script volumes are any 32-bit number: the product is taken in 64 bits and kept in range.
+  const int64_t applied = int64_t(a) * b / 100;
+  return int32_t(std::clamp<int64_t>(applied, INT32_MIN, INT32_MAX));
+}
+
 void C_SoundPlayer::ApplyVolume(audio::Buffer* buffer, int32_t percent) {
   if (buffer) buffer->setVolume(VolumeOfPercent(percent));
 }
@@ -171,7 +178,7 @@ int32_t C_SoundPlayer::StepFade(VolumeFade& fade) {
     // Signed arithmetic: a fade down must not wrap.
     fade.current = fade.duration == 0
                        ? 0
-                       : int32_t(fade.from + int64_t(fade.to - fade.from) * int64_t(now - fade.start) / fade.duration);
+                       : int32_t(fade.from + (int64_t(fade.to) - fade.from) * int64_t(now - fade.start) / fade.duration);
     return 0;
   }
   fade.current = fade.to;
@@ -190,7 +197,7 @@ void C_SoundPlayer::StartFade(VolumeFade& fade, int32_t to, int32_t duration) {
 void C_SoundPlayer::SetBgmSlotVolume(int32_t slot, int32_t volume) {
   VolumeFade& fade = bgmFades[slot];
   fade.current = volume;
-  fade.applied = fade.master * volume / 100;
+  fade.applied = AppliedPercent(fade.master, volume);
   ApplyVolume(bgmBuffers[slot].get(), fade.applied);
 }
 
@@ -210,7 +217,7 @@ void C_SoundPlayer::Update() {
     VolumeFade& fade = seFades[i];
     const int32_t r = StepFade(fade);
     if (r >= 0) {
-      fade.applied = fade.current * fade.master / 100;
+      fade.applied = AppliedPercent(fade.current, fade.master);
       ApplyVolume(seBuffers[i].get(), std::min(fade.applied, 100));
     }
     if (r == 1 && fade.current <= 0) seBuffers[i]->stop();
@@ -415,7 +422,8 @@ bool C_SoundPlayer::FillSeBuffer(int32_t index, const audio::WaveFormat& format,
   void* region = nullptr;
   uint32_t regionBytes = 0;
   if (buffer->lock(0, bytes, &region, &regionBytes, nullptr, nullptr, 0)) {
-    std::memcpy(region, pcm, regionBytes);
+    // An empty data chunk leaves nothing to copy, and maybe no samples to copy from.
+    if (regionBytes > 0) std::memcpy(region, pcm, regionBytes);
     buffer->unlock(region, regionBytes, nullptr, 0);
   }
   return true;

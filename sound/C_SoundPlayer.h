@@ -99,6 +99,8 @@ class C_SoundPlayer : public layer::C_BaseObject {
   static int32_t VolumeOfPercent(int32_t percent);
   static void ApplyVolume(audio::Buffer* buffer, int32_t percent);
   // -1 when not active, 0 while it runs, 1 at its end; reads the frame clock.
+  // a * b / 100 without overflow, clamped to 32 bits.
+  static int32_t AppliedPercent(int32_t a, int32_t b);
   static int32_t StepFade(VolumeFade& fade);
   static void StartFade(VolumeFade& fade, int32_t to, int32_t duration);
   // Zeroes the region and fills it from the decoder, from the start again at the end when
