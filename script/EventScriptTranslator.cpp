@@ -17,10 +17,13 @@ namespace {
 // Walks the complete (line-feed terminated) lines of the text; a CR before the LF is dropped.
 class SourceLines {
  public:
+  // An empty text may come with no bytes at all (data null).
   SourceLines(const char* data, size_t n) : p_(data), end_(data + n) {
+    if (n == 0) return;
     if (const void* nul = std::memchr(data, '\0', n)) end_ = static_cast<const char*>(nul);
   }
   bool next(std::string_view& line) {
+    if (p_ == end_) return false;
     const void* lf = std::memchr(p_, '\n', static_cast<size_t>(end_ - p_));
     if (!lf) return false;
     const char* stop = static_cast<const char*>(lf);

@@ -49,7 +49,8 @@ bool MmioReader::ascend(const ChunkInfo& ck) {
 }
 
 size_t MmioReader::read(void* out, size_t bytes) {
-  if (position_ >= size_) return 0;
+  // An empty read (an empty data chunk) may come with no buffer at all.
+  if (bytes == 0 || position_ >= size_) return 0;
   const size_t n = size_t(std::min<uint64_t>(bytes, size_ - position_));
   std::memcpy(out, data_ + position_, n);
   position_ += n;
