@@ -131,7 +131,7 @@ std::vector<uint8_t> tgaBytes(uint8_t type, uint16_t width, uint16_t height, uin
                               const std::vector<uint8_t>& data) {
   std::vector<uint8_t> b = {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8),
                             uint8_t(height), uint8_t(height >> 8), depth, 0};
-  b.insert(b.end(), data.begin(), data.end());
+  for (uint8_t v : data) b.push_back(v);
   return b;
 }
 
