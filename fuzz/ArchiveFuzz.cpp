@@ -5,6 +5,7 @@
 #include "FuzzSupport.h"
 #include "archive/ArchiveDirectory.h"
 #include "archive/ArchiveSet.h"
+#include "archive/Scramble.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::EnterScratchFolder();
@@ -15,8 +16,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (size < 8) return 0;
   std::vector<uint8_t> bytes(data, data + size);
-  const uint32_t length = static_cast<uint32_t>(size);
-  for (int i = 0; i < 4; ++i) bytes[static_cast<size_t>(i)] = static_cast<uint8_t>(length >> (8 * i));
+  // The stored length is kept scrambled like every header word.
+  const uint32_t word = static_cast<uint32_t>(size) ^ archive::kArchiveKey;
+  for (int i = 0; i < 4; ++i) bytes[static_cast<size_t>(i)] = static_cast<uint8_t>(word >> (8 * i));
+  if (!archive::ArchiveDirectory(bytes.data(), bytes.size()).storedLengthMatches()) std::abort();
   fuzz::WriteFile("fuzz.pkg", bytes.data(), bytes.size());
   archive::resetArchiveSet();
   archive::archiveSet().OpenArchives();

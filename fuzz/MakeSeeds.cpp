@@ -49,7 +49,7 @@ std::vector<uint8_t> bmp(const gfx::Image& image, int bits) {
   le(b, uint32_t(bits), 2);
   le(b, 0, 4);
   le(b, row * uint32_t(image.height), 4);
-  le(b, 0, 16);
+  for (int i = 0; i < 4; ++i) le(b, 0, 4);  // resolution and palette counts
   for (int32_t y = image.height - 1; y >= 0; --y) {
     std::vector<uint8_t> line;
     for (int32_t x = 0; x < image.width; ++x) le(line, image.pixels[size_t(y * image.width + x)], bits / 8);
