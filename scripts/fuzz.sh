@@ -22,6 +22,8 @@ for p in clang libclang-rt-14-dev; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   SUDO=$([ "$(id -u)" -eq 0 ] && echo "" || echo sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
