@@ -31,7 +31,10 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKM_FUZZ=ON \
   -DKM_BUILD_TESTS=OFF -DKM_BUILD_BENCHMARKS=OFF "${launcher[@]}" >/dev/null
-cmake --build "$build" --target "km_fuzz_$name" km_fuzz_seeds kmtool
+# kmtool (the whole engine) only packs the archive seeds.
+tools=(km_fuzz_seeds)
+[ "$name" = archive ] && tools+=(kmtool)
+cmake --build "$build" --target "km_fuzz_$name" "${tools[@]}"
 
 corpus=$build/corpus/$name
 findings=$build/findings/$name
@@ -42,10 +45,12 @@ if [ -z "$(ls -A "$corpus")" ]; then
   ASAN_OPTIONS=detect_leaks=0 "$build/fuzz/km_fuzz_seeds" "$seeds"
   mkdir -p "$seeds/evt" "$seeds/archive"
   cp "$root"/demo/game/*.evt "$seeds/evt/"
-  ASAN_OPTIONS=detect_leaks=0 "$build/kmtool" pack "$seeds/archive/demo.pkg" -C "$root/demo/game" --utf8-evt \
-    >/dev/null
-  ASAN_OPTIONS=detect_leaks=0 "$build/kmtool" pack "$seeds/archive/scrambled.pkg" -C "$root/demo/game" \
-    --utf8-evt --scramble-evt >/dev/null
+  if [ "$name" = archive ]; then
+    ASAN_OPTIONS=detect_leaks=0 "$build/kmtool" pack "$seeds/archive/demo.pkg" -C "$root/demo/game" --utf8-evt \
+      >/dev/null
+    ASAN_OPTIONS=detect_leaks=0 "$build/kmtool" pack "$seeds/archive/scrambled.pkg" -C "$root/demo/game" \
+      --utf8-evt --scramble-evt >/dev/null
+  fi
   [ -d "$seeds/$name" ] && cp "$seeds/$name"/* "$corpus/"
 fi
 
