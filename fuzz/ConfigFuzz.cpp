@@ -5,7 +5,7 @@
 
 #include "FuzzSupport.h"
 #include "app/Config.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "scene/C_BaseScene.h"
 
 namespace {

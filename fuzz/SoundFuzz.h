@@ -5,7 +5,7 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
 #include "audio/Device.h"
 #include "sound/C_SoundPlayer.h"
@@ -25,14 +25,14 @@ inline void PlayEffect(const std::string& name, const uint8_t* data, size_t size
     EnterScratchFolder();
     return audio::createNullDevice(clock);
   }();
-  app::engine().audioDevice = device.get();
+  engine::context().audioDevice = device.get();
   WriteFile(name, data, size);
   archive::resetArchiveSet();
   sound::C_SoundPlayer player;
   player.init();
   player.PlaySE(2, name);
   player.Update();
-  app::engine().audioDevice = nullptr;
+  engine::context().audioDevice = nullptr;
   ForgetMessageBoxes();
 }
 

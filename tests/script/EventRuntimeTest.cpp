@@ -7,7 +7,7 @@
 #include <string>
 
 #include "ScriptWorld.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "scene/SceneIds.h"
@@ -168,13 +168,13 @@ TEST(EventRuntime, WaitCharaEndsWhenTheScreenIsStill) {
   ScriptWorld world;
   world.write("0first.evt", "@[AllFadeOut time=\"50\" color=\"FF000000\"]\n@[WaitChara]\nMark('still')\n");
   world.start();
-  EXPECT_EQ(app::engine().fade.fadeDirection, 1);
-  EXPECT_EQ(app::engine().fade.fadeColour, 0u);
+  EXPECT_EQ(engine::context().fade.fadeDirection, 1);
+  EXPECT_EQ(engine::context().fade.fadeColour, 0u);
   world.frames(3);  // the fade steps after each update: 51 ms by the end of frame 3
   EXPECT_EQ(world.markTexts(), "");
   world.frame();
   EXPECT_EQ(world.marksOfFrame(4), "still");
-  EXPECT_TRUE(app::engine().fade.fadeVisible);  // a finished fade-out keeps covering
+  EXPECT_TRUE(engine::context().fade.fadeVisible);  // a finished fade-out keeps covering
 }
 
 // Fade times at the ends of the 32-bit range (2^31 arrives as -2^31) end the fade, as any time
@@ -191,7 +191,7 @@ TEST(EventRuntime, FadesOfExtremeTimesEnd) {
     world.write("0first.evt", script);
     world.start();
     world.frames(3);
-    EXPECT_EQ(app::engine().fade.fadeDirection, 0) << script;
+    EXPECT_EQ(engine::context().fade.fadeDirection, 0) << script;
     EXPECT_EQ(world.markTexts(), "still") << script;
   }
 }
@@ -609,9 +609,9 @@ TEST(EventRuntime, MapJumpSkipsOneFrame) {
 TEST(EventRuntime, TheScriptSceneShowsTheNormalPointerFromItsFirstUpdate) {
   ScriptWorld world;
   world.write("0first.evt", "@[WaitClick]\n");
-  app::engine().cursorId = 0;  // hidden until a scene chooses a pointer
+  engine::context().cursorId = 0;  // hidden until a scene chooses a pointer
   world.start();
-  EXPECT_EQ(app::engine().cursorId, 0);
+  EXPECT_EQ(engine::context().cursorId, 0);
   world.frame();
-  EXPECT_EQ(app::engine().cursorId, 103);
+  EXPECT_EQ(engine::context().cursorId, 103);
 }

@@ -15,7 +15,7 @@ class SoundScriptTest : public SoundTest {
  protected:
   void SetUp() override {
     SoundTest::SetUp();
-    app::engine().soundPlayer = player.get();
+    engine::context().soundPlayer = player.get();
     L = script::NewStateWithLibraries();
     script::RegisterScriptFunctions(L);
     events = std::make_unique<script::C_EventMain>(L);
@@ -27,7 +27,7 @@ class SoundScriptTest : public SoundTest {
   void TearDown() override {
     events.reset();
     lua_close(L);
-    app::engine().soundPlayer = nullptr;
+    engine::context().soundPlayer = nullptr;
     SoundTest::TearDown();
   }
   // Runs a chunk; returns the Lua error text, empty on success.
@@ -130,14 +130,14 @@ TEST_F(SoundScriptTest, ExtremeVolumesAreFullOrSilent) {
   }
   // A cross-fade towards such a volume steps without overflow and ends on it.
   for (const int32_t volume : {INT32_MIN, INT32_MAX}) {
-    app::engine().frameNow = 1000;
+    engine::context().frameNow = 1000;
     player->CrossFadeBGM("b.ogg", 100, volume);
     const int32_t slot = player->currentBgmSlot;
     player->Update();
-    app::engine().frameNow = 1050;
+    engine::context().frameNow = 1050;
     player->Update();
     EXPECT_EQ(player->bgmFades[slot].current, volume / 2) << volume;
-    app::engine().frameNow = 1100;
+    engine::context().frameNow = 1100;
     player->Update();
     EXPECT_EQ(player->bgmFades[slot].current, volume) << volume;
   }

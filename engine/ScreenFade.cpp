@@ -1,14 +1,14 @@
 // The whole-screen fade's state steps; drawing the overlay belongs to the render device.
-#include "app/ScreenFade.h"
+#include "engine/ScreenFade.h"
 
 #include <algorithm>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 
-namespace app {
+namespace engine {
 
 void StartScreenFade(int32_t direction, int32_t durationMs, uint32_t colourRgb) {
-  ScreenFade& f = engine().fade;
+  ScreenFade& f = engine::context().fade;
   f.fadeColour = colourRgb & 0xFFFFFFu;
   f.fadeDuration = durationMs;
   f.fadeRemaining = durationMs;
@@ -18,20 +18,20 @@ void StartScreenFade(int32_t direction, int32_t durationMs, uint32_t colourRgb) 
 }
 
 void StepScreenFade() {
-  ScreenFade& f = engine().fade;
+  ScreenFade& f = engine::context().fade;
   if (f.fadeDirection == 0) return;
   if (!f.fadeStarted) {
     f.fadeRemaining = f.fadeDuration;
     f.fadeStarted = true;
   }
   // A script's time may be any 32-bit number: the step must not overflow below INT32_MIN.
-  f.fadeRemaining = int32_t(std::max<int64_t>(int64_t(f.fadeRemaining) - engine().frameDeltaMs, INT32_MIN));
+  f.fadeRemaining = int32_t(std::max<int64_t>(int64_t(f.fadeRemaining) - engine::context().frameDeltaMs, INT32_MIN));
   if (f.fadeRemaining > 0) return;
   // After a fade-out the overlay stays opaque until the next fade-in.
   if (f.fadeDirection == -1) f.fadeVisible = false;
   f.fadeDirection = 0;
 }
 
-bool ScreenFadeRunning() { return engine().fade.fadeDirection != 0; }
+bool ScreenFadeRunning() { return engine::context().fade.fadeDirection != 0; }
 
-}  // namespace app
+}  // namespace engine
