@@ -26,37 +26,37 @@ C_GameProg::C_GameProg() { engine().gameProg = this; }
 
 void C_GameProg::init() {
   Engine& e = engine();
-  // 1. The event system may exist only once.
+  // The event system may exist only once.
   if (e.eventMain) {
     platform::messageBox(CP932("元クラスが複数回生成された可能性"), "ERROR", platform::mb::Ok);
     std::abort();
   }
-  // 2-3. The two Lua states with their libraries, and the Sc functions.
+  // The two Lua states with their libraries, and the Sc functions.
   e.lua = new script::LuaHost();
   e.lua->create();
-  // 4. The event system.
+  // The event system, on the script state just made.
   e.eventMain = new script::C_EventMain(e.lua->scriptState);
   e.eventMain->init();
-  // 5. The texture factory.
+  // The texture factory.
   e.textureFact = new layer::C_TextureFact();
   e.textureFact->init();
-  // 6. The sprite factory (a second one ends the process).
+  // The sprite factory (a second one ends the process).
   e.spriteFact = new layer::C_SpriteFact();
   e.spriteFact->init();
   // The glyph rasteriser the windows make their fonts with (without it they type no text).
   e.glyphRasterizer = text::GlyphRasterizer::create().release();
-  // 7. The sound player.
+  // The sound player.
   e.soundPlayer = new sound::C_SoundPlayer();
   e.soundPlayer->init();
-  // 8. Probe the joystick (its capabilities are not kept).
+  // Probe the joystick (its capabilities are not kept).
   e.platform->input().joystick(joystick);
-  // 9.
+  // The shared objects exist; the rest of init uses them.
   initialized = true;
-  // 10-11. "white.bmp", held until destroy, and the screen-fade overlay showing it.
+  // "white.bmp", held until destroy, and the screen-fade overlay showing it.
   e.textureFact->acquireTexture("white.bmp");
   e.fadeOverlay = new layer::C_BaseCharaLayer();
   e.fadeOverlay->setPicture("white.bmp", nullptr, false);
-  // 12. The script scene exists before the first frame.
+  // The script scene exists before the first frame.
   nextSceneId = scene::SCENE_SANDBOX;
   switchScene();
 }
@@ -79,17 +79,17 @@ void C_GameProg::switchScene() {
 
 int32_t C_GameProg::updateIdle() {
   Engine& e = engine();
-  // 1. The sound player's per-frame update.
+  // The sound player's per-frame update.
   if (e.soundPlayer) e.soundPlayer->Update();
-  // 2. Input, only while the window is active.
+  // Input, only while the window is active.
   pad = PollInput();
-  // 3. Scenes are neither switched nor updated while the device is lost.
+  // Scenes are neither switched nor updated while the device is lost.
   if (DeviceUsable()) {
     if (nextSceneId != -1) switchScene();
     if (currentScene) nextSceneId = currentScene->update(reinterpret_cast<intptr_t>(&pad));
     StepScreenFade();
   }
-  // 4.
+  // The frame's mouse events are spent, whether or not a scene saw them.
   ClearMouseEvents();
   return 0;
 }

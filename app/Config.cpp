@@ -38,7 +38,7 @@ void ReadGlobalData() {
   }
   e.screenWidth = static_cast<int32_t>(lua_tointeger(L, 1));
   e.screenHeight = static_cast<int32_t>(lua_tointeger(L, 2));
-  // Slot 3, the aspect, is only type-checked: the aspect is always width / height.
+  // The third value, the aspect, is only type-checked: the aspect is always width / height.
   e.frameInterval = lua_tointeger(L, 4) == 60 ? 17 : 34;
   e.useSolid = lua_tointeger(L, 5) != 0;
   e.alwaysOnTop = lua_tointeger(L, 6) != 0;

@@ -89,7 +89,7 @@ struct Engine {
   layer::C_SpriteFact* spriteFact = nullptr;
   sound::C_SoundPlayer* soundPlayer = nullptr;
   layer::C_BaseCharaLayer* fadeOverlay = nullptr;
-  // Makes the windows' fonts (what GDI is to the original: there from start to exit).
+  // Makes the windows' fonts; it lives from start-up to exit.
   text::GlyphRasterizer* glyphRasterizer = nullptr;
 };
 

@@ -43,13 +43,13 @@ RenderObjects& renderObjects() { return g_render; }
 
 bool CreateRenderDevice() {
   Engine& e = engine();
-  // 1-2. The device library and the display mode need no step of their own here.
-  // 3.
+  // The device library and the display mode need no set-up of their own here.
+  // The presentation parameters: the back buffer at the screen size, windowed or not.
   PresentParams& pp = g_render.presentParams;
   pp.backBufferWidth = e.screenWidth;
   pp.backBufferHeight = e.screenHeight;
   pp.windowed = e.windowed;
-  // 4. An accelerated context first, then Mesa's software rasteriser as the reference device.
+  // An accelerated context first, then Mesa's software rasteriser as the reference device.
   gfx::DeviceConfig config;
   void* window = e.platform ? e.platform->window().nativeHandle() : nullptr;
   config.kind = (e.platform && e.platform->kind() == platform::Kind::Desktop && window) ? gfx::ContextKind::Desktop
@@ -72,18 +72,18 @@ bool CreateRenderDevice() {
   g_render.device = std::move(device);
   e.device = g_render.device.get();
   gfx::Device& d = *e.device;
-  // 5.
+  // A black first frame; a device with shader model 2 can take the 3D effects.
   d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
   if (d.info().shaderModel2) g_render.deviceLevel += 4;
-  // 6. The back buffer's depth buffer is D24S8, so stencil is available.
+  // The back buffer's depth buffer is D24S8, so stencil is available.
   d.setRenderState(gfx::RenderState::CullMode, gfx::cull::CCW);
   d.setRenderState(gfx::RenderState::StencilEnable, 1);
   SetCommonRenderState(true);
-  // 7.
+  // The debug font and its sprite batch.
   for (auto& slot : g_render.fontSlots) slot.reset();
   g_render.debugSprite = std::make_unique<gfx::SpriteBatch>(d);
   CreateDebugFont();
-  // 8.
+  // The 3D effects, only where the device can run them; a missing file fails the start.
   if (g_render.deviceLevel & 4) {
     g_render.lambertEffect = LoadEffect("lambart.fx");
     if (!g_render.lambertEffect) {
@@ -96,10 +96,10 @@ bool CreateRenderDevice() {
       return false;
     }
   }
-  // 9.
+  // The character render target and the layers' shared quad.
   layer::createCharaRenderTarget();
   layer::C_BaseLayer::createQuadBuffer();
-  // 10.
+  // The black first frame is shown.
   d.present();
   return true;
 }
@@ -156,18 +156,18 @@ void ResetDevice() {
   gfx::Device* d = engine().device;
   if (!d) return;
   scene::C_BaseScene* scene = currentScene();
-  // 1.
+  // Everything tied to the device lets go of its device resources before the reset.
   if (g_render.fontSlots[0]) g_render.fontSlots[0]->onLostDevice();
   if (g_render.debugSprite) g_render.debugSprite->onLostDevice();
   if (g_render.lambertEffect) g_render.lambertEffect->onLostDevice();
   if (g_render.shadowEffect) g_render.shadowEffect->onLostDevice();
   if (gfx::SpriteBatch* batch = layer::spriteBatch()) batch->onLostDevice();
   if (scene) scene->onDeviceLost();
-  // 2.
+  // Up to five attempts; a device that stays lost is tried again next frame.
   bool reset = false;
   for (int attempt = 0; attempt < 5 && !reset; ++attempt) reset = d->reset() == gfx::result::Ok;
   if (!reset) return;
-  // 3.
+  // The reset device has lost its states: the common ones again, then the scene's resources.
   SetCommonRenderState(false);
   if (scene) scene->onDeviceReset();
 }
@@ -190,9 +190,9 @@ void DrawDebugText() {
 void DrawScreenFade() {
   const Engine& e = engine();
   const ScreenFade& f = e.fade;
-  // 1.
+  // Nothing to draw unless the fade overlay is shown.
   if (!f.fadeVisible || !e.fadeOverlay) return;
-  // 2.
+  // The overlay's alpha follows the fade (falling for -1, rising for 1); no duration: its end.
   int32_t alpha = 255;
   if (f.fadeDirection != 0 && f.fadeDuration <= 0) {
     alpha = f.fadeDirection == -1 ? 0 : 255;
@@ -202,14 +202,14 @@ void DrawScreenFade() {
     alpha = int32_t(float(f.fadeDuration - f.fadeRemaining) / float(f.fadeDuration) * 255.0f);
   }
   alpha = alpha < 0 ? 0 : (alpha > 255 ? 255 : alpha);
-  // 3.
+  // The white picture tinted with the fade colour, stretched over the screen.
   layer::PictureSlot& s = e.fadeOverlay->currentPicture();
   s.colour = uint32_t(alpha) << 24 | (f.fadeColour & 0x00FFFFFFu);
   const float width = s.width > 0 ? float(s.width) : 1.0f, height = s.height > 0 ? float(s.height) : 1.0f;
   s.scaleX = 1024.0f / width * e.screenScale;
   s.scaleY = 768.0f / height * e.screenScale;
   s.x = s.y = 0.0f;
-  // 4.
+  // Drawn in a batch of its own, above the frame.
   gfx::SpriteBatch* batch = layer::spriteBatch();
   if (!batch) return;
   batch->begin(gfx::spriteflag::AlphaBlend);

@@ -11,7 +11,7 @@
 
 namespace gfx {
 
-// ---- Result codes (the Direct3D values, so that logs read like the original's) ---------------
+// ---- Result codes (the Direct3D values, so that a logged code keeps its usual meaning) -------
 namespace result {
 constexpr int32_t Ok = 0;
 constexpr int32_t Fail = static_cast<int32_t>(0x80004005u);
