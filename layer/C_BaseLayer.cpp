@@ -204,7 +204,7 @@ void C_BaseLayer::createBlankPicture(int32_t width, int32_t height, bool other) 
 
 void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile, int32_t x, int32_t y, bool other) {
   gfx::Device* device = app::engine().device;
-  // 1. Both sizes, and the difference must lie inside the base.
+  // Both sizes, and the difference must lie inside the base.
   gfx::ImageInfo baseInfo, diffInfo;
   getImageInfo(baseFile, baseInfo);
   getImageInfo(diffFile, diffInfo);
@@ -214,7 +214,7 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
                          platform::mb::Ok);
     return;
   }
-  // 2. Both pictures at their own size in processor memory.
+  // Both pictures at their own size in processor memory.
   gfx::TexturePtr base, diff;
   if (loadTexture(baseFile, int32_t(baseInfo.width), int32_t(baseInfo.height), gfx::Pool::SystemMem, base) !=
       gfx::result::Ok) {
@@ -227,7 +227,7 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
     return;
   }
   if (!device) return;
-  // 3. Compose.
+  // Compose the difference into the base, pixel by pixel.
   gfx::LockedRect bl, dl;
   if (base->lockRect(0, bl) != gfx::result::Ok) return;
   if (diff->lockRect(0, dl) != gfx::result::Ok) {
@@ -240,7 +240,7 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
     for (uint32_t i = 0; i < diffInfo.width; ++i) b[i] = ComposePixel(b[i], d[i]);
   }
   diff->unlockRect(0);
-  // 4. A managed texture of the base size owned by the slot.
+  // A managed texture of the base size owned by the slot.
   gfx::TexturePtr composed;
   if (device->createTexture(int32_t(baseInfo.width), int32_t(baseInfo.height), 1, 0, gfx::Pool::Managed, composed) !=
       gfx::result::Ok) {
@@ -274,7 +274,7 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
   s.width = int16_t(s.info.imageWidth);
   s.height = int16_t(s.info.imageHeight);
   s.auxTexture.reset();
-  // 5.
+  // The click map follows the base picture's name.
   loadClickMap(s, baseFile);
   s.loaded = true;
   s.sharedTexture = false;
@@ -343,15 +343,15 @@ void C_BaseLayer::drawQuad() {
     const bool otherSlot = pass == 0;
     PictureSlot& s = slot(otherSlot);
     if (!s.loaded || s.alpha() == 0) continue;
-    // 1.
+    // The old picture goes under as it is, the current one blends by its alpha.
     setSlotBlendStates(*device, otherSlot);
-    // 2.
+    // Each slot is drawn on a fresh depth buffer, its alpha scaled by the slot's colour.
     device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
     device->setRenderState(gfx::RenderState::TextureFactor, s.colour);
     device->setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::Modulate);
     device->setTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::ta::Texture);
     device->setTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::ta::TFactor);
-    // 3.
+    // A slot without a texture still leaves its stage empty, so nothing stale is drawn.
     if (!s.texture || !g_quadBuffer) {
       device->setTexture(0, nullptr);
       continue;
@@ -376,7 +376,7 @@ void C_BaseLayer::drawQuad() {
     if (s.useUvRect)
       device->setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Disable);
   }
-  // 4.
+  // The stage's alpha is put back to texture x diffuse for the sprite draws that follow.
   device->setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::Modulate);
   device->setTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::ta::Texture);
   device->setTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::ta::Diffuse);

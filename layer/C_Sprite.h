@@ -18,14 +18,14 @@ class C_Sprite : public C_BaseObject {
   C_Sprite() = default;
   ~C_Sprite() override;
 
-  // slot 7: world = scaling, rotation, translation to the screen position (no half-pixel
+  // World = scaling, rotation, translation to the screen position (no half-pixel
   // shift); begins and ends the sprite batch itself unless insideBatch.
   virtual void drawSprite(bool insideBatch, float depth);
 
   void setSpritePicture(const char* name);
   void setSpritePreset();
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   char name[128] = {};
   gfx::TexturePtr texture;
   gfx::SurfacePtr depthSurface;

@@ -42,7 +42,7 @@ class C_TextureFact : public C_BaseObject {
   // The entry's information, or defaultInfo for an unknown or null name.
   const PictureInfo& getPictureInfo(const char* name) const;
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   gfx::TexturePtr fixedTextures[6];
   std::map<std::string, TextureEntry> textures;  // compared bytewise; entries never removed
   PictureInfo defaultInfo;                       // 32, 32, 32, 32, 1.0, 1.0
