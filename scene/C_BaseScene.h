@@ -1,4 +1,4 @@
-// The scene base class: the state every scene shares and its virtual slots 7-15.
+// The scene base class: the state every scene shares, device loss, snapshots and event starts.
 #pragma once
 
 #include <cstdint>
@@ -34,28 +34,28 @@ class C_BaseScene : public layer::C_BaseObject {
   C_BaseScene();
   ~C_BaseScene() override;
 
-  // slot 3: update(pad) takes the address of the frame's pad record and returns the next
+  // update(pad) takes the address of the frame's pad record and returns the next
   // scene id or -1 to stay.
   int32_t update(intptr_t /*pad*/) override { return 0; }
-  // slot 6: returns the result of the frame's Present.
+  // Returns the result of the frame's Present.
   int32_t render() override { return 0; }
-  // slot 7
+  // Lets go of device resources before a reset (here: the capture surface).
   virtual void onDeviceLost();
-  // slot 8
+  // Makes the scene's device resources again after a reset.
   virtual void onDeviceReset() {}
-  // slot 9: reports the resume point to the debug output.
+  // Reports the resume point to the debug output.
   virtual void takeSnapshot();
-  // slot 10: never called by the engine.
+  // Never called by the engine.
   virtual void buildSaveRecord() {}
-  // slot 11: the selection callback.
+  // The selection callback.
   virtual void startSelectionEvent(int32_t choice);
-  // slot 12
+  // Jumps to label in file, leaving the running script (not while the scene is busy).
   virtual void StartEventJump(const char* file, const char* label);
-  // slot 13
+  // Calls label in file and returns to the running script after it; its first lines run now.
   virtual int32_t StartEventCall(const char* file, const char* label);
-  // slot 14
+  // A touch event's call: further event starts are locked out until endTouchCall.
   virtual int32_t StartEventTouchCall(const char* file, const char* label);
-  // slot 15
+  // Lifts the lock a touch call set.
   virtual void endTouchCall() { eventLock = false; }
 
   // Every change of state first copies the old value into previousState.
@@ -69,7 +69,7 @@ class C_BaseScene : public layer::C_BaseObject {
 
   static const app::PadRecord& padOf(intptr_t arg) { return *reinterpret_cast<const app::PadRecord*>(arg); }
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   int32_t state = 0;
   int32_t previousState = 0;
   app::PadRecord lastPad;

@@ -29,12 +29,12 @@ void withChildren(C_WindowLayer& w, Apply apply) {
 
 void SetWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, const char* file, int32_t width,
                int32_t height, float x, float y, bool draggable) {
-  // 1.
+  // An unknown window type or a negative page sets nothing up.
   const int32_t code = WindowTypeCode(type);
   if (code < 0 || page < 0) return;
-  // 2. A page beyond the list makes one new window, which takes the next free page.
+  // A page beyond the list makes one new window, which takes the next free page.
   std::vector<C_WindowLayer*>* list = WindowList(scene, type);
-  // 3. The history window and the dialog set take their set-up here once they are part of the
+  // The history window and the dialog set take their set-up here once they are part of the
   // engine.
   if (!list) return;
   C_WindowLayer* w = nullptr;
@@ -46,13 +46,13 @@ void SetWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, c
     if (!w) return;
     list->push_back(w);
   }
-  // 4.
+  // A new frame picture replaces the old one before the window is laid out on it.
   if (file && file[0] != '\0') {
     w->releasePicture(false);
     w->setPicture(file, nullptr, false);
   }
   w->setWindow(code, width, height, x, y, draggable, reuse);
-  // 5.
+  // Earlier bindings are dropped; the window belongs to this scene.
   w->children.clear();
   w->owner = &scene;
 }
@@ -98,15 +98,15 @@ void SetTextWindow(scene::C_BaseScene& scene, const script::FlagStore& flags, sc
                    std::string_view type, int32_t page, std::string_view source) {
   C_WindowLayer* w = LookUpWindow(scene, type, page);
   if (!w) return;
-  // 1.
+  // Flag values are put into the text first, within the text buffer's size.
   std::string text = script::InsertFlagValues(source, flags, kTextBufferBytes - 1);
-  // 2. Message windows speak the inline voice and keep the page for the history.
+  // Message windows speak the inline voice and keep the page for the history.
   if (type == "MES") {
     const sound::VoiceTag voice = sound::CutVoiceTag(text);
     sound::PlayVoiceTag(voice);
     history.record(text, voice.file, page);
   }
-  // 3.
+  // The page starts typing.
   w->setText(text, false);
 }
 
