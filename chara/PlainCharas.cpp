@@ -23,7 +23,7 @@ void resize(layer::C_BaseCharaLayer& layer, float width, float height) {
 
 void SetBackground(scene::C_BaseScene& scene, const char* file, int32_t width, int32_t height, float x, float y,
                    float rotation, int32_t timeMs) {
-  // 1.
+  // The first background makes the layer; a new one puts the shown picture, opaque, under it.
   if (!scene.background) {
     scene.background = new layer::C_BaseCharaLayer();
   } else {
@@ -33,9 +33,9 @@ void SetBackground(scene::C_BaseScene& scene, const char* file, int32_t width, i
     scene.background->releasePicture(false);
   }
   layer::C_BaseCharaLayer& bg = *scene.background;
-  // 2.
+  // The new picture in the current slot.
   bg.setPicture(file, nullptr, false);
-  // 3.
+  // Size (default the whole screen), place and rotation, scaled to the screen.
   layer::PictureSlot& s = bg.currentPicture();
   const float w = width < 0 ? 1024.0f : float(width), h = height < 0 ? 768.0f : float(height);
   s.scaleX = s.width > 0 ? w / float(s.width) * screenScale() : 0.0f;
@@ -43,7 +43,7 @@ void SetBackground(scene::C_BaseScene& scene, const char* file, int32_t width, i
   s.x = x * screenScale();
   s.y = y * screenScale();
   s.rotation = rotation;
-  // 4.
+  // The new picture fades in from transparent over timeMs.
   s.loaded = true;
   s.colour &= 0x00FFFFFFu;
   bg.startColourFade(0xFFFFFFFFu, timeMs, false);
@@ -60,7 +60,7 @@ layer::C_BaseCharaLayer* FindPlainChara(scene::C_BaseScene& scene, int32_t page)
 
 layer::C_BaseCharaLayer* SetPlainChara(scene::C_BaseScene& scene, int32_t page, const char* file, float x, float y,
                                        int32_t timeMs) {
-  // 1. One new character even when the page lies further out. (A negative page names no
+  // One new character even when the page lies further out. (A negative page names no
   // character: the call is ignored.)
   if (page < 0) return nullptr;
   layer::C_BaseCharaLayer* chara = nullptr;
@@ -70,12 +70,12 @@ layer::C_BaseCharaLayer* SetPlainChara(scene::C_BaseScene& scene, int32_t page, 
   } else {
     chara = scene.plainCharas[size_t(page)];
   }
-  // 2.
+  // The old picture goes to the other slot; the new one fades in over timeMs.
   chara->swapSlots();
   chara->setPicture(file, nullptr, false);
   chara->currentPicture().colour &= 0x00FFFFFFu;
   chara->startAlphaFade(255, timeMs, false);
-  // 3.
+  // The place, scaled to the screen.
   chara->currentPicture().x = x * screenScale();
   chara->currentPicture().y = y * screenScale();
   return chara;
