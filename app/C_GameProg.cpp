@@ -50,7 +50,7 @@ void C_GameProg::init() {
   e.soundPlayer->init();
   // Probe the joystick (its capabilities are not kept).
   e.platform->input().joystick(joystick);
-  // The shared objects exist; the rest of init uses them.
+  // From here on the program counts as initialised.
   initialized = true;
   // "white.bmp", held until destroy, and the screen-fade overlay showing it.
   e.textureFact->acquireTexture("white.bmp");

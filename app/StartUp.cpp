@@ -46,7 +46,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   if (!archive::OpenArchives()) return 0;
   archive::BuildLooseFileIndex();
 
-  // The configuration script: screen, frame-rate and window flags the window creation reads.
+  // The configuration script, read before the window, which takes its always-on-top flag.
   ReadGlobalData();
 
   // The two start-up questions: screen size and frame rate, then full screen or windowed.
