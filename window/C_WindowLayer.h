@@ -114,7 +114,7 @@ class C_WindowLayer : public layer::C_BaseCharaLayer {
   virtual TextArea getTextArea();
   // The font as set by setFont.
   virtual FontInfo getFont();
-  // The choice a selecting window hands over; plain windows have none.
+  // The result a window hands over once it is done; plain windows have none (0).
   virtual int32_t takeResult() { return 0; }
   // The renderer of font type 1: draws nothing, but ends the page, which would
   // otherwise keep the scene busy for good.
@@ -125,9 +125,9 @@ class C_WindowLayer : public layer::C_BaseCharaLayer {
   virtual void drawTextTarget(bool other);
   // The current picture's rectangle, edges included.
   virtual bool hitTest(float x, float y) { return C_BaseCharaLayer::hitTest(x, y); }
-  // Whether the window takes input.
+  // Sets the window's active flag (SetWindowActive).
   virtual void setActive(bool flag) { active = flag; }
-  // Whether the window takes input.
+  // The window's active flag.
   virtual bool isActive() { return active; }
 
   // Rasterises and draws one character of 1 or 2 bytes at the layout position and advances the
