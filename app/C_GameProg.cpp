@@ -1,5 +1,6 @@
 // The program object: init and destroy orders, the per-frame update, the scene switch.
 #include "app/C_GameProg.h"
+#include "app/RenderFrame.h"
 
 #include <cstdlib>
 
@@ -14,7 +15,7 @@
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
 #include "scene/SceneFactory.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
 #include "script/C_EventMain.h"
 #include "script/LuaHost.h"
 #include "sound/C_SoundPlayer.h"
@@ -67,8 +68,10 @@ void C_GameProg::switchScene() {
     currentScene->release();
     delete currentScene;
     currentScene = nullptr;
+    e.currentScene = nullptr;
   }
   currentScene = scene::CreateScene(nextSceneId);
+  e.currentScene = currentScene;
   currentSceneId = nextSceneId;
   nextSceneId = -1;
   if (currentScene) currentScene->init();
@@ -84,7 +87,7 @@ int32_t C_GameProg::updateIdle() {
   // 2. Input, only while the window is active.
   pad = engine::PollInput();
   // 3. Scenes are neither switched nor updated while the device is lost.
-  if (engine::DeviceUsable()) {
+  if (DeviceUsable()) {
     if (nextSceneId != -1) switchScene();
     if (currentScene) nextSceneId = currentScene->update(reinterpret_cast<intptr_t>(&pad));
     engine::StepScreenFade();
@@ -94,7 +97,7 @@ int32_t C_GameProg::updateIdle() {
   return 0;
 }
 
-void C_GameProg::draw() { engine::RenderFrame(); }
+void C_GameProg::draw() { RenderFrame(); }
 
 C_GameProg::~C_GameProg() {
   engine::Engine& e = engine::context();
@@ -105,6 +108,7 @@ C_GameProg::~C_GameProg() {
     currentScene->release();
     delete currentScene;
     currentScene = nullptr;
+    e.currentScene = nullptr;
   }
   // The windows' fonts went with the scene; their rasteriser goes now.
   delete e.glyphRasterizer;

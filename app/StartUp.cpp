@@ -14,6 +14,7 @@
 #include "audio/Device.h"
 #include "platform/Encoding.h"
 #include "platform/System.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace app {
 
@@ -93,7 +94,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   e.audioDevice = audioDevice.get();
 
   // 10. The render device; its failure skips to the shutdown.
-  if (engine::CreateRenderDevice() && (!options.onDeviceCreated || options.onDeviceCreated())) {
+  if (engine::CreateRenderDevice(layer::createDeviceResources) && (!options.onDeviceCreated || options.onDeviceCreated())) {
     // 11.
     platform.window().show();
     // 12.

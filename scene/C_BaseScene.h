@@ -105,6 +105,8 @@ class C_BaseScene : public layer::C_BaseObject {
   int32_t autoTimeType = 0;
   int32_t autoTimer = 0;
   int32_t activeAutoTime = 0;
+  // The solid characters' reaction mode: the message window's click cursor shows its pulse.
+  bool reactionMode = false;
 };
 
 }  // namespace scene

@@ -4,7 +4,8 @@
 #include "engine/Engine.h"
 #include "engine/RenderDevice.h"
 #include "gfx/Device.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace scene {
 
@@ -23,7 +24,7 @@ int32_t C_SceneGame_Dummy::render() {
   device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
   device->beginScene();
   engine::DrawDebugText();
-  engine::DrawScreenFade();
+  layer::DrawScreenFade();
   device->endScene();
   return engine::PresentFrame();
 }

@@ -1,7 +1,7 @@
 // The script scene: settings, the first script, the frame update and render.
 #include "scene/C_SceneSandBox.h"
 
-#include "app/Config.h"
+#include "scene/ScriptSettings.h"
 #include "engine/Engine.h"
 #include "engine/Input.h"
 #include "engine/RenderDevice.h"
@@ -15,6 +15,7 @@
 #include "script/C_EventMain.h"
 #include "script/ScriptStepHooks.h"
 #include "window/SceneWindows.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace scene {
 
@@ -22,7 +23,7 @@ C_SceneSandBox::~C_SceneSandBox() = default;
 
 void C_SceneSandBox::init() {
   // 1.
-  app::ReadScriptSettings(*this);
+  ReadScriptSettings(*this);
   // 2-3. A new script scene always starts "0first.evt".
   if (eventSystem) {
     if (!eventSystem->scriptRunning()) eventSystem->StartScript("0first.evt", "", this);
@@ -130,7 +131,7 @@ int32_t C_SceneSandBox::render() {
   // 6.
   batch->end();
   device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
-  engine::DrawScreenFade();
+  layer::DrawScreenFade();
   engine::DrawDebugText();
   device->endScene();
   // 7. The capture surface now stands for the back buffer.

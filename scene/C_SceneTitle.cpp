@@ -8,7 +8,8 @@
 #include "gfx/Device.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_SpriteFact.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace scene {
 
@@ -86,7 +87,7 @@ int32_t C_SceneTitle::render() {
   for (layer::C_BaseCharaLayer* star : stars) star->drawBoth(0.5f);
   batch->end();
   engine::DrawDebugText();
-  engine::DrawScreenFade();
+  layer::DrawScreenFade();
   device->endScene();
   return engine::PresentFrame();
 }

@@ -19,7 +19,7 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "scene/C_BaseScene.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
 #include "script/EventScriptTranslator.h"
 #include "script/LuaHost.h"
 #include "script/ScriptStepHooks.h"

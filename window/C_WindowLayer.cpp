@@ -20,8 +20,6 @@ const char* const kCursorChipPictures[kCursorChipCount] = {"cur0.png", "cur1.png
 
 namespace {
 
-ReactionModeQuery g_reactionModeQuery = nullptr;
-
 // Render targets larger than this are refused by every renderer; keeps the size conversion defined.
 constexpr float kMaxTargetSide = 16384.0f;
 
@@ -61,7 +59,6 @@ int32_t ReactionCursorChip(int32_t totalMs) {
   return n < 3 ? 2 + int32_t(n) : 3;
 }
 
-void setReactionModeQuery(ReactionModeQuery query) { g_reactionModeQuery = query; }
 
 C_WindowLayer::C_WindowLayer() = default;
 
@@ -366,7 +363,7 @@ void C_WindowLayer::drawClickCursor() {
   const int32_t t = engine::context().totalMs;
   int32_t shown[2] = {0, 1};
   int32_t count = 2;
-  if (owner && g_reactionModeQuery && g_reactionModeQuery(*owner)) {
+  if (owner && owner->reactionMode) {
     shown[0] = ReactionCursorChip(t);
     count = 1;
   }

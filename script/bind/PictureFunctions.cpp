@@ -2,7 +2,6 @@
 // operation of the script scene's pictures.
 #include <cstdint>
 
-#include "app/C_GameProg.h"
 #include "engine/Engine.h"
 #include "chara/PlainCharas.h"
 #include "scene/C_BaseScene.h"
@@ -18,7 +17,7 @@ namespace {
 scene::C_BaseScene* Scene() {
   engine::Engine& e = engine::context();
   if (e.eventMain && e.eventMain->drivenScene) return e.eventMain->drivenScene;
-  return e.gameProg ? e.gameProg->currentScene : nullptr;
+  return e.currentScene;
 }
 
 int32_t Int(lua_Integer v) { return static_cast<int32_t>(v); }

@@ -2,11 +2,13 @@
 // device loss running the scenes' handlers.
 #include <gtest/gtest.h>
 
+#include "app/RenderFrame.h"
 #include "app/C_GameProg.h"
 #include "engine/ScreenFade.h"
 #include "chara/PlainCharas.h"
 #include "layer/LayerWorld.h"
 #include "scene/C_SceneSandBox.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace {
 
@@ -121,7 +123,7 @@ TEST(PlainCharas, TheFrontMostTakesTheClickAndComesToTheFront) {
 int fadeFrame() {
   engine::context().frameDeltaMs = 17;
   engine::StepScreenFade();
-  engine::DrawScreenFade();
+  layer::DrawScreenFade();
   return int(engine::context().fadeOverlay->currentPicture().colour >> 24);
 }
 
@@ -184,30 +186,31 @@ TEST(DeviceLoss, TheScenesHandlersRunAndFramesResume) {
   auto* prog = new app::C_GameProg();
   auto* scene = new CountingScene();
   prog->currentScene = scene;
+  engine::context().currentScene = scene;
 
-  engine::RenderFrame();
+  app::RenderFrame();
   EXPECT_EQ(scene->renders, 1);
   EXPECT_TRUE(scene->captureSurface);
   engine::SimulateDeviceLoss();
-  EXPECT_FALSE(engine::DeviceUsable());
-  engine::RenderFrame();  // lost: nothing drawn
+  EXPECT_FALSE(app::DeviceUsable());
+  app::RenderFrame();  // lost: nothing drawn
   EXPECT_EQ(scene->renders, 1);
   EXPECT_EQ(scene->lost, 0);
-  EXPECT_FALSE(engine::DeviceUsable());  // now not-reset
+  EXPECT_FALSE(app::DeviceUsable());  // now not-reset
   world.device().simulateResetFailures(5);
-  engine::RenderFrame();  // five failed attempts: tried again next frame
+  app::RenderFrame();  // five failed attempts: tried again next frame
   EXPECT_EQ(scene->lost, 1);
   EXPECT_EQ(scene->resets, 0);
   EXPECT_FALSE(layer::charaRenderTarget()) << "the scene gave the character target back";
-  engine::RenderFrame();
+  app::RenderFrame();
   EXPECT_EQ(scene->lost, 2);
   EXPECT_EQ(scene->resets, 1);
-  EXPECT_TRUE(engine::DeviceUsable());
+  EXPECT_TRUE(app::DeviceUsable());
   EXPECT_TRUE(layer::charaRenderTargetReady());
   // The common state is back.
   EXPECT_EQ(world.device().getRenderState(gfx::RenderState::AlphaTestEnable), 1u);
   EXPECT_EQ(world.device().getRenderState(gfx::RenderState::Lighting), 0u);
-  engine::RenderFrame();
+  app::RenderFrame();
   EXPECT_EQ(scene->renders, 2);
   delete prog;
 }

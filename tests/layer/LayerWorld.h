@@ -19,6 +19,7 @@
 #include "layer/C_TextureFact.h"
 #include "platform/Platform.h"
 #include "support/TempDir.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace layertest {
 
@@ -60,7 +61,7 @@ class LayerWorld {
     e.windowed = true;
     dir_.write("lambart.fx", "// lambert\n");
     dir_.write("ShadowMap.fx", "// shadow map\n");
-    created_ = engine::CreateRenderDevice();
+    created_ = engine::CreateRenderDevice(layer::createDeviceResources);
     EXPECT_TRUE(created_);
     e.textureFact = new layer::C_TextureFact();
     e.spriteFact = new layer::C_SpriteFact();

@@ -9,9 +9,9 @@
 #include "layer/C_Sprite.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
-#include "script/FlagInsertion.h"
-#include "script/FlagStore.h"
-#include "script/HistoryRecord.h"
+#include "engine/FlagInsertion.h"
+#include "engine/FlagStore.h"
+#include "engine/HistoryRecord.h"
 #include "window/SceneWindows.h"
 #include "window/WindowOperations.h"
 
