@@ -7,18 +7,19 @@
 
 #include "app/C_GameProg.h"
 #include "app/Config.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "app/FrameLoop.h"
-#include "app/RenderDevice.h"
+#include "engine/RenderDevice.h"
 #include "archive/ArchiveSet.h"
 #include "audio/Device.h"
 #include "platform/Encoding.h"
 #include "platform/System.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace app {
 
 int RunGame(platform::Platform& platform, const RunOptions& options) {
-  Engine& e = engine();
+  engine::Engine& e = engine::context();
   e.platform = &platform;
   platform::setCurrent(&platform);
 
@@ -93,7 +94,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   e.audioDevice = audioDevice.get();
 
   // The render device; its failure skips to the shutdown.
-  if (CreateRenderDevice() && (!options.onDeviceCreated || options.onDeviceCreated())) {
+  if (engine::CreateRenderDevice(layer::createDeviceResources) && (!options.onDeviceCreated || options.onDeviceCreated())) {
     // The window is shown only once the device exists.
     platform.window().show();
     // The shared engine objects and the first scene, which need the device.

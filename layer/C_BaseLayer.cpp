@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
 #include "platform/Encoding.h"
@@ -14,10 +14,6 @@
 namespace layer {
 
 namespace {
-
-int32_t g_nextLayerId = 1;
-gfx::VertexBufferPtr g_quadBuffer;
-ClickMapLoader g_clickMapLoader = nullptr;
 
 struct QuadVertex {
   float x, y, z;
@@ -35,8 +31,6 @@ int channel(uint32_t p, int shift) { return int((p >> shift) & 0xFF); }
 
 }  // namespace
 
-void setClickMapLoader(ClickMapLoader loader) { g_clickMapLoader = loader; }
-ClickMapLoader clickMapLoader() { return g_clickMapLoader; }
 
 bool DifferenceFitsBase(int32_t baseWidth, int32_t baseHeight, int32_t x, int32_t y, int32_t diffWidth,
                         int32_t diffHeight) {
@@ -66,10 +60,10 @@ bool BlendDifferencePixel(uint32_t saved, uint32_t diff, float t, uint32_t& out)
   return true;
 }
 
-C_BaseLayer::C_BaseLayer() : id(g_nextLayerId++) {
+C_BaseLayer::C_BaseLayer() : id(engine::context().nextLayerId++) {
   slots[0] = std::make_unique<PictureSlot>();
   slots[1] = std::make_unique<PictureSlot>();
-  if (const C_TextureFact* f = app::engine().textureFact) slots[0]->info = slots[1]->info = f->defaultInfo;
+  if (const C_TextureFact* f = engine::context().textureFact) slots[0]->info = slots[1]->info = f->defaultInfo;
 }
 
 C_BaseLayer::~C_BaseLayer() {
@@ -84,7 +78,7 @@ C_BaseLayer::~C_BaseLayer() {
   }
 }
 
-void C_BaseLayer::resetIdCounterForTests() { g_nextLayerId = 1; }
+void C_BaseLayer::resetIdCounterForTests() { engine::context().nextLayerId = 1; }
 
 void C_BaseLayer::swapSlots() { std::swap(slots[0], slots[1]); }
 
@@ -97,21 +91,16 @@ const char* C_BaseLayer::getPictureName() { return currentPicture().name; }
 
 // ---- Pictures ------------------------------------------------------------------------------------
 
-void C_BaseLayer::loadClickMap(PictureSlot& s, const char* file) {
+void C_BaseLayer::loadClickMap(PictureSlot& s, const char* /*file*/) {
+  // No click-map reader exists yet: every picture's click map stays empty.
   s.clickMap.reset();
-  if (!file) return;
-  const std::string name(file);
-  const size_t dot = name.rfind('.');
-  const size_t separator = name.find_last_of("\\/");
-  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return;
-  if (g_clickMapLoader) s.clickMap = g_clickMapLoader((name.substr(0, dot) + "_c.bmp").c_str());
 }
 
 void C_BaseLayer::releasePicture(bool other) {
   PictureSlot& s = slot(other);
   if (s.sharedTexture) {
     if (s.name[0] != '\0')
-      if (C_TextureFact* f = app::engine().textureFact) f->releaseTexture(s.name);
+      if (C_TextureFact* f = engine::context().textureFact) f->releaseTexture(s.name);
   }
   // The slot must not keep drawing a texture it gave back.
   s.texture.reset();
@@ -121,7 +110,7 @@ void C_BaseLayer::releasePicture(bool other) {
 
 void C_BaseLayer::setPicture(const char* file, const int32_t* rect, bool other) {
   PictureSlot& s = slot(other);
-  C_TextureFact* factory = app::engine().textureFact;
+  C_TextureFact* factory = engine::context().textureFact;
   if (file && file[0] != '\0') {
     // A picture still held by the slot is given back, or its reference would never be.
     const std::string previous = s.sharedTexture ? s.name : "";
@@ -172,7 +161,7 @@ void C_BaseLayer::setPresetPicture(int32_t index, bool other) {
 
 void C_BaseLayer::createBlankPicture(int32_t width, int32_t height, bool other) {
   platform::messageBox(CP932("この関数は呼ばれたくない"), CP932("警告"), platform::mb::Ok);
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device) return;
   PictureSlot& s = slot(other);
   releasePicture(other);
@@ -203,7 +192,7 @@ void C_BaseLayer::createBlankPicture(int32_t width, int32_t height, bool other) 
 }
 
 void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile, int32_t x, int32_t y, bool other) {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   // Both sizes, and the difference must lie inside the base.
   gfx::ImageInfo baseInfo, diffInfo;
   getImageInfo(baseFile, baseInfo);
@@ -285,7 +274,7 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
 void C_BaseLayer::drawSlotSprite(PictureSlot& s, uint32_t colour, bool forDrawBoth, float depth) {
   gfx::SpriteBatch* batch = spriteBatch();
   if (!batch || !s.texture) return;
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   const float shift = forDrawBoth ? 0.0f : -0.5f;
   const gfx::Matrix world =
       gfx::Matrix::rotationZ(s.rotation) * gfx::Matrix::scaling(s.info.ratioX * s.scaleX, s.info.ratioY * s.scaleY, 1.0f) *
@@ -304,14 +293,14 @@ void C_BaseLayer::draw() {
 }
 
 void C_BaseLayer::createQuadBuffer() {
-  if (g_quadBuffer) return;
-  gfx::Device* device = app::engine().device;
+  if (engine::context().quadBuffer) return;
+  gfx::Device* device = engine::context().device;
   if (!device) return;
   if (device->createVertexBuffer(4 * sizeof(QuadVertex), gfx::usage::WriteOnly, kQuadFvf, gfx::Pool::Managed,
-                                 g_quadBuffer) != gfx::result::Ok)
+                                 engine::context().quadBuffer) != gfx::result::Ok)
     return;
   void* data = nullptr;
-  if (g_quadBuffer->lock(0, 0, &data) != gfx::result::Ok) {
+  if (engine::context().quadBuffer->lock(0, 0, &data) != gfx::result::Ok) {
     platform::messageBox(CP932("C_BaseLayer頂点バッファのロックに失敗"), "ERROR", platform::mb::Ok);
     return;
   }
@@ -320,13 +309,13 @@ void C_BaseLayer::createQuadBuffer() {
                            {0.5f, -0.5f, 0.1f, 0xFFFFFFFFu, 1.0f, 0.0f},
                            {0.5f, 0.5f, 0.1f, 0xFFFFFFFFu, 1.0f, 1.0f}};
   std::memcpy(data, v, sizeof v);
-  if (g_quadBuffer->unlock() != gfx::result::Ok)
+  if (engine::context().quadBuffer->unlock() != gfx::result::Ok)
     platform::messageBox(CP932("C_BaseLayer頂点バッファのアンロックに失敗"), "ERROR", platform::mb::Ok);
 }
 
-void C_BaseLayer::releaseQuadBuffer() { g_quadBuffer.reset(); }
+void C_BaseLayer::releaseQuadBuffer() { engine::context().quadBuffer.reset(); }
 
-const gfx::VertexBufferPtr& C_BaseLayer::quadBuffer() { return g_quadBuffer; }
+const gfx::VertexBufferPtr& C_BaseLayer::quadBuffer() { return engine::context().quadBuffer; }
 
 void C_BaseLayer::setSlotBlendStates(gfx::Device& device, bool otherSlot) {
   device.setRenderState(gfx::RenderState::SrcBlend, otherSlot ? gfx::blend::One : gfx::blend::SrcAlpha);
@@ -336,7 +325,7 @@ void C_BaseLayer::setSlotBlendStates(gfx::Device& device, bool otherSlot) {
 }
 
 void C_BaseLayer::drawQuad() {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device || !visible) return;
   device->setRenderState(gfx::RenderState::SeparateAlphaBlendEnable, 1);
   for (int pass = 0; pass < 2; ++pass) {
@@ -352,7 +341,7 @@ void C_BaseLayer::drawQuad() {
     device->setTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::ta::Texture);
     device->setTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::ta::TFactor);
     // A slot without a texture still leaves its stage empty, so nothing stale is drawn.
-    if (!s.texture || !g_quadBuffer) {
+    if (!s.texture || !engine::context().quadBuffer) {
       device->setTexture(0, nullptr);
       continue;
     }
@@ -362,7 +351,7 @@ void C_BaseLayer::drawQuad() {
                              gfx::Matrix::translation(s.x - 0.5f, s.y - 0.5f, 0.0f));
     device->setTransform(gfx::TransformType::Projection, CentredProjection());
     device->setTexture(0, s.texture);
-    device->setStreamSource(0, g_quadBuffer, 0, sizeof(QuadVertex));
+    device->setStreamSource(0, engine::context().quadBuffer, 0, sizeof(QuadVertex));
     device->setFVF(kQuadFvf);
     if (s.useUvRect) {
       // A 2D texture transform keeps its translation in the third row.

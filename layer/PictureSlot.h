@@ -14,11 +14,6 @@ namespace layer {
 
 // The click map of a picture (its regions belong to the click-map code).
 struct ClickMap;
-// Loads the click map of a picture's "_c.bmp" file; nullptr when there is none. Installed by
-// the click-map code; without it every picture's click map stays empty.
-using ClickMapLoader = std::shared_ptr<ClickMap> (*)(const char* bmpName);
-void setClickMapLoader(ClickMapLoader loader);
-ClickMapLoader clickMapLoader();
 
 struct MoveKey {
   int32_t relative = 0;  // 1: values are offsets from those at the start of the segment

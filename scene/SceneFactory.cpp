@@ -4,7 +4,7 @@
 #include "scene/C_SceneGame_Dummy.h"
 #include "scene/C_SceneSandBox.h"
 #include "scene/C_SceneTitle.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
 
 namespace scene {
 

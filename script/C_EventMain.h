@@ -11,8 +11,8 @@
 #include <lua.hpp>
 
 #include "layer/C_BaseObject.h"
-#include "script/FlagStore.h"
-#include "script/HistoryRecord.h"
+#include "engine/FlagStore.h"
+#include "engine/HistoryRecord.h"
 #include "script/TagLine.h"
 #include "script/TagTable.h"
 

@@ -48,11 +48,6 @@ extern const char* const kCursorChipPictures[kCursorChipCount];
 // 128 ms per picture.
 int32_t ReactionCursorChip(int32_t totalMs);
 
-// Whether the owner's character-reaction mode is on; the solid characters install the answer,
-// until then it is off.
-using ReactionModeQuery = bool (*)(const scene::C_BaseScene& owner);
-void setReactionModeQuery(ReactionModeQuery query);
-
 // A glyph quad in text-target pixels with the texture coordinates of its corners.
 struct GlyphQuad {
   float x0, y0, x1, y1;

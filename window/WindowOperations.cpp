@@ -5,9 +5,9 @@
 #include <string>
 
 #include "scene/C_BaseScene.h"
-#include "script/FlagInsertion.h"
-#include "script/FlagStore.h"
-#include "script/HistoryRecord.h"
+#include "engine/FlagInsertion.h"
+#include "engine/FlagStore.h"
+#include "engine/HistoryRecord.h"
 #include "sound/VoiceTag.h"
 #include "window/C_WindowLayer.h"
 #include "window/SceneWindows.h"
