@@ -2,6 +2,7 @@
 #include "layer/C_Sprite.h"
 
 #include <cstring>
+#include <memory>
 
 #include "app/Engine.h"
 #include "layer/C_SpriteFact.h"
@@ -18,7 +19,7 @@ const char* const kPresetPictures[PresetPictureCount] = {
     "obj\\img\\tipViewArea.png", "obj\\img\\target1.png",     "obj\\img\\weaponLine.bmp",
 };
 
-C_Sprite* g_charaTarget = nullptr;
+std::unique_ptr<C_Sprite> g_charaTarget;
 bool g_charaTargetReady = false;
 gfx::SurfacePtr g_savedTarget, g_savedDepth;
 
@@ -39,23 +40,18 @@ gfx::Matrix CentredProjection() {
   return gfx::Matrix::orthoOffCenterLH(-w / 2, w / 2, h / 2, -h / 2, -10.0f, 10.0f);
 }
 
-C_Sprite::~C_Sprite() {
-  if (holdsFactoryTexture_ && app::engine().textureFact) app::engine().textureFact->releaseTexture(name);
-}
+C_Sprite::~C_Sprite() = default;
 
 void C_Sprite::setSpritePicture(const char* file) {
   C_TextureFact* factory = app::engine().textureFact;
-  if (holdsFactoryTexture_ && factory) factory->releaseTexture(name);
-  holdsFactoryTexture_ = false;
+  textureRef_.reset();
   copyName(name, file);
   presetIndex = -1;
   texture.reset();
   depthSurface.reset();
   if (factory) {
-    if (TextureEntry* entry = factory->acquireTexture(name)) {
-      texture = entry->texture;
-      holdsFactoryTexture_ = true;
-    }
+    textureRef_ = factory->acquire(name);
+    if (TextureEntry* entry = textureRef_.entry()) texture = entry->texture;
   }
   width = texture ? texture->width(0) : 0;
   height = texture ? texture->height(0) : 0;
@@ -93,8 +89,8 @@ void createCharaRenderTarget() {
     return;
   }
   gfx::Device* device = app::engine().device;
-  auto* sprite = new C_Sprite();
-  g_charaTarget = sprite;
+  g_charaTarget = std::make_unique<C_Sprite>();
+  C_Sprite* sprite = g_charaTarget.get();
   if (!device) return;
   const app::Engine& e = app::engine();
   if (device->createTexture(e.screenWidth, e.screenHeight, 1, gfx::usage::RenderTarget, gfx::Pool::Default,
@@ -118,15 +114,14 @@ void destroyCharaRenderTarget() {
   if (g_charaTarget) {
     g_charaTarget->texture.reset();
     g_charaTarget->depthSurface.reset();
-    delete g_charaTarget;
-    g_charaTarget = nullptr;
+    g_charaTarget.reset();
   }
   g_charaTargetReady = false;
   g_savedTarget.reset();
   g_savedDepth.reset();
 }
 
-C_Sprite* charaRenderTarget() { return g_charaTarget; }
+C_Sprite* charaRenderTarget() { return g_charaTarget.get(); }
 bool charaRenderTargetReady() { return g_charaTargetReady; }
 
 void beginCharaRender(bool fullOrtho, bool keepTarget) {
