@@ -65,8 +65,7 @@ void C_GameProg::switchScene() {
   Engine& e = engine();
   if (currentScene) {
     currentScene->release();
-    delete currentScene;
-    currentScene = nullptr;
+    currentScene.reset();
   }
   currentScene = scene::CreateScene(nextSceneId);
   currentSceneId = nextSceneId;
@@ -86,7 +85,7 @@ int32_t C_GameProg::updateIdle() {
   // 3. Scenes are neither switched nor updated while the device is lost.
   if (DeviceUsable()) {
     if (nextSceneId != -1) switchScene();
-    if (currentScene) nextSceneId = currentScene->update(reinterpret_cast<intptr_t>(&pad));
+    if (currentScene) nextSceneId = currentScene->update(&pad);
     StepScreenFade();
   }
   // 4.
@@ -103,8 +102,7 @@ C_GameProg::~C_GameProg() {
   layer::C_BaseLayer::releaseQuadBuffer();
   if (currentScene) {
     currentScene->release();
-    delete currentScene;
-    currentScene = nullptr;
+    currentScene.reset();
   }
   // The windows' fonts went with the scene; their rasteriser goes now.
   delete e.glyphRasterizer;

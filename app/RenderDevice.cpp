@@ -23,7 +23,7 @@ bool g_lossSimulatedThisFrame = false;
 
 scene::C_BaseScene* currentScene() {
   C_GameProg* prog = engine().gameProg;
-  return prog ? prog->currentScene : nullptr;
+  return prog ? prog->currentScene.get() : nullptr;
 }
 
 // D3DXCreateEffect on the archived bytes (or the disk file): the loader's own message on failure.

@@ -5,7 +5,7 @@
 
 namespace layer {
 
-int32_t C_BaseCharaLayer::update(intptr_t /*arg*/) {
+int32_t C_BaseCharaLayer::update(const app::PadRecord* /*pad*/) {
   // 1.
   animate(currentSlot, false);
   animate(currentSlot ^ 1, false);

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "app/Engine.h"
+
 namespace layer {
 
 class C_BaseObject {
@@ -14,8 +16,9 @@ class C_BaseObject {
   virtual void init() {}
   // slot 2: frees what the object holds without destroying it.
   virtual void release() {}
-  // slot 3: one frame step; returns a status word.
-  virtual int32_t update(intptr_t /*arg*/) { return 0; }
+  // slot 3: one frame step; returns a status word. Scenes receive the frame's pad record, every
+  // other object nullptr.
+  virtual int32_t update(const app::PadRecord* /*pad*/) { return 0; }
   // slot 4: frame step without input.
   virtual int32_t updateIdle() { return 0; }
   // slot 5

@@ -8,8 +8,8 @@
 
 namespace scene {
 
-int32_t C_SceneGame_Dummy::update(intptr_t padArg) {
-  const app::PadRecord& pad = padOf(padArg);
+int32_t C_SceneGame_Dummy::update(const app::PadRecord* padArg) {
+  const app::PadRecord& pad = *padArg;
   const bool pressed = pad.v[6] != 0 && lastPad.v[6] == 0;
   lastPad = pad;
   return pressed ? SCENE_SANDBOX : -1;

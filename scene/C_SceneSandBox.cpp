@@ -35,8 +35,8 @@ void C_SceneSandBox::release() {
   if (eventSystem) eventSystem->ResetEventSystem();
 }
 
-int32_t C_SceneSandBox::update(intptr_t padArg) {
-  const app::PadRecord& pad = padOf(padArg);
+int32_t C_SceneSandBox::update(const app::PadRecord* padArg) {
+  const app::PadRecord& pad = *padArg;
   // 1. dialogShown comes from the window set (and the dialog once it exists); Control held
   // means skip.
   dialogShown = window::WindowSetShown(*this);

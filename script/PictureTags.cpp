@@ -27,7 +27,7 @@ namespace {
 scene::C_BaseScene* Scene(const C_EventMain& events) {
   if (events.drivenScene) return events.drivenScene;
   app::Engine& e = app::engine();
-  return e.gameProg ? e.gameProg->currentScene : nullptr;
+  return e.gameProg ? e.gameProg->currentScene.get() : nullptr;
 }
 
 struct Layout {

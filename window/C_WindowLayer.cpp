@@ -237,7 +237,7 @@ FontInfo C_WindowLayer::getFont() { return {fontSize, fontWeight, faceName, font
 
 // ---- Frame update ------------------------------------------------------------------------------------
 
-int32_t C_WindowLayer::update(intptr_t /*arg*/) {
+int32_t C_WindowLayer::update(const app::PadRecord* /*pad*/) {
   const app::Engine& e = app::engine();
   // 1.
   const bool wasFading = currentPicture().fadeActive;

@@ -18,7 +18,7 @@ namespace {
 scene::C_BaseScene* Scene() {
   app::Engine& e = app::engine();
   if (e.eventMain && e.eventMain->drivenScene) return e.eventMain->drivenScene;
-  return e.gameProg ? e.gameProg->currentScene : nullptr;
+  return e.gameProg ? e.gameProg->currentScene.get() : nullptr;
 }
 
 int32_t Int(lua_Integer v) { return static_cast<int32_t>(v); }

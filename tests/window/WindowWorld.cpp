@@ -120,7 +120,7 @@ void WindowWorld::frame(int32_t deltaMs, uint32_t mouseEvents) {
   e.totalMs += deltaMs;
   e.mouse.mouseEvents = mouseEvents;
   app::PadRecord pad;
-  scene_->update(reinterpret_cast<intptr_t>(&pad));
+  scene_->update(&pad);
   app::StepScreenFade();
   e.mouse.mouseEvents = 0;
   scene_->render();
