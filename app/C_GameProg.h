@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_BaseObject.h"
 #include "platform/Platform.h"
 
@@ -39,7 +39,7 @@ class C_GameProg : public layer::C_BaseObject {
 
   std::unique_ptr<scene::C_BaseScene> currentScene;
   // The pad record of the current frame (all zero while the window is inactive).
-  PadRecord pad;
+  engine::PadRecord pad;
 };
 
 }  // namespace app

@@ -16,7 +16,7 @@ class C_BaseCharaLayer : public C_BaseLayer {
   ~C_BaseCharaLayer() override = default;
 
   // slot 3: animations, release of the replaced picture, dragging; returns busyFlags.
-  int32_t update(const app::PadRecord* pad) override;
+  int32_t update(const engine::PadRecord* pad) override;
   // slot 4
   int32_t updateIdle() override { return update(nullptr); }
   // slot 27: the other slot (opaque) under the current one, at the given depth.

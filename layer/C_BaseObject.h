@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 
 namespace layer {
 
@@ -18,7 +18,7 @@ class C_BaseObject {
   virtual void release() {}
   // slot 3: one frame step; returns a status word. Scenes receive the frame's pad record, every
   // other object nullptr.
-  virtual int32_t update(const app::PadRecord* /*pad*/) { return 0; }
+  virtual int32_t update(const engine::PadRecord* /*pad*/) { return 0; }
   // slot 4: frame step without input.
   virtual int32_t updateIdle() { return 0; }
   // slot 5

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_BaseObject.h"
 
 namespace gfx { class Surface; }
@@ -33,7 +33,7 @@ class C_BaseScene : public layer::C_BaseObject {
 
   // slot 3: update(pad) takes the frame's pad record and returns the next scene id or -1 to
   // stay.
-  int32_t update(const app::PadRecord* /*pad*/) override { return 0; }
+  int32_t update(const engine::PadRecord* /*pad*/) override { return 0; }
   // slot 6: returns the result of the frame's Present.
   int32_t render() override { return 0; }
   // slot 7
@@ -67,7 +67,7 @@ class C_BaseScene : public layer::C_BaseObject {
   // ---- Fields, in order ----
   int32_t state = 0;
   int32_t previousState = 0;
-  app::PadRecord lastPad;
+  engine::PadRecord lastPad;
   script::C_EventMain* eventSystem = nullptr;
   int32_t nextScene = -1;
   std::vector<void*> snapshotList;  // kept for the snapshot hook; never read

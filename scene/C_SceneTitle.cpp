@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/RenderDevice.h"
+#include "engine/RenderDevice.h"
 #include "gfx/Device.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_SpriteFact.h"
@@ -26,7 +26,7 @@ C_SceneTitle::~C_SceneTitle() {
 }
 
 void C_SceneTitle::init() {
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   titleBackground = std::make_unique<layer::C_BaseCharaLayer>();
   titleBackground->setPicture("obj\\back01.jpg", nullptr, false);
   layer::PictureSlot& bg = titleBackground->currentPicture();
@@ -54,8 +54,8 @@ void C_SceneTitle::init() {
   }
 }
 
-int32_t C_SceneTitle::update(const app::PadRecord* padArg) {
-  const app::PadRecord& pad = *padArg;
+int32_t C_SceneTitle::update(const engine::PadRecord* padArg) {
+  const engine::PadRecord& pad = *padArg;
   // Stars in list order are asked for the mouse until one takes it; it comes to the front.
   for (size_t i = 0; i < stars.size(); ++i) {
     if (stars[i]->handleMouse() == 0) continue;
@@ -75,7 +75,7 @@ int32_t C_SceneTitle::update(const app::PadRecord* padArg) {
 }
 
 int32_t C_SceneTitle::render() {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   gfx::SpriteBatch* batch = layer::spriteBatch();
   if (!device || !batch) return 0;
   device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
@@ -84,10 +84,10 @@ int32_t C_SceneTitle::render() {
   if (titleBackground) titleBackground->drawBoth(0.5f);
   for (layer::C_BaseCharaLayer* star : stars) star->drawBoth(0.5f);
   batch->end();
-  app::DrawDebugText();
-  app::DrawScreenFade();
+  engine::DrawDebugText();
+  engine::DrawScreenFade();
   device->endScene();
-  return app::PresentFrame();
+  return engine::PresentFrame();
 }
 
 }  // namespace scene

@@ -13,7 +13,7 @@ class C_SceneTitle : public C_BaseScene {
   C_SceneTitle();
   ~C_SceneTitle() override;
   void init() override;
-  int32_t update(const app::PadRecord* pad) override;
+  int32_t update(const engine::PadRecord* pad) override;
   int32_t render() override;
 
   std::unique_ptr<layer::C_BaseCharaLayer> titleBackground;

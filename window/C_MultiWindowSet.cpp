@@ -12,7 +12,7 @@ void C_MultiWindowSet::release() {
   for (auto& list : memberLists) list.clear();
 }
 
-int32_t C_MultiWindowSet::update(const app::PadRecord* pad) {
+int32_t C_MultiWindowSet::update(const engine::PadRecord* pad) {
   const bool wasFading = currentPicture().fadeActive;
   const int32_t busy = C_WindowLayer::update(pad);
   forEachMember([pad](C_WindowLayer& member) {

@@ -18,7 +18,7 @@ class C_MultiWindowSet : public C_WindowLayer {
   // slot 2: empties the lists (the first list's members are deleted).
   void release() override;
   // slot 3: its own update, then every opened member's; a finished close hides the set.
-  int32_t update(const app::PadRecord* pad) override;
+  int32_t update(const engine::PadRecord* pad) override;
   // slot 7
   void swapSlots() override;
   // slot 20

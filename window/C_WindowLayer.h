@@ -77,7 +77,7 @@ class C_WindowLayer : public layer::C_BaseCharaLayer {
 
   // slot 3: animations, the page cleared after a finished close, the cursor chips, dragging;
   // returns computeBusy.
-  int32_t update(const app::PadRecord* pad) override;
+  int32_t update(const engine::PadRecord* pad) override;
   // slot 5: both slots (frame mesh or quad, then the text target) with separate alpha blending.
   void draw() override;
   // slot 21: 2 colour fade, 4 key or spline move, 8 typing.

@@ -14,7 +14,7 @@ using namespace layertest;
 TEST(TextureFact, ReferenceCountsKeepAndFreeTheTexture) {
   LayerWorld world;
   world.picture("a.png", solidImage(8, 8, 0xFF102030u));
-  layer::C_TextureFact& f = *app::engine().textureFact;
+  layer::C_TextureFact& f = *engine::context().textureFact;
 
   layer::TextureEntry* first = f.acquireTexture("a.png");
   layer::TextureEntry* second = f.acquireTexture("a.png");
@@ -41,7 +41,7 @@ TEST(TextureFact, LayersGiveBackExactlyTheReferencesTheyTook) {
   world.picture("a.png", solidImage(8, 8, 0xFF102030u));
   world.picture("b.png", solidImage(8, 8, 0xFF405060u));
   world.picture("d.png", solidImage(2, 2, 0x80FFFFFFu));
-  layer::C_TextureFact& f = *app::engine().textureFact;
+  layer::C_TextureFact& f = *engine::context().textureFact;
   auto count = [&](const char* name) { return f.textures.at(name).refCount; };
   auto keeper = std::make_unique<layer::C_BaseCharaLayer>();
   keeper->setPicture("a.png", nullptr, false);
@@ -69,7 +69,7 @@ TEST(TextureFact, LayersGiveBackExactlyTheReferencesTheyTook) {
 TEST(TextureFact, EachHandleHoldsOneReferenceUntilItIsResetOrGone) {
   LayerWorld world;
   world.picture("a.png", solidImage(8, 8, 0xFF102030u));
-  layer::C_TextureFact& f = *app::engine().textureFact;
+  layer::C_TextureFact& f = *engine::context().textureFact;
   auto count = [&] { return f.textures.at("a.png").refCount; };
   EXPECT_FALSE(f.acquire(nullptr)) << "a null name takes nothing";
 
@@ -91,7 +91,7 @@ TEST(TextureFact, EachHandleHoldsOneReferenceUntilItIsResetOrGone) {
 
   // A handle that outlives its factory has nothing to give back to.
   layer::TextureRef orphan = f.acquire("a.png");
-  delete std::exchange(app::engine().textureFact, nullptr);
+  delete std::exchange(engine::context().textureFact, nullptr);
   EXPECT_TRUE(orphan);
   EXPECT_EQ(orphan.entry(), nullptr);
   orphan.reset();
@@ -101,7 +101,7 @@ TEST(TextureFact, EachHandleHoldsOneReferenceUntilItIsResetOrGone) {
 TEST(TextureFact, PictureInformation) {
   LayerWorld world;
   world.picture("wide.png", solidImage(640, 480, 0xFFFFFFFFu));
-  layer::C_TextureFact& f = *app::engine().textureFact;
+  layer::C_TextureFact& f = *engine::context().textureFact;
   struct Case {
     const char* name;
     uint16_t iw, ih, tw, th;
@@ -132,7 +132,7 @@ TEST(TextureFact, BadPicturesShowTheirNameAndGiveNoTexture) {
   std::string huge(png.begin(), png.end());
   huge[18] = char(0x7F);  // width 0x7F10 (32528): beyond any texture
   world.write("huge.png", huge);
-  layer::C_TextureFact& f = *app::engine().textureFact;
+  layer::C_TextureFact& f = *engine::context().textureFact;
   for (const char* name : {"missing.png", "cut.png", "empty.png", "huge.png"}) {
     platform::clearMessageBoxLog();
     layer::TextureEntry* entry = f.acquireTexture(name);
@@ -162,7 +162,7 @@ TEST(TextureFact, SecondFactoryWarnsAndSecondSpriteFactoryEndsTheProcess) {
   // The renderer runs threads: the death tests re-execute the test instead of forking it.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_DEATH({ layer::C_SpriteFact another; }, "");
-  EXPECT_DEATH(app::engine().spriteFact->init(), "");
+  EXPECT_DEATH(engine::context().spriteFact->init(), "");
 }
 
 TEST(TextureFact, PresetsAndTheCharacterRenderTarget) {
