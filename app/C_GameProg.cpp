@@ -66,12 +66,11 @@ void C_GameProg::switchScene() {
   engine::Engine& e = engine::context();
   if (currentScene) {
     currentScene->release();
-    delete currentScene;
-    currentScene = nullptr;
+    currentScene.reset();
     e.currentScene = nullptr;
   }
   currentScene = scene::CreateScene(nextSceneId);
-  e.currentScene = currentScene;
+  e.currentScene = currentScene.get();
   currentSceneId = nextSceneId;
   nextSceneId = -1;
   if (currentScene) currentScene->init();
@@ -89,7 +88,7 @@ int32_t C_GameProg::updateIdle() {
   // Scenes are neither switched nor updated while the device is lost.
   if (DeviceUsable()) {
     if (nextSceneId != -1) switchScene();
-    if (currentScene) nextSceneId = currentScene->update(reinterpret_cast<intptr_t>(&pad));
+    if (currentScene) nextSceneId = currentScene->update(&pad);
     engine::StepScreenFade();
   }
   // The frame's mouse events are spent, whether or not a scene saw them.
@@ -106,8 +105,7 @@ C_GameProg::~C_GameProg() {
   layer::C_BaseLayer::releaseQuadBuffer();
   if (currentScene) {
     currentScene->release();
-    delete currentScene;
-    currentScene = nullptr;
+    currentScene.reset();
     e.currentScene = nullptr;
   }
   // The windows' fonts went with the scene; their rasteriser goes now.

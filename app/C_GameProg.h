@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "engine/Engine.h"
 #include "layer/C_BaseObject.h"
@@ -36,7 +37,7 @@ class C_GameProg : public layer::C_BaseObject {
   platform::JoystickState joystick;
   uint32_t reserved[3] = {0, 0, 0};
 
-  scene::C_BaseScene* currentScene = nullptr;
+  std::unique_ptr<scene::C_BaseScene> currentScene;
   // The pad record of the current frame (all zero while the window is inactive).
   engine::PadRecord pad;
 };

@@ -12,7 +12,7 @@ namespace {
 
 scene::C_BaseScene* currentScene() {
   C_GameProg* prog = engine::context().gameProg;
-  return prog ? prog->currentScene : nullptr;
+  return prog ? prog->currentScene.get() : nullptr;
 }
 
 }  // namespace

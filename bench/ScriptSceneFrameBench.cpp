@@ -110,7 +110,7 @@ void BM_ScriptSceneFrame(benchmark::State& state) {
   const double cpuStart = cpuMs();
   for (auto _ : state) {
     e.frameNow += 17;
-    scene->update(reinterpret_cast<intptr_t>(&pad));
+    scene->update(&pad);
     engine::StepScreenFade();
     scene->render();
     e.device->finish();

@@ -2,6 +2,8 @@
 #include "chara/PlainCharas.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "engine/Engine.h"
 #include "layer/C_BaseCharaLayer.h"
@@ -25,7 +27,7 @@ void SetBackground(scene::C_BaseScene& scene, const char* file, int32_t width, i
                    float rotation, int32_t timeMs) {
   // The first background makes the layer; a new one puts the shown picture, opaque, under it.
   if (!scene.background) {
-    scene.background = new layer::C_BaseCharaLayer();
+    scene.background = std::make_unique<layer::C_BaseCharaLayer>();
   } else {
     scene.background->swapSlots();
     layer::PictureSlot& shown = scene.background->otherPicture();
@@ -55,7 +57,7 @@ void ReSizeBackground(scene::C_BaseScene& scene, float width, float height) {
 
 layer::C_BaseCharaLayer* FindPlainChara(scene::C_BaseScene& scene, int32_t page) {
   if (page < 0 || size_t(page) >= scene.plainCharas.size()) return nullptr;
-  return scene.plainCharas[size_t(page)];
+  return scene.plainCharas[size_t(page)].get();
 }
 
 layer::C_BaseCharaLayer* SetPlainChara(scene::C_BaseScene& scene, int32_t page, const char* file, float x, float y,
@@ -65,10 +67,10 @@ layer::C_BaseCharaLayer* SetPlainChara(scene::C_BaseScene& scene, int32_t page, 
   if (page < 0) return nullptr;
   layer::C_BaseCharaLayer* chara = nullptr;
   if (size_t(page) + 1 > scene.plainCharas.size()) {
-    chara = new layer::C_BaseCharaLayer();
-    scene.plainCharas.push_back(chara);
+    scene.plainCharas.push_back(std::make_unique<layer::C_BaseCharaLayer>());
+    chara = scene.plainCharas.back().get();
   } else {
-    chara = scene.plainCharas[size_t(page)];
+    chara = scene.plainCharas[size_t(page)].get();
   }
   // The old picture goes to the other slot; the new one fades in over timeMs.
   chara->swapSlots();
@@ -148,25 +150,25 @@ void NoUseUVPlainChara(scene::C_BaseScene& scene, int32_t page) {
 }
 
 int32_t UpdateBackground(scene::C_BaseScene& scene) {
-  return (scene.background && scene.background->update(0) != 0) ? 1 : 0;
+  return (scene.background && scene.background->update(nullptr) != 0) ? 1 : 0;
 }
 
 int32_t UpdatePlainCharas(scene::C_BaseScene& scene, bool& mouseTaken) {
-  std::vector<layer::C_BaseCharaLayer*>& list = scene.plainCharas;
+  std::vector<std::unique_ptr<layer::C_BaseCharaLayer>>& list = scene.plainCharas;
   // Front-most first (the end of the list is drawn last, on top).
   if (!mouseTaken) {
     for (size_t i = list.size(); i-- > 0;) {
       if (list[i]->handleMouse() == 0) continue;
       mouseTaken = true;
-      layer::C_BaseCharaLayer* taken = list[i];
+      std::unique_ptr<layer::C_BaseCharaLayer> taken = std::move(list[i]);
       list.erase(list.begin() + std::ptrdiff_t(i));
-      list.push_back(taken);
+      list.push_back(std::move(taken));
       break;
     }
   }
   int32_t animating = 0;
-  for (layer::C_BaseCharaLayer* c : list)
-    if (c->update(0) != 0) ++animating;
+  for (const std::unique_ptr<layer::C_BaseCharaLayer>& c : list)
+    if (c->update(nullptr) != 0) ++animating;
   return animating;
 }
 
@@ -175,7 +177,7 @@ void FinishBackgroundAnimations(scene::C_BaseScene& scene) {
 }
 
 void FinishPlainCharaAnimations(scene::C_BaseScene& scene) {
-  for (layer::C_BaseCharaLayer* c : scene.plainCharas) c->finishAnimations();
+  for (const std::unique_ptr<layer::C_BaseCharaLayer>& c : scene.plainCharas) c->finishAnimations();
 }
 
 void DrawBackground(scene::C_BaseScene& scene) {
@@ -183,13 +185,11 @@ void DrawBackground(scene::C_BaseScene& scene) {
 }
 
 void DrawPlainCharas(scene::C_BaseScene& scene) {
-  for (layer::C_BaseCharaLayer* c : scene.plainCharas) c->drawQuad();
+  for (const std::unique_ptr<layer::C_BaseCharaLayer>& c : scene.plainCharas) c->drawQuad();
 }
 
 void DestroyBackgroundAndPlainCharas(scene::C_BaseScene& scene) {
-  delete scene.background;
-  scene.background = nullptr;
-  for (layer::C_BaseCharaLayer* c : scene.plainCharas) delete c;
+  scene.background.reset();
   scene.plainCharas.clear();
 }
 

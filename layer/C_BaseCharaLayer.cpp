@@ -5,7 +5,7 @@
 
 namespace layer {
 
-int32_t C_BaseCharaLayer::update(intptr_t /*arg*/) {
+int32_t C_BaseCharaLayer::update(const engine::PadRecord* /*pad*/) {
   // Both slots step their animations: the picture being replaced still fades and moves.
   animate(currentSlot, false);
   animate(currentSlot ^ 1, false);

@@ -16,9 +16,9 @@ class C_BaseCharaLayer : public C_BaseLayer {
   ~C_BaseCharaLayer() override = default;
 
   // Animations, release of the replaced picture, dragging; returns busyFlags.
-  int32_t update(intptr_t arg) override;
+  int32_t update(const engine::PadRecord* pad) override;
   // The same step without input.
-  int32_t updateIdle() override { return update(0); }
+  int32_t updateIdle() override { return update(nullptr); }
   // The other slot (opaque) under the current one, at the given depth.
   virtual void drawBoth(float depth);
   // Ends both drags where they are.

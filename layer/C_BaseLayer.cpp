@@ -98,10 +98,7 @@ void C_BaseLayer::loadClickMap(PictureSlot& s, const char* /*file*/) {
 
 void C_BaseLayer::releasePicture(bool other) {
   PictureSlot& s = slot(other);
-  if (s.sharedTexture) {
-    if (s.name[0] != '\0')
-      if (C_TextureFact* f = engine::context().textureFact) f->releaseTexture(s.name);
-  }
+  s.textureRef.reset();
   // The slot must not keep drawing a texture it gave back.
   s.texture.reset();
   s.blankDepth.reset();
@@ -113,14 +110,15 @@ void C_BaseLayer::setPicture(const char* file, const int32_t* rect, bool other) 
   C_TextureFact* factory = engine::context().textureFact;
   if (file && file[0] != '\0') {
     // A picture still held by the slot is given back, or its reference would never be.
-    const std::string previous = s.sharedTexture ? s.name : "";
+    TextureRef previous = std::move(s.textureRef);
     copyName(s.name, file);
     s.presetIndex = -1;
-    TextureEntry* entry = factory ? factory->acquireTexture(s.name) : nullptr;
+    s.textureRef = factory ? factory->acquire(s.name) : TextureRef();
+    TextureEntry* entry = s.textureRef.entry();
     s.texture = entry ? entry->texture : nullptr;
     s.auxTexture.reset();
     s.blankDepth.reset();
-    if (!previous.empty() && factory) factory->releaseTexture(previous.c_str());
+    previous.reset();
   }
   s.info = factory ? factory->getPictureInfo(file) : PictureInfo{};
   if (rect) {

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "engine/Engine.h"
+
 namespace layer {
 
 class C_BaseObject {
@@ -14,8 +16,9 @@ class C_BaseObject {
   virtual void init() {}
   // Frees what the object holds without destroying it.
   virtual void release() {}
-  // One frame step; returns a status word.
-  virtual int32_t update(intptr_t /*arg*/) { return 0; }
+  // One frame step; returns a status word. Scenes receive the frame's pad record, every other
+  // object nullptr.
+  virtual int32_t update(const engine::PadRecord* /*pad*/) { return 0; }
   // Frame step without input.
   virtual int32_t updateIdle() { return 0; }
   // Draws the object into the current frame.

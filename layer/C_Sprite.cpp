@@ -2,6 +2,7 @@
 #include "layer/C_Sprite.h"
 
 #include <cstring>
+#include <memory>
 
 #include "engine/Engine.h"
 #include "layer/C_SpriteFact.h"
@@ -35,23 +36,18 @@ gfx::Matrix CentredProjection() {
   return gfx::Matrix::orthoOffCenterLH(-w / 2, w / 2, h / 2, -h / 2, -10.0f, 10.0f);
 }
 
-C_Sprite::~C_Sprite() {
-  if (holdsFactoryTexture_ && engine::context().textureFact) engine::context().textureFact->releaseTexture(name);
-}
+C_Sprite::~C_Sprite() = default;
 
 void C_Sprite::setSpritePicture(const char* file) {
   C_TextureFact* factory = engine::context().textureFact;
-  if (holdsFactoryTexture_ && factory) factory->releaseTexture(name);
-  holdsFactoryTexture_ = false;
+  textureRef_.reset();
   copyName(name, file);
   presetIndex = -1;
   texture.reset();
   depthSurface.reset();
   if (factory) {
-    if (TextureEntry* entry = factory->acquireTexture(name)) {
-      texture = entry->texture;
-      holdsFactoryTexture_ = true;
-    }
+    textureRef_ = factory->acquire(name);
+    if (TextureEntry* entry = textureRef_.entry()) texture = entry->texture;
   }
   width = texture ? texture->width(0) : 0;
   height = texture ? texture->height(0) : 0;

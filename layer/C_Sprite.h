@@ -6,6 +6,7 @@
 
 #include "gfx/Device.h"
 #include "layer/C_BaseObject.h"
+#include "layer/TextureRef.h"
 
 namespace layer {
 
@@ -38,7 +39,8 @@ class C_Sprite : public C_BaseObject {
   int32_t presetIndex = -1;
 
  private:
-  bool holdsFactoryTexture_ = false;
+  // The texture factory's reference behind texture, when the picture came from it.
+  TextureRef textureRef_;
 };
 
 // ---- The character render target (one process-wide C_Sprite) ----

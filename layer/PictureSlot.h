@@ -9,6 +9,7 @@
 #include "gfx/Device.h"
 #include "layer/C_TextureFact.h"
 #include "layer/SplineCurve.h"
+#include "layer/TextureRef.h"
 
 namespace layer {
 
@@ -29,6 +30,8 @@ struct PictureSlot {
   bool useUvRect = false;
   char name[128] = {};
   gfx::TexturePtr texture;
+  // The texture factory's counted reference behind texture while the slot shows a picture file.
+  TextureRef textureRef;
   gfx::TexturePtr auxTexture;
   PictureInfo info;
   int32_t sourceRect[4] = {0, 0, 0, 0};

@@ -9,8 +9,8 @@
 
 namespace scene {
 
-int32_t C_SceneGame_Dummy::update(intptr_t padArg) {
-  const engine::PadRecord& pad = padOf(padArg);
+int32_t C_SceneGame_Dummy::update(const engine::PadRecord* padArg) {
+  const engine::PadRecord& pad = *padArg;
   const bool pressed = pad.v[6] != 0 && lastPad.v[6] == 0;
   lastPad = pad;
   return pressed ? SCENE_SANDBOX : -1;

@@ -36,8 +36,8 @@ void C_SceneSandBox::release() {
   if (eventSystem) eventSystem->ResetEventSystem();
 }
 
-int32_t C_SceneSandBox::update(intptr_t padArg) {
-  const engine::PadRecord& pad = padOf(padArg);
+int32_t C_SceneSandBox::update(const engine::PadRecord* padArg) {
+  const engine::PadRecord& pad = *padArg;
   // dialogShown comes from the window set (and the dialog once it exists); Control held
   // means skip.
   dialogShown = window::WindowSetShown(*this);

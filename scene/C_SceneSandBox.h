@@ -21,7 +21,7 @@ class C_SceneSandBox : public C_BaseScene {
   ~C_SceneSandBox() override;
   void init() override;
   void release() override;
-  int32_t update(intptr_t pad) override;
+  int32_t update(const engine::PadRecord* pad) override;
   int32_t render() override;
   void onDeviceLost() override;
   void onDeviceReset() override;

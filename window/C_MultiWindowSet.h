@@ -18,7 +18,7 @@ class C_MultiWindowSet : public C_WindowLayer {
   // Empties the lists (the first list's members are deleted).
   void release() override;
   // Its own update, then every opened member's; a finished close hides the set.
-  int32_t update(intptr_t arg) override;
+  int32_t update(const engine::PadRecord* pad) override;
   // Swaps its own slots and those of every opened member.
   void swapSlots() override;
   // Takes its own and every member's animations to their end.

@@ -234,7 +234,7 @@ FontInfo C_WindowLayer::getFont() { return {fontSize, fontWeight, faceName, font
 
 // ---- Frame update ------------------------------------------------------------------------------------
 
-int32_t C_WindowLayer::update(intptr_t /*arg*/) {
+int32_t C_WindowLayer::update(const engine::PadRecord* /*pad*/) {
   const engine::Engine& e = engine::context();
   // Both slots step their animations; a close that ends this frame is noticed below.
   const bool wasFading = currentPicture().fadeActive;

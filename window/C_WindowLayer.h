@@ -72,7 +72,7 @@ class C_WindowLayer : public layer::C_BaseCharaLayer {
 
   // Animations, the page cleared after a finished close, the cursor chips, dragging;
   // returns computeBusy.
-  int32_t update(intptr_t arg) override;
+  int32_t update(const engine::PadRecord* pad) override;
   // Both slots (frame mesh or quad, then the text target) with separate alpha blending.
   void draw() override;
   // 2 colour fade, 4 key or spline move, 8 typing.

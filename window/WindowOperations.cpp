@@ -2,7 +2,9 @@
 #include "window/WindowOperations.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "scene/C_BaseScene.h"
 #include "engine/FlagInsertion.h"
@@ -33,18 +35,19 @@ void SetWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, c
   const int32_t code = WindowTypeCode(type);
   if (code < 0 || page < 0) return;
   // A page beyond the list makes one new window, which takes the next free page.
-  std::vector<C_WindowLayer*>* list = WindowList(scene, type);
+  WindowLayers* list = WindowList(scene, type);
   // The history window and the dialog set take their set-up here once they are part of the
   // engine.
   if (!list) return;
   C_WindowLayer* w = nullptr;
   const bool reuse = int64_t(page) + 1 <= int64_t(list->size());
   if (reuse) {
-    w = (*list)[size_t(page)];
+    w = (*list)[size_t(page)].get();
   } else {
-    w = MakeWindow(type);
-    if (!w) return;
-    list->push_back(w);
+    std::unique_ptr<C_WindowLayer> made = MakeWindow(type);
+    if (!made) return;
+    w = made.get();
+    list->push_back(std::move(made));
   }
   // A new frame picture replaces the old one before the window is laid out on it.
   if (file && file[0] != '\0') {

@@ -98,8 +98,8 @@ TEST(PlainCharas, TheFrontMostTakesTheClickAndComesToTheFront) {
     chara::SetPlainChara(scene, i, "c.png", float(i * 5), 0, 0);
     scene.plainCharas.back()->mouseEnabled = true;
   }
-  layer::C_BaseCharaLayer* first = scene.plainCharas[0];
-  layer::C_BaseCharaLayer* last = scene.plainCharas[2];
+  layer::C_BaseCharaLayer* first = scene.plainCharas[0].get();
+  layer::C_BaseCharaLayer* last = scene.plainCharas[2].get();
   engine::MouseState& m = engine::context().mouse;
   bool none = false;
   chara::UpdatePlainCharas(scene, none);  // the 0 ms fades bring them in
@@ -110,13 +110,13 @@ TEST(PlainCharas, TheFrontMostTakesTheClickAndComesToTheFront) {
   bool taken = false;
   chara::UpdatePlainCharas(scene, taken);
   EXPECT_TRUE(taken);
-  EXPECT_EQ(scene.plainCharas.back(), last) << "the front-most (last drawn) took it";
+  EXPECT_EQ(scene.plainCharas.back().get(), last) << "the front-most (last drawn) took it";
   // Only the first one is under the mouse here: it comes to the front.
   m.cursorX = -9;
   taken = false;
   chara::UpdatePlainCharas(scene, taken);
   EXPECT_TRUE(taken);
-  EXPECT_EQ(scene.plainCharas.back(), first);
+  EXPECT_EQ(scene.plainCharas.back().get(), first);
 }
 
 // Steps the screen fade one 17 ms frame and returns the overlay's alpha as drawn.
@@ -185,7 +185,7 @@ TEST(DeviceLoss, TheScenesHandlersRunAndFramesResume) {
   LayerWorld world;
   auto* prog = new app::C_GameProg();
   auto* scene = new CountingScene();
-  prog->currentScene = scene;
+  prog->currentScene.reset(scene);
   engine::context().currentScene = scene;
 
   app::RenderFrame();

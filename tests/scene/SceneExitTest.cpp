@@ -11,7 +11,7 @@ namespace {
 int32_t Step(scene::C_BaseScene& s, std::initializer_list<int> held) {
   engine::PadRecord pad;
   for (int i : held) pad.v[i] = 1;
-  return s.update(reinterpret_cast<intptr_t>(&pad));
+  return s.update(&pad);
 }
 
 TEST(SceneExit, ButtonsHeldOnEntryMustBeReleasedAndPressedAgain) {

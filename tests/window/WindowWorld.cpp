@@ -121,7 +121,7 @@ void WindowWorld::frame(int32_t deltaMs, uint32_t mouseEvents) {
   e.totalMs += deltaMs;
   e.mouse.mouseEvents = mouseEvents;
   engine::PadRecord pad;
-  scene_->update(reinterpret_cast<intptr_t>(&pad));
+  scene_->update(&pad);
   engine::StepScreenFade();
   e.mouse.mouseEvents = 0;
   scene_->render();
