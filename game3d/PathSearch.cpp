@@ -276,8 +276,9 @@ void PathSearch::ExtractPath() {
   for (size_t steps = 1;; ++steps) {
     // Links that leave the grid or run longer than the grid has cells never reach the start.
     if (steps > stepLimit || !IsInsideGrid(at)) {
-      platform::messageBox(CP932("親のリンクがスタート地点まで繋がっていないか、リンクが循環しています"),
-                           CP932("エラー"));
+      // Usually on the search thread: the main thread shows the box at its next frame.
+      platform::postMessageBox(CP932("親のリンクがスタート地点まで繋がっていないか、リンクが循環しています"),
+                               CP932("エラー"));
       return;
     }
     PathCell& c = CellAt(at);

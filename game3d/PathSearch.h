@@ -75,7 +75,8 @@ class PathSearch {
   const PathCell& CellAt(CellPoint p) const { return cells[CellIndex(p)]; }
 
   // Follows the parent links from the goal back to the start into `path`. Called by the search
-  // thread on success; public so the loop guard can be exercised on hand-made links.
+  // thread on success; public so the loop guard can be exercised on hand-made links. Links that
+  // never reach the start post an error box to the main thread (platform::postMessageBox).
   void ExtractPath();
 
   // ---- The search state ----

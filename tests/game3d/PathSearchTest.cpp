@@ -435,8 +435,11 @@ TEST(PathSearch, ExtractionStopsOnLinksThatNeverReachTheStart) {
       search.CellAt(at).parentX = parent.x;
       search.CellAt(at).parentY = parent.y;
     }
-    search.ExtractPath();
+    // On a worker thread, as the search runs it; the box waits for the main thread's next frame.
+    std::thread([&search] { search.ExtractPath(); }).join();
     EXPECT_LE(search.path.size(), 9u);
+    EXPECT_TRUE(platform::messageBoxLog().empty());
+    platform::showPostedMessageBoxes();
     ASSERT_EQ(platform::messageBoxLog().size(), 1u);
     EXPECT_EQ(platform::messageBoxLog()[0].textUtf8,
               "親のリンクがスタート地点まで繋がっていないか、リンクが循環しています");
