@@ -6,6 +6,7 @@
 #include "app/Engine.h"
 #include "layer/C_SpriteFact.h"
 #include "layer/C_TextureFact.h"
+#include "layer/CopyName.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 
@@ -21,11 +22,6 @@ const char* const kPresetPictures[PresetPictureCount] = {
 C_Sprite* g_charaTarget = nullptr;
 bool g_charaTargetReady = false;
 gfx::SurfacePtr g_savedTarget, g_savedDepth;
-
-void copyName(char (&dst)[128], const char* src) {
-  std::strncpy(dst, src ? src : "", sizeof dst - 1);
-  dst[sizeof dst - 1] = '\0';
-}
 
 }  // namespace
 

@@ -18,6 +18,7 @@
 
 #include "app/Engine.h"
 #include "archive/ArchiveSet.h"
+#include "platform/ByteReader.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "sound/MmioReader.h"
@@ -86,9 +87,6 @@ bool EndsWith(const std::string& s, const char* suffix) {
   const size_t n = std::strlen(suffix);
   return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
 }
-
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
 }  // namespace
 
@@ -451,13 +449,13 @@ bool C_SoundPlayer::LoadSeWave(int32_t index, const std::string& file) {
   const size_t want = std::min<size_t>(fmt.cksize, sizeof raw);
   if (reader.read(raw, want) != want) return false;
   audio::WaveFormat format;
-  format.formatTag = le16(raw);
-  format.channels = le16(raw + 2);
-  format.samplesPerSec = le32(raw + 4);
-  format.avgBytesPerSec = le32(raw + 8);
-  format.blockAlign = le16(raw + 12);
-  format.bitsPerSample = le16(raw + 14);
-  format.cbSize = le16(raw + 16);
+  format.formatTag = platform::readLe16(raw);
+  format.channels = platform::readLe16(raw + 2);
+  format.samplesPerSec = platform::readLe32(raw + 4);
+  format.avgBytesPerSec = platform::readLe32(raw + 8);
+  format.blockAlign = platform::readLe16(raw + 12);
+  format.bitsPerSample = platform::readLe16(raw + 14);
+  format.cbSize = platform::readLe16(raw + 16);
   reader.ascend(fmt);
   ChunkInfo data;
   data.ckid = MakeFourCC('d', 'a', 't', 'a');
