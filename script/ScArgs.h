@@ -56,7 +56,8 @@ class ScArgs {
   // The position is taken before the message is pushed onto the stack.
   [[noreturn]] void WrongType(int k, const char* expected) const {
     const int position = Position(k);
-    luaL_argerror(L_, position, lua_pushfstring(L_, "%s expected, got %s", expected, luaL_typename(L_, index(k))));
+    luaL_argerror(L_, position,
+                  lua_pushfstring(L_, "%s expected, got %s", expected, luaL_typename(L_, index(k))));
     Unreachable();
   }
   [[noreturn]] void Missing(int position) const {
