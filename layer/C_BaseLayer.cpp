@@ -8,6 +8,7 @@
 #include "engine/Engine.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
+#include "layer/CopyName.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 
@@ -21,11 +22,6 @@ struct QuadVertex {
   float u, v;
 };
 constexpr uint32_t kQuadFvf = gfx::fvf::Xyz | gfx::fvf::Diffuse | gfx::fvf::Tex1;
-
-void copyName(char (&dst)[128], const char* src) {
-  std::strncpy(dst, src ? src : "", sizeof dst - 1);
-  dst[sizeof dst - 1] = '\0';
-}
 
 int channel(uint32_t p, int shift) { return int((p >> shift) & 0xFF); }
 

@@ -7,6 +7,7 @@
 #include "engine/Engine.h"
 #include "layer/C_SpriteFact.h"
 #include "layer/C_TextureFact.h"
+#include "layer/CopyName.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 
@@ -19,10 +20,6 @@ const char* const kPresetPictures[PresetPictureCount] = {
     "obj\\img\\tipViewArea.png", "obj\\img\\target1.png",     "obj\\img\\weaponLine.bmp",
 };
 
-void copyName(char (&dst)[128], const char* src) {
-  std::strncpy(dst, src ? src : "", sizeof dst - 1);
-  dst[sizeof dst - 1] = '\0';
-}
 
 }  // namespace
 

@@ -23,6 +23,7 @@
 #include "script/EventScriptTranslator.h"
 #include "script/LuaHost.h"
 #include "script/ScriptStepHooks.h"
+#include "text/Cp932.h"
 
 namespace script {
 
@@ -41,7 +42,7 @@ std::string WithTrailBackslashesEscaped(const std::string& line) {
   chunk.reserve(line.size() + 8);
   for (size_t i = 0; i < line.size(); ++i) {
     chunk.push_back(line[i]);
-    if (!IsLeadByte(static_cast<unsigned char>(line[i])) || i + 1 >= line.size()) continue;
+    if (!text::isLeadByte(static_cast<uint8_t>(line[i])) || i + 1 >= line.size()) continue;
     chunk.push_back(line[++i]);
     if (line[i] == '\\') chunk.push_back('\\');
   }

@@ -67,8 +67,9 @@ class C_SoundPlayer : public layer::C_BaseObject {
   void init() override;
   // The per-frame update.
   int32_t updateIdle() override;
-  // Releases the current slot's buffer and file copy.
-  virtual void ReleaseCurrentBgm();
+  // Releases the buffer and file copy of BGM slot `slot` (the current one, where streams
+  // open), ending the slot's refill thread first so that it never reads a freed buffer.
+  virtual void ReleaseCurrentBgm(int32_t slot);
   // Frees the file copy of effect index (an invalid index is ignored).
   virtual void ReleaseSeOgg(int32_t index);
   // Loads the file and opens the slot's decoder on the copy.
@@ -122,8 +123,6 @@ class C_SoundPlayer : public layer::C_BaseObject {
   std::array<MemoryFile, SeBufferMax> seOggData;
   int32_t currentBgmSlot = 0;
   audio::Device* device = nullptr;
-  // The SE copy the SE decoding callbacks read (main thread only).
-  int32_t seDecodeIndex = 0;
 
  private:
   void SetBgmSlotVolume(int32_t slot, int32_t volume);
