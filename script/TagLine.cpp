@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "script/FlagStore.h"
+#include "engine/FlagStore.h"
 
 namespace script {
 

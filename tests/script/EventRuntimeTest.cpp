@@ -9,8 +9,8 @@
 #include "ScriptWorld.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
+#include "engine/SceneIds.h"
 #include "platform/System.h"
-#include "scene/SceneIds.h"
 #include "script/ScriptStepHooks.h"
 
 namespace {
