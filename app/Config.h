@@ -1,26 +1,15 @@
-// The two configuration scripts: globalData.lua at start-up, scriptSettings.lua per script scene.
+// The start-up configuration script globalData.lua (scriptSettings.lua: scene/ScriptSettings.h).
 #pragma once
 
-namespace scene { class C_BaseScene; }
+#include "scene/ScriptSettings.h"
 
 namespace app {
 
-// A configuration key and the Lua type its script must give it (LUA_TNUMBER, LUA_TBOOLEAN,
-// LUA_TTABLE).
-struct ConfigKey {
-  const char* name;
-  int luaType;
-};
+using scene::ConfigKey;
 // globalData.lua's keys, in the order they are read.
 extern const ConfigKey kGlobalDataKeys[7];
-// scriptSettings.lua's keys, in the order they are read.
-extern const ConfigKey kScriptSettingsKeys[10];
 
 // Fills the screen, frame-rate and window flags of the engine context from globalData.lua.
 void ReadGlobalData();
-
-// Fills the scene's skip and auto fields, the voice buffer range and the expression-picture
-// offsets from scriptSettings.lua.
-void ReadScriptSettings(scene::C_BaseScene& scene);
 
 }  // namespace app

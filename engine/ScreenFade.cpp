@@ -1,6 +1,8 @@
 // The whole-screen fade's state steps; drawing the overlay belongs to the render device.
 #include "engine/ScreenFade.h"
 
+#include <algorithm>
+
 #include "engine/Engine.h"
 
 namespace engine {
@@ -22,7 +24,8 @@ void StepScreenFade() {
     f.fadeRemaining = f.fadeDuration;
     f.fadeStarted = true;
   }
-  f.fadeRemaining -= engine::context().frameDeltaMs;
+  // A script's time may be any 32-bit number: the step must not overflow below INT32_MIN.
+  f.fadeRemaining = int32_t(std::max<int64_t>(int64_t(f.fadeRemaining) - engine::context().frameDeltaMs, INT32_MIN));
   if (f.fadeRemaining > 0) return;
   // After a fade-out the overlay stays opaque until the next fade-in.
   if (f.fadeDirection == -1) f.fadeVisible = false;

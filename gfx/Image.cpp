@@ -6,14 +6,16 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/ByteReader.h"
+
 namespace gfx {
 
 namespace {
 
-uint32_t be16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
-uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-uint32_t le16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+using platform::readBe16;
+using platform::readBe32;
+using platform::readLe16;
+using platform::readLe32;
 
 bool pngHeader(const uint8_t* d, size_t n, ImageInfo& out) {
   static const uint8_t sig[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
@@ -22,8 +24,8 @@ bool pngHeader(const uint8_t* d, size_t n, ImageInfo& out) {
     out.fileFormat = ImageFileFormat::Unknown;  // a PNG signature with no header: broken
     return true;
   }
-  out.width = be32(d + 16);
-  out.height = be32(d + 20);
+  out.width = readBe32(d + 16);
+  out.height = readBe32(d + 20);
   out.fileFormat = ImageFileFormat::Png;
   return true;
 }
@@ -43,13 +45,13 @@ bool jpegHeader(const uint8_t* d, size_t n, ImageInfo& out) {
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
     if (marker == 0xD9 || marker == 0xDA) return true;                  // end, or data before any frame
     if (i + 2 > n) return true;
-    const uint32_t length = be16(d + i);
+    const uint32_t length = readBe16(d + i);
     if (length < 2) return true;
     const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (startOfFrame) {
       if (i + 7 > n) return true;
-      out.height = be16(d + i + 3);
-      out.width = be16(d + i + 5);
+      out.height = readBe16(d + i + 3);
+      out.width = readBe16(d + i + 5);
       out.fileFormat = ImageFileFormat::Jpg;
       return true;
     }
@@ -62,14 +64,14 @@ bool bmpHeader(const uint8_t* d, size_t n, ImageInfo& out) {
   if (n < 2 || d[0] != 'B' || d[1] != 'M') return false;
   out.fileFormat = ImageFileFormat::Unknown;
   if (n < 26) return true;
-  const uint32_t headerSize = le32(d + 14);
+  const uint32_t headerSize = readLe32(d + 14);
   if (headerSize == 12) {
-    out.width = le16(d + 18);
-    out.height = le16(d + 20);
+    out.width = readLe16(d + 18);
+    out.height = readLe16(d + 20);
   } else {
     if (headerSize < 40 || n < 26) return true;
-    const int32_t w = static_cast<int32_t>(le32(d + 18));
-    const int32_t h = static_cast<int32_t>(le32(d + 22));
+    const int32_t w = static_cast<int32_t>(readLe32(d + 18));
+    const int32_t h = static_cast<int32_t>(readLe32(d + 22));
     if (w <= 0 || h == 0 || h == INT32_MIN) return true;
     out.width = static_cast<uint32_t>(w);
     out.height = static_cast<uint32_t>(h < 0 ? -h : h);
@@ -78,22 +80,98 @@ bool bmpHeader(const uint8_t* d, size_t n, ImageInfo& out) {
   return true;
 }
 
+// TGA has no signature: a header is taken for one only when every field holds a value the
+// format allows (colour-mapped, true-colour or grey, plain or run-length encoded).
+bool tgaHeader(const uint8_t* d, size_t n, ImageInfo& out) {
+  if (n < 18) return false;
+  const uint32_t idLength = d[0], mapType = d[1], type = d[2];
+  const uint32_t mapLength = le16(d + 5), mapBits = d[7];
+  const uint32_t width = le16(d + 12), height = le16(d + 14), depth = d[16];
+  const uint32_t plainType = type & ~8u;
+  if (type != plainType && type != (plainType | 8u)) return false;
+  if (plainType == 1) {
+    if (mapType != 1 || depth != 8 || mapLength == 0) return false;
+    if (mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) return false;
+  } else if (plainType == 2) {
+    if (mapType > 1 || (depth != 15 && depth != 16 && depth != 24 && depth != 32)) return false;
+  } else if (plainType == 3) {
+    if (mapType > 1 || depth != 8) return false;
+  } else {
+    return false;
+  }
+  if (width == 0 || height == 0 || (d[17] & 0xC0) != 0) return false;
+  // The pixel data must be there: plain pixels in full, run-length packets for at least one
+  // byte each plus a pixel per 128 pixels.
+  const uint64_t pixelBytes = (depth + 7) / 8;
+  const uint64_t mapBytes = mapType == 1 ? uint64_t(mapLength) * ((mapBits + 7) / 8) : 0;
+  const uint64_t pixels = uint64_t(width) * height;
+  const uint64_t dataBytes = type == plainType ? pixels * pixelBytes : (pixels + 127) / 128 * (1 + pixelBytes);
+  if (18 + idLength + mapBytes + dataBytes > n) return false;
+  out.width = width;
+  out.height = height;
+  out.fileFormat = ImageFileFormat::Tga;
+  return true;
+}
+
+// A BMP's pixel array holds width x height pixels unless it is compressed: SDL sizes its
+// surface from the header before reading a byte of it.
+bool bmpHoldsItsPixels(const uint8_t* d, size_t n, const ImageInfo& info) {
+  if (n < 30) return false;
+  const uint32_t headerSize = le32(d + 14);
+  const uint32_t bits = headerSize == 12 ? le16(d + 24) : le16(d + 28);
+  const uint32_t compression = headerSize >= 40 && n >= 34 ? le32(d + 30) : 0;
+  if (compression == 1 || compression == 2) return true;  // run-length encoded
+  const uint64_t rowBytes = (uint64_t(info.width) * bits + 31) / 32 * 4;
+  const uint64_t offset = le32(d + 10);
+  return offset + rowBytes * (info.height - 1) + (uint64_t(info.width) * bits + 7) / 8 <= n;
+}
+
+// The format and size from the header; Unknown when the file is no picture the engine reads,
+// its header is broken, or its size is out of range.
+ImageInfo identify(const uint8_t* d, size_t n, std::string* error) {
+  ImageInfo info;
+  if (!d || n == 0) {
+    if (error) *error = "no picture data";
+    return info;
+  }
+  if (!pngHeader(d, n, info) && !jpegHeader(d, n, info) && !bmpHeader(d, n, info) && !tgaHeader(d, n, info)) {
+    if (error) *error = "not a picture format the engine reads";
+    return ImageInfo{};
+  }
+  if (info.fileFormat == ImageFileFormat::Unknown || info.width == 0 || info.height == 0) {
+    if (error) *error = "broken picture header";
+    return ImageInfo{};
+  }
+  // Refused before decoding, so a hostile header cannot make us allocate gigabytes.
+  if (info.width > MaxImageSide || info.height > MaxImageSide ||
+      uint64_t(info.width) * info.height > MaxImagePixels) {
+    if (error) *error = "picture too large";
+    return ImageInfo{};
+  }
+  if (info.fileFormat == ImageFileFormat::Bmp && !bmpHoldsItsPixels(d, n, info)) {
+    if (error) *error = "picture cut short";
+    return ImageInfo{};
+  }
+  return info;
+}
+
 // Whether a BMP carries real alpha: a bit-field header with an alpha mask. Plain 32-bit files
 // are read as X8R8G8B8, opaque whatever their fourth byte holds.
 bool bmpHasAlpha(const uint8_t* d, size_t n) {
   if (n < 34) return false;
-  const uint32_t headerSize = le32(d + 14);
+  const uint32_t headerSize = readLe32(d + 14);
   if (headerSize < 40) return false;
-  const uint32_t compression = le32(d + 30);
+  const uint32_t compression = readLe32(d + 30);
   if (compression == 6) return true;  // BI_ALPHABITFIELDS
-  if (compression == 3 && headerSize >= 56 && n >= 58) return le32(d + 54) != 0;
+  if (compression == 3 && headerSize >= 56 && n >= 58) return readLe32(d + 54) != 0;
   return false;
 }
 
 }  // namespace
 
-// The picture libraries live in the backend (gfx/gl/ImageDecoder.cpp).
-int32_t decodeWithBackend(const uint8_t* data, size_t size, Image& out, std::string* error);
+// The picture libraries live in the backend (gfx/gl/ImageDecoder.cpp); only the decoder of
+// the format named is tried.
+int32_t decodeWithBackend(ImageFileFormat format, const uint8_t* data, size_t size, Image& out, std::string* error);
 
 uint32_t nextPowerOfTwo(uint32_t n) {
   uint32_t p = 1;
@@ -102,41 +180,17 @@ uint32_t nextPowerOfTwo(uint32_t n) {
 }
 
 int32_t getImageInfoFromMemory(const uint8_t* data, size_t size, ImageInfo& out) {
-  out = ImageInfo{};
-  if (!data || size == 0) return result::InvalidData;
-  if (pngHeader(data, size, out) || jpegHeader(data, size, out) || bmpHeader(data, size, out)) {
-    if (out.fileFormat == ImageFileFormat::Unknown || out.width == 0 || out.height == 0) return result::InvalidData;
-    return result::Ok;
-  }
-  // Other formats (TGA and friends) have no reliable header: decode them.
-  Image image;
-  if (decodeWithBackend(data, size, image, nullptr) != result::Ok) return result::InvalidData;
-  out.width = static_cast<uint32_t>(image.width);
-  out.height = static_cast<uint32_t>(image.height);
-  out.fileFormat = ImageFileFormat::Tga;
-  return result::Ok;
+  out = identify(data, size, nullptr);
+  return out.fileFormat == ImageFileFormat::Unknown ? result::InvalidData : result::Ok;
 }
 
 int32_t decodeImage(const uint8_t* data, size_t size, Image& out, std::string* error) {
   out = Image{};
-  ImageInfo info;
-  const bool known = data && size > 0 &&
-                     (pngHeader(data, size, info) || jpegHeader(data, size, info) || bmpHeader(data, size, info));
-  if (known) {
-    if (info.fileFormat == ImageFileFormat::Unknown || info.width == 0 || info.height == 0) {
-      if (error) *error = "broken picture header";
-      return result::InvalidData;
-    }
-    // Refuse before decoding, so a hostile header cannot make us allocate gigabytes.
-    if (info.width > MaxImageSide || info.height > MaxImageSide) {
-      if (error) *error = "picture too large";
-      return result::InvalidData;
-    }
-  }
-  const int32_t hr = decodeWithBackend(data, size, out, error);
+  const ImageInfo info = identify(data, size, error);
+  if (info.fileFormat == ImageFileFormat::Unknown) return result::InvalidData;
+  const int32_t hr = decodeWithBackend(info.fileFormat, data, size, out, error);
   if (hr != result::Ok) return hr;
-  if (out.width <= 0 || out.height <= 0 || uint32_t(out.width) > MaxImageSide || uint32_t(out.height) > MaxImageSide ||
-      (known && (uint32_t(out.width) != info.width || uint32_t(out.height) != info.height))) {
+  if (uint32_t(out.width) != info.width || uint32_t(out.height) != info.height) {
     out = Image{};
     if (error) *error = "picture size out of range";
     return result::InvalidData;

@@ -27,14 +27,16 @@ struct Image {
   std::vector<uint32_t> pixels;
 };
 
-// Pictures larger than this on either side are refused before decoding.
+// Pictures larger than this on either side, or with more pixels than this in all (128 MB
+// decoded), are refused before anything is decoded.
 constexpr uint32_t MaxImageSide = 8192;
+constexpr uint64_t MaxImagePixels = uint64_t(8192) * 4096;
 
-// Reads the size from the file's header (PNG, JPEG, BMP, TGA; other formats are decoded).
-// InvalidData for a file that is no picture or is cut short.
+// Reads the format and size from the file's header: PNG, JPEG, BMP and TGA, the formats the
+// engine reads. InvalidData for any other file, a broken header or a size out of range.
 int32_t getImageInfoFromMemory(const uint8_t* data, size_t size, ImageInfo& out);
 
-// Decodes the whole picture (files without alpha come out opaque; plain 32-bit BMPs too).
+// Decodes the whole picture after the header's checks (files without alpha come out opaque; plain 32-bit BMPs too).
 int32_t decodeImage(const uint8_t* data, size_t size, Image& out, std::string* error = nullptr);
 
 // Encodes a picture as PNG (with alpha) or baseline JPEG (quality 0..100). False on failure.

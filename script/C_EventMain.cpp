@@ -19,10 +19,11 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "scene/C_BaseScene.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
 #include "script/EventScriptTranslator.h"
 #include "script/LuaHost.h"
 #include "script/ScriptStepHooks.h"
+#include "text/Cp932.h"
 
 namespace script {
 
@@ -41,11 +42,19 @@ std::string WithTrailBackslashesEscaped(const std::string& line) {
   chunk.reserve(line.size() + 8);
   for (size_t i = 0; i < line.size(); ++i) {
     chunk.push_back(line[i]);
-    if (!IsLeadByte(static_cast<unsigned char>(line[i])) || i + 1 >= line.size()) continue;
+    if (!text::isLeadByte(static_cast<uint8_t>(line[i])) || i + 1 >= line.size()) continue;
     chunk.push_back(line[++i]);
     if (line[i] == '\\') chunk.push_back('\\');
   }
   return chunk;
+}
+
+// Lua code that never returns (an endless loop in a line or a Lua script) would keep the frame
+// for good: every so many instructions an interrupt, which asks the program to quit, ends it
+// with an error.
+constexpr int kInterruptCheckInstructions = 100000;
+void StopOnInterrupt(lua_State* L, lua_Debug*) {
+  if (platform::interruptRequested()) luaL_error(L, "interrupted");
 }
 
 }  // namespace
@@ -77,6 +86,7 @@ void C_EventMain::init() {
 C_EventMain::ThreadSlot C_EventMain::NewThread() {
   ThreadSlot slot;
   slot.thread = lua_newthread(scriptState_);
+  lua_sethook(slot.thread, StopOnInterrupt, LUA_MASKCOUNT, kInterruptCheckInstructions);
   slot.ref = luaL_ref(scriptState_, LUA_REGISTRYINDEX);
   return slot;
 }
@@ -151,17 +161,17 @@ void C_EventMain::ResetEventSystem() {
 
 int32_t C_EventMain::EventFrameUpdate() {
   if (activeResumes_ == 0) ReleaseRetiredThreads();
-  // 1. Waiting for a still screen.
+  // Each wait below ends the frame's script work until it is over. Waiting for a still screen.
   if (waitChara) {
     if (!drivenScene || drivenScene->state != scene::state::Still) return 0;
     waitChara = false;
   }
-  // 2.
+  // A map jump holds the script back for one frame.
   if (skipOneFrame) {
     skipOneFrame = false;
     return 0;
   }
-  // 3. The timed wait counts frame time; the lines after it run in the frame it ends.
+  // The timed wait counts frame time; the lines after it run in the frame it ends.
   if (waitTime > 0) {
     waitTime -= engine::context().frameDeltaMs;
     if (waitTime > 0) return 0;
@@ -169,9 +179,9 @@ int32_t C_EventMain::EventFrameUpdate() {
     if (drivenScene) drivenScene->autoTimer = -1;
     SetSceneState(scene::state::Busy);
   }
-  // 4.
+  // A click wait is ended by the scene's script step, not here.
   if (waitClick) return 0;
-  // 5. A key wait ends in the frame the key is down; lines run from the next frame.
+  // A key wait ends in the frame the key is down; lines run from the next frame.
   if (waitKey != 0 && waitKey != -1) {
     if (engine::KeyDown(waitKey)) {
       waitKey = 0;
@@ -179,13 +189,13 @@ int32_t C_EventMain::EventFrameUpdate() {
     }
     return 0;
   }
-  // 6.
+  // A running Lua script gets its step before any event lines; a result ends the frame.
   int32_t result = 0;
   if (luaRunning) {
     RunLuaScriptStep(result);
     if (result != 0) return result;
   }
-  // 7.
+  // The event lines up to the next wait.
   if (running) RunLines();
   return 0;
 }
@@ -211,7 +221,8 @@ void C_EventMain::RunLuaScriptStep(int32_t& result) {
     const char* error = lua_tostring(thread, -1);
     const std::string text = error ? error : "";
     platform::debugOutput(text);
-    platform::messageBox(text, "ERROR", platform::mb::Ok);
+    // A script stopped by an interrupt is not reported: the program is quitting.
+    if (!platform::interruptRequested()) platform::messageBox(text, "ERROR", platform::mb::Ok);
     result = -1;
     if (replaced) return;
     // A dead coroutine cannot be resumed again: the script stops after its message.
@@ -240,9 +251,17 @@ void C_EventMain::EndScript() {
 }
 
 void C_EventMain::RunLines() {
-  for (;;) {
+  for (int32_t linesRun = 0;; ++linesRun) {
     if (lineIndex < 0 || lineIndex >= static_cast<int32_t>(lineTable.size())) {
       EndScript();
+      return;
+    }
+    // An interrupt asks the program to quit: the frame loop can only honour it once the
+    // runner has returned.
+    if (platform::interruptRequested()) return;
+    if (linesRun >= kMaxLinesPerFrame) {
+      platform::debugOutput("[warning] " + currentScriptFile + ": " + std::to_string(kMaxLinesPerFrame) +
+                            " lines ran without a wait; the script goes on at the next frame\n");
       return;
     }
     runOn = true;
@@ -328,8 +347,10 @@ void C_EventMain::RunLuaLine(const std::string& line) {
     // A run-time error is reported and the dead thread replaced, so the lines after it run.
     const char* error = lua_tostring(thread, -1);
     const std::string errorText = error ? error : "";
-    Warn("Lua error: " + errorText);
-    ReportLineFailure(line);
+    if (!platform::interruptRequested()) {
+      Warn("Lua error: " + errorText);
+      ReportLineFailure(line);
+    }
     platform::debugOutput(errorText);
     lua_settop(thread, 0);
     if (thread == eventThreadSlot_.thread) RenewEventThread();

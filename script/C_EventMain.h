@@ -11,8 +11,8 @@
 #include <lua.hpp>
 
 #include "layer/C_BaseObject.h"
-#include "script/FlagStore.h"
-#include "script/HistoryRecord.h"
+#include "engine/FlagStore.h"
+#include "engine/HistoryRecord.h"
 #include "script/TagLine.h"
 #include "script/TagTable.h"
 
@@ -37,6 +37,10 @@ constexpr int32_t kMaxNestedJumps = 32;
 // A Lua line's waits are resumed at once; a line still waiting after this many (an endless loop
 // of waits) is given up.
 constexpr int32_t kMaxYieldsPerLine = 1000;
+// A script that never waits (a label and a jump back to it) would keep the runner in one frame
+// for good: after this many lines in one frame update the runner hands the frame back and the
+// same script goes on at the next one.
+constexpr int32_t kMaxLinesPerFrame = 100000;
 
 struct LoopEntry {
   int32_t remaining = 0;  // remaining count
@@ -101,7 +105,7 @@ class C_EventMain : public layer::C_BaseObject {
 
   // ---- Operations of the Sc functions and tags ----
   void Wait(int32_t durationMs);
-  // Wait for the player; the scene goes still (3).
+  // Wait for the player; the scene goes still (state::Still).
   void WaitClick();
   void WaitKey(int32_t virtualKey);
   // Wait until the scene is still (nothing animates, no fade).

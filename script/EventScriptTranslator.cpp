@@ -9,6 +9,7 @@
 
 #include "archive/ArchiveSet.h"
 #include "archive/Scramble.h"
+#include "text/Cp932.h"
 
 namespace script {
 
@@ -17,10 +18,13 @@ namespace {
 // Walks the complete (line-feed terminated) lines of the text; a CR before the LF is dropped.
 class SourceLines {
  public:
+  // An empty text may come with no bytes at all (data null).
   SourceLines(const char* data, size_t n) : p_(data), end_(data + n) {
+    if (n == 0) return;
     if (const void* nul = std::memchr(data, '\0', n)) end_ = static_cast<const char*>(nul);
   }
   bool next(std::string_view& line) {
+    if (p_ == end_) return false;
     const void* lf = std::memchr(p_, '\n', static_cast<size_t>(end_ - p_));
     if (!lf) return false;
     const char* stop = static_cast<const char*>(lf);
@@ -133,7 +137,7 @@ std::vector<std::string> TranslateEventSource(const char* data, size_t n, Transl
           line += "<n>";
         }
       }
-    } else if (!line.empty() && (IsLeadByte(static_cast<unsigned char>(line[0])) || line[0] == '<')) {
+    } else if (!line.empty() && (text::isLeadByte(static_cast<uint8_t>(line[0])) || line[0] == '<')) {
       line.insert(0, kTextMarker);
       line += "<n>";
       std::string_view next;
@@ -144,7 +148,7 @@ std::vector<std::string> TranslateEventSource(const char* data, size_t n, Transl
           break;
         }
         std::string part = CleanBlockLine(next, notes);
-        if (part.empty() || !IsLeadByte(static_cast<unsigned char>(part[0]))) {
+        if (part.empty() || !text::isLeadByte(static_cast<uint8_t>(part[0]))) {
           line += "\")";
           raw = next;
           closingLinePending = true;

@@ -1,9 +1,10 @@
 // The tag-line tokenizer and the attribute reader.
 #include "script/TagLine.h"
 
+#include <algorithm>
 #include <cstdlib>
 
-#include "script/FlagStore.h"
+#include "engine/FlagStore.h"
 
 namespace script {
 
@@ -102,7 +103,11 @@ TagAttribute ReadTagAttribute(const FlagStore& flags, std::string_view token) {
   return attribute;
 }
 
-int32_t TagInt(const std::string& value) { return std::atoi(value.c_str()); }
+int32_t TagInt(const std::string& value) {
+  // As atoi, with a value beyond 32 bits saturating instead of wrapping.
+  const long long parsed = std::strtoll(value.c_str(), nullptr, 10);
+  return static_cast<int32_t>(std::clamp<long long>(parsed, INT32_MIN, INT32_MAX));
+}
 
 double TagReal(const std::string& value) { return std::atof(value.c_str()); }
 

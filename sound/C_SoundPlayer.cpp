@@ -18,6 +18,7 @@
 
 #include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
+#include "platform/ByteReader.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
@@ -36,6 +37,7 @@ std::atomic<int32_t> g_instances{0};
 size_t ReadMemoryFile(MemoryFile& file, void* out, size_t size, size_t count) {
   if (size == 0 || file.position >= file.bytes.size()) return 0;
   const size_t whole = std::min(count, (file.bytes.size() - file.position) / size);
+  if (whole == 0) return 0;
   std::memcpy(out, file.bytes.data() + file.position, whole * size);
   file.position += whole * size;
   return whole;
@@ -64,28 +66,17 @@ int SeekMemoryFile(MemoryFile& file, int64_t offset, int whence) {
 
 namespace {
 
-size_t BgmRead(void* out, size_t size, size_t count, void* source) {
+// Music and effects alike hand the decoder their own copy as its data source.
+size_t MemoryRead(void* out, size_t size, size_t count, void* source) {
   return ReadMemoryFile(*static_cast<MemoryFile*>(source), out, size, count);
 }
-int BgmSeek(void* source, ogg_int64_t offset, int whence) {
+int MemorySeek(void* source, ogg_int64_t offset, int whence) {
   return SeekMemoryFile(*static_cast<MemoryFile*>(source), offset, whence);
 }
 int MemoryClose(void*) { return 0; }
-long BgmTell(void* source) { return long(static_cast<MemoryFile*>(source)->position); }
+long MemoryTell(void* source) { return long(static_cast<MemoryFile*>(source)->position); }
 
-// The SE callbacks find their copy through the player's SE decoding index.
-MemoryFile& SeFile(void* source) {
-  auto* player = static_cast<C_SoundPlayer*>(source);
-  return player->seOggData[size_t(player->seDecodeIndex)];
-}
-size_t SeRead(void* out, size_t size, size_t count, void* source) {
-  return ReadMemoryFile(SeFile(source), out, size, count);
-}
-int SeSeek(void* source, ogg_int64_t offset, int whence) { return SeekMemoryFile(SeFile(source), offset, whence); }
-long SeTell(void* source) { return long(SeFile(source).position); }
-
-const ov_callbacks kBgmCallbacks = {BgmRead, BgmSeek, MemoryClose, BgmTell};
-const ov_callbacks kSeCallbacks = {SeRead, SeSeek, MemoryClose, SeTell};
+const ov_callbacks kMemoryCallbacks = {MemoryRead, MemorySeek, MemoryClose, MemoryTell};
 
 // The buffer format of a decoder's stream: 16-bit PCM in its channel count and rate.
 audio::WaveFormat DecodedFormat(OggVorbis_File* decoder) {
@@ -98,9 +89,6 @@ bool EndsWith(const std::string& s, const char* suffix) {
   const size_t n = std::strlen(suffix);
   return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
 }
-
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
 }  // namespace
 
@@ -157,6 +145,12 @@ int32_t C_SoundPlayer::VolumeOfPercent(int32_t percent) {
   return int32_t(2000.0 * std::log10(double(std::min(percent, 100)) / 100.0));
 }
 
+int32_t C_SoundPlayer::AppliedPercent(int32_t a, int32_t b) {
+  // Script volumes are any 32-bit number: the product is taken in 64 bits and kept in range.
+  const int64_t applied = int64_t(a) * b / 100;
+  return int32_t(std::clamp<int64_t>(applied, INT32_MIN, INT32_MAX));
+}
+
 void C_SoundPlayer::ApplyVolume(audio::Buffer* buffer, int32_t percent) {
   if (buffer) buffer->setVolume(VolumeOfPercent(percent));
 }
@@ -172,7 +166,7 @@ int32_t C_SoundPlayer::StepFade(VolumeFade& fade) {
     // Signed arithmetic: a fade down must not wrap.
     fade.current = fade.duration == 0
                        ? 0
-                       : int32_t(fade.from + int64_t(fade.to - fade.from) * int64_t(now - fade.start) / fade.duration);
+                       : int32_t(fade.from + (int64_t(fade.to) - fade.from) * int64_t(now - fade.start) / fade.duration);
     return 0;
   }
   fade.current = fade.to;
@@ -191,7 +185,7 @@ void C_SoundPlayer::StartFade(VolumeFade& fade, int32_t to, int32_t duration) {
 void C_SoundPlayer::SetBgmSlotVolume(int32_t slot, int32_t volume) {
   VolumeFade& fade = bgmFades[slot];
   fade.current = volume;
-  fade.applied = fade.master * volume / 100;
+  fade.applied = AppliedPercent(fade.master, volume);
   ApplyVolume(bgmBuffers[slot].get(), fade.applied);
 }
 
@@ -211,7 +205,7 @@ void C_SoundPlayer::Update() {
     VolumeFade& fade = seFades[i];
     const int32_t r = StepFade(fade);
     if (r >= 0) {
-      fade.applied = fade.current * fade.master / 100;
+      fade.applied = AppliedPercent(fade.current, fade.master);
       ApplyVolume(seBuffers[i].get(), std::min(fade.applied, 100));
     }
     if (r == 1 && fade.current <= 0) seBuffers[i]->stop();
@@ -225,15 +219,16 @@ bool C_SoundPlayer::LoadFileToMemory(const std::string& name, std::vector<uint8_
   return archive::archiveSet().LoadGameFile(name, out);
 }
 
-void C_SoundPlayer::ReleaseCurrentBgm() {
-  const int32_t slot = currentBgmSlot;
+void C_SoundPlayer::ReleaseCurrentBgm(int32_t slot) {
+  EndStream(slot);
   bgmBuffers[slot].reset();
   bgmFileData[slot].bytes = {};
   bgmFileData[slot].position = 0;
 }
 
 bool C_SoundPlayer::OpenBgmStream(const std::string& file, int32_t slot) {
-  ReleaseCurrentBgm();
+  // The players open streams only in the current slot.
+  ReleaseCurrentBgm(slot);
   MemoryFile& copy = bgmFileData[slot];
   if (!LoadFileToMemory(file, copy.bytes)) {
     platform::warningOutput("music cannot be loaded: " + file);
@@ -241,7 +236,7 @@ bool C_SoundPlayer::OpenBgmStream(const std::string& file, int32_t slot) {
   }
   copy.position = 0;
   auto* decoder = new OggVorbis_File{};
-  if (ov_open_callbacks(&copy, decoder, nullptr, 0, kBgmCallbacks) < 0) {
+  if (ov_open_callbacks(&copy, decoder, nullptr, 0, kMemoryCallbacks) < 0) {
     platform::warningOutput("music cannot be loaded: " + file);
     delete decoder;
     copy.bytes = {};
@@ -399,11 +394,10 @@ void C_SoundPlayer::ReleaseSeOgg(int32_t index) {
 }
 
 bool C_SoundPlayer::OpenSeOgg(const std::string& file, int32_t index, OggVorbis_File* decoder) {
-  seDecodeIndex = index;
   MemoryFile& copy = seOggData[index];
   if (!LoadFileToMemory(file, copy.bytes)) return false;
   copy.position = 0;
-  if (ov_open_callbacks(this, decoder, nullptr, 0, kSeCallbacks) < 0) {
+  if (ov_open_callbacks(&copy, decoder, nullptr, 0, kMemoryCallbacks) < 0) {
     ReleaseSeOgg(index);
     return false;
   }
@@ -420,7 +414,8 @@ bool C_SoundPlayer::FillSeBuffer(int32_t index, const audio::WaveFormat& format,
   void* region = nullptr;
   uint32_t regionBytes = 0;
   if (buffer->lock(0, bytes, &region, &regionBytes, nullptr, nullptr, 0)) {
-    std::memcpy(region, pcm, regionBytes);
+    // An empty data chunk leaves nothing to copy, and maybe no samples to copy from.
+    if (regionBytes > 0) std::memcpy(region, pcm, regionBytes);
     buffer->unlock(region, regionBytes, nullptr, 0);
   }
   return true;
@@ -467,13 +462,13 @@ bool C_SoundPlayer::LoadSeWave(int32_t index, const std::string& file) {
   const size_t want = std::min<size_t>(fmt.cksize, sizeof raw);
   if (reader.read(raw, want) != want) return false;
   audio::WaveFormat format;
-  format.formatTag = le16(raw);
-  format.channels = le16(raw + 2);
-  format.samplesPerSec = le32(raw + 4);
-  format.avgBytesPerSec = le32(raw + 8);
-  format.blockAlign = le16(raw + 12);
-  format.bitsPerSample = le16(raw + 14);
-  format.cbSize = le16(raw + 16);
+  format.formatTag = platform::readLe16(raw);
+  format.channels = platform::readLe16(raw + 2);
+  format.samplesPerSec = platform::readLe32(raw + 4);
+  format.avgBytesPerSec = platform::readLe32(raw + 8);
+  format.blockAlign = platform::readLe16(raw + 12);
+  format.bitsPerSample = platform::readLe16(raw + 14);
+  format.cbSize = platform::readLe16(raw + 16);
   reader.ascend(fmt);
   ChunkInfo data;
   data.ckid = MakeFourCC('d', 'a', 't', 'a');

@@ -4,26 +4,24 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ByteReader.h"
+
 namespace sound {
 
 namespace {
 
 constexpr uint32_t RiffId = MakeFourCC('R', 'I', 'F', 'F');
 
-uint32_t le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 }  // namespace
 
 bool MmioReader::descend(ChunkInfo& ck, const ChunkInfo* /*parent*/, uint32_t flags) {
   uint64_t at = position_;
   while (at + 8 <= size_) {
-    const uint32_t id = le32(data_ + at);
-    const uint32_t size = le32(data_ + at + 4);
+    const uint32_t id = platform::readLe32(data_ + at);
+    const uint32_t size = platform::readLe32(data_ + at + 4);
     const uint64_t dataAt = at + 8;
     if (flags & FindRiff) {
-      if (id == RiffId && dataAt + 4 <= size_ && le32(data_ + dataAt) == ck.fccType) {
+      if (id == RiffId && dataAt + 4 <= size_ && platform::readLe32(data_ + dataAt) == ck.fccType) {
         ck.ckid = id;
         ck.cksize = size;
         ck.dataOffset = dataAt;
@@ -34,7 +32,7 @@ bool MmioReader::descend(ChunkInfo& ck, const ChunkInfo* /*parent*/, uint32_t fl
       ck.ckid = id;
       ck.cksize = size;
       ck.dataOffset = dataAt;
-      if (id == RiffId && dataAt + 4 <= size_) ck.fccType = le32(data_ + dataAt);
+      if (id == RiffId && dataAt + 4 <= size_) ck.fccType = platform::readLe32(data_ + dataAt);
       position_ = dataAt;
       return true;
     }
@@ -49,7 +47,8 @@ bool MmioReader::ascend(const ChunkInfo& ck) {
 }
 
 size_t MmioReader::read(void* out, size_t bytes) {
-  if (position_ >= size_) return 0;
+  // An empty read (an empty data chunk) may come with no buffer at all.
+  if (bytes == 0 || position_ >= size_) return 0;
   const size_t n = size_t(std::min<uint64_t>(bytes, size_ - position_));
   std::memcpy(out, data_ + position_, n);
   position_ += n;

@@ -8,20 +8,29 @@
 
 namespace gfx {
 
-int32_t decodeWithBackend(const uint8_t* data, size_t size, Image& out, std::string* error) {
+int32_t decodeWithBackend(ImageFileFormat format, const uint8_t* data, size_t size, Image& out, std::string* error) {
   out = Image{};
   if (!data || size == 0 || size > 0x7FFFFFFF) {
     if (error) *error = "no picture data";
     return result::InvalidData;
   }
-  SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
-  SDL_Surface* surface = rw ? IMG_Load_RW(rw, 1) : nullptr;
-  if (!surface) {
-    // TGA has no signature: the generic loader does not try it.
-    rw = SDL_RWFromConstMem(data, static_cast<int>(size));
-    surface = rw ? IMG_LoadTGA_RW(rw) : nullptr;
-    if (rw) SDL_RWclose(rw);
+  // Only the loader of the format the header named: the generic loader would try every format
+  // SDL_image knows.
+  SDL_Surface* (*load)(SDL_RWops*) = nullptr;
+  switch (format) {
+    case ImageFileFormat::Png: load = IMG_LoadPNG_RW; break;
+    case ImageFileFormat::Jpg: load = IMG_LoadJPG_RW; break;
+    case ImageFileFormat::Bmp: load = IMG_LoadBMP_RW; break;
+    case ImageFileFormat::Tga: load = IMG_LoadTGA_RW; break;
+    default: break;
   }
+  if (!load) {
+    if (error) *error = "not a picture format the engine reads";
+    return result::InvalidData;
+  }
+  SDL_RWops* rw = SDL_RWFromConstMem(data, static_cast<int>(size));
+  SDL_Surface* surface = rw ? load(rw) : nullptr;
+  if (rw) SDL_RWclose(rw);
   if (!surface) {
     if (error) *error = IMG_GetError();
     return result::InvalidData;

@@ -1,6 +1,9 @@
 // Picture information, decoding, the default-size stretch, mips and hostile files.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "GfxFixtures.h"
 #include "gfx/Image.h"
 
@@ -119,6 +122,67 @@ TEST(Image, HostileFilesAreRefusedWithoutACrash) {
               gfx::result::Ok)
         << c.name;
     EXPECT_EQ(texture, nullptr) << c.name;
+  }
+}
+
+// A TGA file: 18-byte header, then pixels bottom row first (B, G, R bytes), plain or run-length
+// packets as given.
+std::vector<uint8_t> tgaBytes(uint8_t type, uint16_t width, uint16_t height, uint8_t depth,
+                              const std::vector<uint8_t>& data) {
+  std::vector<uint8_t> b = {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8),
+                            uint8_t(height), uint8_t(height >> 8), depth, 0};
+  for (uint8_t v : data) b.push_back(v);
+  return b;
+}
+
+// Every format is identified and sized from its header before anything is decoded: TGA by the
+// fields of its header, anything else the engine does not read (GIF, text) is refused.
+TEST(Image, TgaIsReadFromItsHeaderAndOtherFormatsAreRefused) {
+  const std::vector<uint8_t> plain = tgaBytes(2, 2, 1, 24, {0x30, 0x20, 0x10, 0x60, 0x50, 0x40});
+  const std::vector<uint8_t> rle = tgaBytes(10, 3, 1, 24, {0x82, 0x30, 0x20, 0x10});
+  for (const auto& [name, bytes, width, first] :
+       {std::tuple{"plain", plain, 2, 0xFF102030u}, std::tuple{"run-length", rle, 3, 0xFF102030u}}) {
+    gfx::ImageInfo info;
+    ASSERT_EQ(gfx::getImageInfoFromMemory(bytes.data(), bytes.size(), info), gfx::result::Ok) << name;
+    EXPECT_EQ(info.fileFormat, gfx::ImageFileFormat::Tga) << name;
+    EXPECT_EQ(info.width, uint32_t(width)) << name;
+    gfx::Image decoded;
+    ASSERT_EQ(gfx::decodeImage(bytes.data(), bytes.size(), decoded), gfx::result::Ok) << name;
+    ASSERT_EQ(decoded.width, width) << name;
+    EXPECT_EQ(decoded.pixels[0], first) << name << " " << hex(decoded.pixels[0]);
+  }
+
+  // 26 bytes claiming 65535 x 16348 32-bit pixels (4 GB before the header was checked).
+  std::vector<uint8_t> hugeTga = tgaBytes(2, 0xFFFF, 0x3FDC, 32, std::vector<uint8_t>(8, 0xAB));
+  std::vector<uint8_t> manyPixelsTga = tgaBytes(3, 8000, 8000, 8, std::vector<uint8_t>(64, 0));
+  std::vector<uint8_t> shortTga = tgaBytes(2, 4, 4, 24, std::vector<uint8_t>(20, 0));
+  std::vector<uint8_t> badDepthTga = tgaBytes(2, 1, 1, 7, {1, 2, 3});
+  const std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0,
+                                    0, 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 1, 0, 0x3B};
+  const std::string text = "P('not a picture at all')\n";
+  // 8192 x 8192 within the side limit, beyond the total.
+  std::vector<uint8_t> squarePng = pngBytes(solidImage(16, 16, 0xFF00FF00u));
+  squarePng[18] = squarePng[22] = 0x20;
+  squarePng[19] = squarePng[23] = 0;
+  // A BMP whose header claims more pixels than the file holds.
+  std::vector<uint8_t> shortBmp = bmpBytes(solidImage(4, 4, 0xFF000000u), 24);
+  shortBmp[19] = shortBmp[23] = 0x10;  // 4100 x 4100
+
+  const struct {
+    const char* name;
+    std::vector<uint8_t> bytes;
+  } refused[] = {{"huge tga", hugeTga},  {"too many tga pixels", manyPixelsTga},
+                 {"cut-short tga", shortTga}, {"tga of an unknown depth", badDepthTga},
+                 {"gif", gif}, {"text", std::vector<uint8_t>(text.begin(), text.end())},
+                 {"8192 x 8192 png", squarePng}, {"cut-short bmp", shortBmp}};
+  for (const auto& c : refused) {
+    gfx::ImageInfo info;
+    EXPECT_EQ(gfx::getImageInfoFromMemory(c.bytes.data(), c.bytes.size(), info), gfx::result::InvalidData) << c.name;
+    gfx::Image decoded;
+    std::string error;
+    EXPECT_EQ(gfx::decodeImage(c.bytes.data(), c.bytes.size(), decoded, &error), gfx::result::InvalidData) << c.name;
+    EXPECT_FALSE(error.empty()) << c.name;
+    EXPECT_TRUE(decoded.pixels.empty()) << c.name;
   }
 }
 

@@ -96,4 +96,18 @@ TEST(KmtoolPlay, BadInputFilesExitWithTwoAndUnwritableOutputsWithOne) {
   }
 }
 
+// A script that never waits still lets the run end: by its frame count, and by SIGTERM (sent
+// by timeout(1) after a second to a run whose frame count would take far longer).
+TEST(KmtoolPlay, AnEndlessLoopWithoutAWaitStillEnds) {
+  ClickGame game("*top\n@[Jump label=\"*top\"]\n");
+  const std::string kmtool = std::string("timeout -s KILL 60 ") + KM_KMTOOL;
+  const PlayRun byFrames = testsupport::RunCommand(kmtool + " play --frames 5", game.path());
+  EXPECT_EQ(byFrames.exitCode, 0) << byFrames.err;
+  const PlayRun byTerm =
+      testsupport::RunCommand("timeout -s KILL 60 timeout -s TERM 1 " + std::string(KM_KMTOOL) + " play --frames 100000000", game.path());
+  // timeout(1) reports 124 when it had to send its signal and the program then ended by itself.
+  EXPECT_EQ(byTerm.exitCode, 124) << byTerm.err;
+  EXPECT_NE(byTerm.err.find("15"), std::string::npos) << byTerm.err;
+}
+
 }  // namespace

@@ -3,12 +3,14 @@
 // points.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 
 #include "ScriptWorld.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
+#include "platform/System.h"
 #include "script/ScriptStepHooks.h"
 
 namespace {
@@ -173,6 +175,25 @@ TEST(EventRuntime, WaitCharaEndsWhenTheScreenIsStill) {
   world.frame();
   EXPECT_EQ(world.marksOfFrame(4), "still");
   EXPECT_TRUE(engine::context().fade.fadeVisible);  // a finished fade-out keeps covering
+}
+
+// Fade times at the ends of the 32-bit range (2^31 arrives as -2^31) end the fade, as any time
+// not above 0 does, instead of wrapping around to a fade of 24 days.
+TEST(EventRuntime, FadesOfExtremeTimesEnd) {
+  const char* scripts[] = {
+      "ScFadeIn(0, 2^31)\n@[WaitChara]\nMark('still')\n",
+      "ScFadeIn(0, -2147483648)\n@[WaitChara]\nMark('still')\n",
+      "@[AllFadeIn time=\"-2147483648\"]\n@[WaitChara]\nMark('still')\n",
+      "@[AllFadeOut time=\"-99999999999\"]\n@[WaitChara]\nMark('still')\n",
+  };
+  for (const char* script : scripts) {
+    ScriptWorld world;
+    world.write("0first.evt", script);
+    world.start();
+    world.frames(3);
+    EXPECT_EQ(engine::context().fade.fadeDirection, 0) << script;
+    EXPECT_EQ(world.markTexts(), "still") << script;
+  }
 }
 
 TEST(EventRuntime, WaitKeyRunsTheRestFromTheNextFrame) {
@@ -501,6 +522,72 @@ TEST(EventRuntime, FilesRunAtAScriptsStartThatJumpNeitherCrashNorHang) {
     world.frames(2);
     EXPECT_NE(world.markTexts(), "") << c.file << ": " << c.text;
   }
+}
+
+double LuaNumber(lua_State* L, const char* name) {
+  lua_getglobal(L, name);
+  const double n = lua_tonumber(L, -1);
+  lua_pop(L, 1);
+  return n;
+}
+
+// A script that never waits hands the frame back after a bounded number of lines and goes on
+// at the next frame from where it stopped, with a warning line.
+TEST(EventRuntime, ALoopWithoutAWaitGoesOnAtTheNextFrame) {
+  ScriptWorld world;
+  world.write("0first.evt", "*top\nn = (n or 0) + 1\n@[Jump label=\"*top\"]\n");
+  world.start();
+  const double atStart = LuaNumber(world.L(), "n");
+  // Three lines a round: the label, the count and the jump.
+  EXPECT_EQ(atStart, script::kMaxLinesPerFrame / 3);
+  EXPECT_TRUE(world.events().running);
+  world.frames(2);
+  // Three frames of lines: every third of them a count.
+  EXPECT_EQ(LuaNumber(world.L(), "n"), script::kMaxLinesPerFrame);
+  ASSERT_FALSE(world.debugLines().empty());
+  EXPECT_NE(world.debugLines().back().find("[warning] 0first.evt"), std::string::npos) << world.debugLines().back();
+}
+
+int RaiseInterrupt(lua_State*) {
+  platform::installSignalHandlers();
+  std::raise(SIGTERM);
+  return 0;
+}
+
+// An interrupt during such a loop stops the runner at once, so the frame loop can quit.
+TEST(EventRuntime, AnInterruptStopsALoopWithoutAWait) {
+  ScriptWorld world;
+  lua_register(world.L(), "RaiseInterrupt", RaiseInterrupt);
+  world.write("0first.evt", "*top\nn = (n or 0) + 1\nif n == 10 then RaiseInterrupt() end\n@[Jump label=\"*top\"]\n");
+  world.start();
+  EXPECT_EQ(LuaNumber(world.L(), "n"), 10);
+  EXPECT_TRUE(world.events().running);
+}
+
+// Lua code that never returns is ended by an interrupt too, in a line and in a Lua script,
+// without an error box: the program is quitting. (One case per test: an interrupt lasts for
+// the process.)
+void ExpectInterruptEnds(const char* file, const char* text, const char* first) {
+  ScriptWorld world;
+  lua_register(world.L(), "RaiseInterrupt", RaiseInterrupt);
+  world.write(file, text);
+  if (*first) world.write("0first.evt", first);
+  world.start();
+  world.frame();
+  EXPECT_GE(LuaNumber(world.L(), "n"), 10) << file;
+  EXPECT_TRUE(world.boxes().empty()) << file << ": " << world.boxes().front();
+  EXPECT_EQ(world.markTexts(), "") << file;
+}
+
+TEST(EventRuntime, AnInterruptEndsALuaLineThatNeverReturns) {
+  ExpectInterruptEnds("0first.evt",
+                      "while true do n = (n or 0) + 1 if n == 10 then RaiseInterrupt() end end\nMark('after')\n", "");
+}
+
+TEST(EventRuntime, AnInterruptEndsALuaScriptThatNeverReturns) {
+  ExpectInterruptEnds("loop.lua",
+                      "function Main() while true do n = (n or 0) + 1 if n == 10 then RaiseInterrupt() end end end\n",
+                      "ScEventJump('loop.lua', 'Main')\nMark('after')\n");
 }
 
 TEST(EventRuntime, MapJumpSkipsOneFrame) {

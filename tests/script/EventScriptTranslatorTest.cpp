@@ -68,6 +68,9 @@ TEST(EventScriptTranslator, LineKindsAndComments) {
 TEST(EventScriptTranslator, DataEndsAtTheFirstNulByte) {
   const std::string source("A()\nB()\n\0C()\n", 13);
   EXPECT_EQ(script::TranslateEventSource(source.data(), source.size()), (std::vector<std::string>{"A()", "B()"}));
+  // An empty file's bytes may be no buffer at all.
+  EXPECT_TRUE(script::TranslateEventSource(nullptr, 0).empty());
+  EXPECT_TRUE(script::TranslateEventSource(source.data(), 0).empty());
 }
 
 TEST(EventScriptTranslator, TextLineStartsOnEveryDoubleByteLeadRange) {

@@ -101,6 +101,48 @@ TEST_F(SoundScriptTest, PlayBgmTagCrossFadesOnlyAboveOneMillisecond) {
   EXPECT_EQ(player->bgmFades[1].duration, 500);
 }
 
+// Volumes are any 32-bit number a script gives: above 100 is full volume, below 0 silence,
+// however far out (volume x 100 once overflowed and played at a wrapped volume).
+TEST_F(SoundScriptTest, ExtremeVolumesAreFullOrSilent) {
+  const struct {
+    const char* line;
+    int32_t volume;
+  } cases[] = {
+      {"ScVolumeBGM(30000000)", 0},
+      {"ScVolumeBGM(2147483647)", 0},
+      {"ScVolumeBGM(-2147483648)", audio::VolumeMin},
+      {"ScVolumeBGM(-30000000)", audio::VolumeMin},
+      {"@[PropBGM volume=\"30000000\"]", 0},
+      {"@[PropBGM volume=\"99999999999\"]", 0},
+      {"@[PropBGM volume=\"-99999999999\"]", audio::VolumeMin},
+      {"@[PlayBGM file=\"a.ogg\" volume=\"30000000\"]", 0},
+  };
+  EXPECT_EQ(lua("ScPlayBGM('a.ogg', 0, 1)"), "");
+  for (const auto& c : cases) {
+    player->SetBGMVolume(50);
+    if (c.line[0] == '@') {
+      tag(c.line);
+    } else {
+      EXPECT_EQ(lua(c.line), "") << c.line;
+    }
+    ASSERT_TRUE(player->bgmBuffers[player->currentBgmSlot]) << c.line;
+    EXPECT_EQ(player->bgmBuffers[player->currentBgmSlot]->volume(), c.volume) << c.line;
+  }
+  // A cross-fade towards such a volume steps without overflow and ends on it.
+  for (const int32_t volume : {INT32_MIN, INT32_MAX}) {
+    engine::context().frameNow = 1000;
+    player->CrossFadeBGM("b.ogg", 100, volume);
+    const int32_t slot = player->currentBgmSlot;
+    player->Update();
+    engine::context().frameNow = 1050;
+    player->Update();
+    EXPECT_EQ(player->bgmFades[slot].current, volume / 2) << volume;
+    engine::context().frameNow = 1100;
+    player->Update();
+    EXPECT_EQ(player->bgmFades[slot].current, volume) << volume;
+  }
+}
+
 TEST_F(SoundScriptTest, PlayBgmTagWithoutAttributesPlaysTheEmptyNameAtFullVolume) {
   tag("@[PlayBGM file=\"a.ogg\"]");
   ASSERT_TRUE(player->bgmBuffers[0]);

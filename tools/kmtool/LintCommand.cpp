@@ -442,7 +442,7 @@ int RunLint(const Arguments& args) {
     if (!game.holds(chip)) findings.report(chip, 0, false, "message-window cursor picture is missing");
   }
   CheckConfiguration(game, "globalData.lua", app::kGlobalDataKeys, std::size(app::kGlobalDataKeys), findings);
-  CheckConfiguration(game, "scriptSettings.lua", app::kScriptSettingsKeys, std::size(app::kScriptSettingsKeys),
+  CheckConfiguration(game, "scriptSettings.lua", scene::kScriptSettingsKeys, std::size(scene::kScriptSettingsKeys),
                      findings);
 
   for (const auto& [name, utf8] : game.utf8Sources) CheckEncoding(name, utf8, findings);
