@@ -85,8 +85,8 @@ bool bmpHeader(const uint8_t* d, size_t n, ImageInfo& out) {
 bool tgaHeader(const uint8_t* d, size_t n, ImageInfo& out) {
   if (n < 18) return false;
   const uint32_t idLength = d[0], mapType = d[1], type = d[2];
-  const uint32_t mapLength = le16(d + 5), mapBits = d[7];
-  const uint32_t width = le16(d + 12), height = le16(d + 14), depth = d[16];
+  const uint32_t mapLength = readLe16(d + 5), mapBits = d[7];
+  const uint32_t width = readLe16(d + 12), height = readLe16(d + 14), depth = d[16];
   const uint32_t plainType = type & ~8u;
   if (type != plainType && type != (plainType | 8u)) return false;
   if (plainType == 1) {
@@ -117,12 +117,12 @@ bool tgaHeader(const uint8_t* d, size_t n, ImageInfo& out) {
 // surface from the header before reading a byte of it.
 bool bmpHoldsItsPixels(const uint8_t* d, size_t n, const ImageInfo& info) {
   if (n < 30) return false;
-  const uint32_t headerSize = le32(d + 14);
-  const uint32_t bits = headerSize == 12 ? le16(d + 24) : le16(d + 28);
-  const uint32_t compression = headerSize >= 40 && n >= 34 ? le32(d + 30) : 0;
+  const uint32_t headerSize = readLe32(d + 14);
+  const uint32_t bits = headerSize == 12 ? readLe16(d + 24) : readLe16(d + 28);
+  const uint32_t compression = headerSize >= 40 && n >= 34 ? readLe32(d + 30) : 0;
   if (compression == 1 || compression == 2) return true;  // run-length encoded
   const uint64_t rowBytes = (uint64_t(info.width) * bits + 31) / 32 * 4;
-  const uint64_t offset = le32(d + 10);
+  const uint64_t offset = readLe32(d + 10);
   return offset + rowBytes * (info.height - 1) + (uint64_t(info.width) * bits + 7) / 8 <= n;
 }
 
