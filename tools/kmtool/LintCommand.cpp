@@ -301,7 +301,7 @@ struct Linter {
     std::string chunk;
     for (size_t i = 0; i < text.size(); ++i) {
       chunk.push_back(text[i]);
-      if (!script::IsLeadByte(static_cast<unsigned char>(text[i])) || i + 1 >= text.size()) continue;
+      if (!platform::isLeadByte(static_cast<uint8_t>(text[i])) || i + 1 >= text.size()) continue;
       chunk.push_back(text[++i]);
       if (text[i] == '\\') chunk.push_back('\\');
     }
