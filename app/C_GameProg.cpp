@@ -33,29 +33,30 @@ void C_GameProg::init() {
     std::abort();
   }
   // The two Lua states with their libraries, and the Sc functions.
-  e.lua = new script::LuaHost();
+  services.lua = publish(&engine::Engine::lua, std::make_unique<script::LuaHost>(),
+                         +[](script::LuaHost* host) { host->close(); });
   e.lua->create();
   // The event system, on the script state just made.
-  e.eventMain = new script::C_EventMain(e.lua->scriptState);
+  services.eventMain = publish(&engine::Engine::eventMain, std::make_unique<script::C_EventMain>(e.lua->scriptState));
   e.eventMain->init();
   // The texture factory.
-  e.textureFact = new layer::C_TextureFact();
+  services.textureFact = publish(&engine::Engine::textureFact, std::make_unique<layer::C_TextureFact>());
   e.textureFact->init();
   // The sprite factory (a second one ends the process).
-  e.spriteFact = new layer::C_SpriteFact();
+  services.spriteFact = publish(&engine::Engine::spriteFact, std::make_unique<layer::C_SpriteFact>());
   e.spriteFact->init();
   // The glyph rasteriser the windows make their fonts with (without it they type no text).
-  e.glyphRasterizer = text::GlyphRasterizer::create().release();
+  services.glyphRasterizer = publish(&engine::Engine::glyphRasterizer, text::GlyphRasterizer::create());
   // The sound player.
-  e.soundPlayer = new sound::C_SoundPlayer();
+  services.soundPlayer = publish(&engine::Engine::soundPlayer, std::make_unique<sound::C_SoundPlayer>());
   e.soundPlayer->init();
   // Probe the joystick (its capabilities are not kept).
   e.platform->input().joystick(joystick);
   // From here on the program counts as initialised.
   initialized = true;
-  // "white.bmp", held until destroy, and the screen-fade overlay showing it.
-  e.textureFact->acquireTexture("white.bmp");
-  e.fadeOverlay = new layer::C_BaseCharaLayer();
+  // "white.bmp", held until exit, and the screen-fade overlay showing it.
+  services.white = e.textureFact->acquire("white.bmp");
+  services.fadeOverlay = publish(&engine::Engine::fadeOverlay, std::make_unique<layer::C_BaseCharaLayer>());
   e.fadeOverlay->setPicture("white.bmp", nullptr, false);
   // The script scene exists before the first frame.
   nextSceneId = scene::SCENE_SANDBOX;
@@ -108,31 +109,9 @@ C_GameProg::~C_GameProg() {
     currentScene.reset();
     e.currentScene = nullptr;
   }
-  // The windows' fonts went with the scene; their rasteriser goes now.
-  delete e.glyphRasterizer;
-  e.glyphRasterizer = nullptr;
-  // The font slots and the debug sprite; the fade overlay and its "white.bmp" reference.
-  engine::ReleaseDebugObjects();
-  delete e.fadeOverlay;
-  e.fadeOverlay = nullptr;
-  if (e.textureFact) e.textureFact->releaseTexture("white.bmp");
-  delete e.eventMain;
-  e.eventMain = nullptr;
-  if (e.lua) {
-    e.lua->close();
-    delete e.lua;
-    e.lua = nullptr;
-  }
-  // The sound player (its buffers live in the audio device, which outlives it).
-  delete e.soundPlayer;
-  e.soundPlayer = nullptr;
-  // The effects, the texture factory, the sprite factory, then the device.
-  engine::ReleaseEffects();
-  delete e.textureFact;
-  e.textureFact = nullptr;
-  delete e.spriteFact;
-  e.spriteFact = nullptr;
-  engine::DestroyRenderDevice();
+  // The glyph rasteriser, the debug objects, the fade overlay and its "white.bmp" reference,
+  // the event system, the Lua host, the sound player, the effects, both factories and the
+  // device follow as the services are destroyed.
   if (e.gameProg == this) e.gameProg = nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "app/Services.h"
 #include "engine/Engine.h"
 #include "layer/C_BaseObject.h"
 #include "platform/Platform.h"
@@ -16,7 +17,8 @@ namespace app {
 class C_GameProg : public layer::C_BaseObject {
  public:
   C_GameProg();
-  // Destroys the shared engine objects in their fixed order.
+  // Ends the character target, the shared quad and the scene; the services then go by member
+  // order (app/Services.h).
   ~C_GameProg() override;
   // Creates the shared engine objects and switches to the script scene.
   void init() override;
@@ -31,6 +33,8 @@ class C_GameProg : public layer::C_BaseObject {
   void switchScene();
 
   // ---- Fields ----
+  // Declared first so that it is destroyed last, after the scene.
+  Services services;
   bool initialized = false;
   int32_t currentSceneId = -1;
   int32_t nextSceneId = 1;

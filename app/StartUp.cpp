@@ -86,7 +86,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   std::srand(platform.clock().nowMs());
 
   // The program object; its init waits for the render device.
-  C_GameProg* program = new C_GameProg();
+  auto program = std::make_unique<C_GameProg>();
 
   // The audio device the sound player plays through (the silent one headless); it outlives
   // the program object, whose sound buffers live in it.
@@ -109,7 +109,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   }
 
   // Shutdown: the program object goes before the audio device its sound buffers live in.
-  delete program;
+  program.reset();
   e.audioDevice = nullptr;
   audioDevice.reset();
   platform::setCurrent(nullptr);

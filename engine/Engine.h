@@ -88,8 +88,11 @@ struct Engine {
   gfx::Device* device = nullptr;
   audio::Device* audioDevice = nullptr;
 
-  // ---- Shared engine objects (created by C_GameProg::init, destroyed by its destroy) ----
+  // ---- Shared engine objects, for their readers; not owned here ----
+  // The program object (set while it exists).
   app::C_GameProg* gameProg = nullptr;
+  // The program object's services own these (app/Services.h): each is set when made in its init
+  // and cleared when destroyed at exit. Tests point them at objects of their own.
   script::LuaHost* lua = nullptr;
   script::C_EventMain* eventMain = nullptr;
   layer::C_TextureFact* textureFact = nullptr;
