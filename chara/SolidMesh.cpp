@@ -70,6 +70,8 @@ void FreeMeshData(SolidMesh& mesh) {
   mesh.indexCount = 0;
   mesh.vertexBuffer.reset();
   mesh.indexBuffer.reset();
+  mesh.alphaMask.clear();
+  mesh.maskWidth = mesh.maskHeight = 0;
   mesh.name[0] = '\0';
 }
 

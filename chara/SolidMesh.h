@@ -66,6 +66,10 @@ struct SolidMesh {
   bool releasePending = false;
   bool strongPull = false;
   gfx::Matrix worldMatrix;
+  // The alpha of the picture's texture (level 0, top row first), kept at load so the mouse test
+  // reads it without locking the texture every frame.
+  std::vector<uint8_t> alphaMask;
+  int32_t maskWidth = 0, maskHeight = 0;
 
   bool hasVertexData() const { return vertexCount > 0 && !positions.empty(); }
   bool hasBuffers() const { return vertexBuffer && indexBuffer; }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/Engine.h"
+#include "chara/C_SolidCharaLayer.h"
 #include "chara/PlainCharas.h"
 #include "gfx/Device.h"
 #include "platform/Encoding.h"

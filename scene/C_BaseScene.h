@@ -78,8 +78,9 @@ class C_BaseScene : public layer::C_BaseObject {
   std::vector<void*> snapshotList;  // kept for the snapshot hook; never read
   std::shared_ptr<gfx::Surface> captureSurface;  // the last rendered frame's back buffer
   layer::C_BaseCharaLayer* background = nullptr;
-  chara::C_SolidCharaLayer* solidCharas = nullptr;
-  int32_t solidCharaCount = 0;
+  // Created by ScInitSceneSolidChara; solidCharaArray tells an empty array from none.
+  std::vector<std::unique_ptr<chara::C_SolidCharaLayer>> solidCharas;
+  bool solidCharaArray = false;
   std::vector<chara::C_SolidCharaLayer*> solidOrder;
   chara::C_SolidEventLayer* solidEvent = nullptr;
   std::vector<layer::C_BaseCharaLayer*> plainCharas;

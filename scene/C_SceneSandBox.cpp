@@ -6,6 +6,7 @@
 #include "app/Input.h"
 #include "app/RenderDevice.h"
 #include "chara/PlainCharas.h"
+#include "chara/SolidCharas.h"
 #include "gfx/Device.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
@@ -66,6 +67,7 @@ MemberFrame C_SceneSandBox::updateMembers() {
   window::UpdateWindowSet(*this, frame.mouseTaken);
   // The normal pointer; characters below may choose the one for clickable parts.
   app::engine().cursorId = 103;
+  frame.animatingCount += chara::UpdateSolidCharas(*this, frame.mouseTaken, dialogShown);
   frame.animatingCount += chara::UpdatePlainCharas(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdateMessageWindows(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdatePlainWindows(*this, frame.mouseTaken);
@@ -120,7 +122,8 @@ int32_t C_SceneSandBox::render() {
   chara::DrawBackground(*this);
   device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
   batch->end();
-  // 3. The solid layer pass comes with the solid characters.
+  // 3. The solid characters, back to front.
+  chara::DrawSolidCharas(*this);
   // 4.
   device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
   batch->begin(gfx::spriteflag::AlphaBlend);
@@ -142,14 +145,15 @@ int32_t C_SceneSandBox::render() {
 }
 
 void C_SceneSandBox::onDeviceLost() {
-  // The solid characters give theirs back with their own code.
   window::ReleaseWindowTextTargets(*this);
+  chara::ReleaseSolidCharaBuffers(*this);
   layer::destroyCharaRenderTarget();
   captureSurface.reset();
 }
 
 void C_SceneSandBox::onDeviceReset() {
   window::RestoreWindowTextTargets(*this);
+  chara::RecreateSolidCharaBuffers(*this);
   layer::createCharaRenderTarget();
 }
 
