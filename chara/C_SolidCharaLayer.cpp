@@ -30,6 +30,15 @@ std::string DifferenceName(const std::string& picture, const char* diff) {
   return picture.substr(0, dot) + "_" + diff + picture.substr(dot);
 }
 
+// A slot position as a whole pixel: truncated, saturating, 0 for NaN (scripts may put a
+// character anywhere).
+int32_t WholePixel(float v) {
+  if (!(v == v)) return 0;
+  if (v >= 1e9f) return 1000000000;
+  if (v <= -1e9f) return -1000000000;
+  return int32_t(v);
+}
+
 // Keeps the alpha of the slot's texture for the mouse test.
 void CaptureAlphaMask(SolidMesh& m, layer::PictureSlot& s) {
   m.alphaMask.clear();
@@ -347,8 +356,8 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
     // 2.
     if (hitIndex >= 0 || force) {
       dragging = true;
-      dragOffsetX = mouse.cursorX - int32_t(s.x);
-      dragOffsetY = mouse.cursorY - int32_t(s.y);
+      dragOffsetX = mouse.cursorX - WholePixel(s.x);
+      dragOffsetY = mouse.cursorY - WholePixel(s.y);
       if (hitIndex >= 1 && clickMapEnabled && clickable) result = 1;
     }
   } else if (mouse.mouseEvents & app::mouse::LeftUp) {
@@ -363,8 +372,8 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
   // 4.
   if (mouse.mouseEvents & app::mouse::RightDown) {
     rightDragging = true;
-    rightDragOffsetX = mouse.cursorX - int32_t(s.x);
-    rightDragOffsetY = mouse.cursorY - int32_t(s.y);
+    rightDragOffsetX = mouse.cursorX - WholePixel(s.x);
+    rightDragOffsetY = mouse.cursorY - WholePixel(s.y);
     if (clickable) result |= 8;
     return result;
   }
