@@ -2,6 +2,7 @@
 #include "chara/SolidMesh.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "app/Engine.h"
@@ -76,6 +77,12 @@ void FreeMeshData(SolidMesh& mesh) {
 }
 
 void Shake(SolidMesh& mesh, float powerH, float powerV, float powerZ, float decay, int32_t rangeTimeMs) {
+  // A power or decay that is not a number would stay in the spring for good: it counts as 0.
+  const auto finite = [](float v) { return std::isfinite(v) ? v : 0.0f; };
+  powerH = finite(powerH);
+  powerV = finite(powerV);
+  powerZ = finite(powerZ);
+  decay = finite(decay);
   for (size_t i = 0; i + 2 < mesh.force.size(); i += 3) {
     mesh.force[i] += powerH;
     mesh.force[i + 1] += powerV;

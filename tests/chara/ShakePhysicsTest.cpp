@@ -1,6 +1,7 @@
 // The spring step of solid meshes, step by step against values worked out by hand.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "chara/SolidMesh.h"
@@ -99,6 +100,17 @@ TEST(ShakePhysics, ZeroOrPositiveWeightsNeverMove) {
   EXPECT_EQ(out[0].y, 0.0f);
   EXPECT_EQ(out[1].y, 2.0f);
   EXPECT_EQ(m.displacement, std::vector<float>(6, 0.0f));
+}
+
+TEST(ShakePhysics, ANotANumberShakeLeavesTheSpringAlone) {
+  chara::SolidMesh m = TwoVertexMesh();
+  const float nan = std::nanf("");
+  chara::Shake(m, nan, 9, nan, nan, 100);
+  chara::SolidVertex out[2];
+  chara::StepShakePhysics(m, 0, 17, 17, out);
+  EXPECT_EQ(out[0].x, 0.0f);
+  EXPECT_NEAR(out[0].y, 0.162f, 1e-6);
+  EXPECT_EQ(m.force[1], 0.0f);  // decay 0
 }
 
 }  // namespace
