@@ -148,6 +148,45 @@ TEST_F(SolidWorld, ShakeMovesTheSoftPartOnlyAndDeviceLossKeepsTheShake) {
   EXPECT_NEAR(c.currentMesh().displacement[3 * 2 + 1], 0.162f, 1e-5);
 }
 
+TEST_F(SolidWorld, WithMouseOperationAGrabbedCharacterFollowsTheMouseAndSways) {
+  chara::InitSceneSolidChara(scene, 1);
+  chara::SetSolidChara(scene, 0, "soft.txt", 0, 0, 0, 0, false, nullptr, 0, 0);
+  chara::SetMouseOperate(scene, true);
+  frame();
+  app::MouseState& mouse = app::engine().mouse;
+  chara::C_SolidCharaLayer& c = *scene.solidCharas[0];
+  // Pressed on an opaque texel: grabbed (no click-map region, so the mouse is not taken).
+  mouse.cursorX = mouse.previousCursorX = 10;
+  mouse.cursorY = mouse.previousCursorY = 5;
+  mouse.mouseEvents = app::mouse::LeftDown;
+  frame();
+  EXPECT_TRUE(c.dragging);
+  EXPECT_EQ(c.hitIndex, 0);
+  mouse.mouseEvents = 0;
+  mouse.cursorX = 40;
+  mouse.cursorY = 25;
+  frame();
+  EXPECT_EQ(c.currentPicture().x, 30.0f);
+  EXPECT_EQ(c.currentPicture().y, 20.0f);
+  // The move is the frame's force: the soft vertices lag behind it (a move to the right swings
+  // them left), the fixed ones stay.
+  EXPECT_NEAR(c.currentMesh().displacement[2 * 3], -0.27f, 1e-5);
+  EXPECT_EQ(c.currentMesh().displacement[0], 0.0f);
+  mouse.previousCursorX = 40;
+  mouse.previousCursorY = 25;
+  mouse.mouseEvents = app::mouse::LeftUp;
+  frame();
+  EXPECT_FALSE(c.dragging);
+  mouse.mouseEvents = 0;
+  // A press off the picture grabs nothing.
+  mouse.cursorX = mouse.previousCursorX = 400;
+  mouse.mouseEvents = app::mouse::LeftDown;
+  frame();
+  EXPECT_FALSE(c.dragging);
+  EXPECT_EQ(c.hitIndex, -1);
+  mouse = app::MouseState{};
+}
+
 TEST_F(SolidWorld, ArrayRulesOfTheScriptOperations) {
   // Before any array: nothing happens.
   chara::SetSolidChara(scene, 0, "red.txt", 0, 0, 0, 0, false, nullptr, 0, 0);
