@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Engine.h"
-#include "app/RenderDevice.h"
+#include "engine/Engine.h"
+#include "engine/RenderDevice.h"
 #include "archive/ArchiveSet.h"
 #include "chara/C_SolidCharaLayer.h"
 #include "chara/SolidCharas.h"
@@ -74,13 +74,13 @@ void BM_SolidCharas(benchmark::State& state) {
   gfx::encodePng(image, png);
   std::ofstream("c.png", std::ios::binary).write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
 
-  app::resetEngine();
+  engine::resetEngine();
   archive::resetArchiveSet();
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   e.screenWidth = 1024;
   e.screenHeight = 768;
   e.windowed = true;
-  if (!app::CreateRenderDevice()) {
+  if (!engine::CreateRenderDevice()) {
     state.SkipWithError("no render device");
     return;
   }
@@ -124,9 +124,9 @@ void BM_SolidCharas(benchmark::State& state) {
   delete e.spriteFact;
   e.spriteFact = nullptr;
   layer::C_BaseLayer::releaseQuadBuffer();
-  app::ReleaseDebugObjects();
-  app::ReleaseEffects();
-  app::DestroyRenderDevice();
+  engine::ReleaseDebugObjects();
+  engine::ReleaseEffects();
+  engine::DestroyRenderDevice();
   fs::current_path(previous);
   fs::remove_all(dir);
 }

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <string>
 
-#include "app/Engine.h"
-#include "app/Input.h"
+#include "engine/Engine.h"
+#include "engine/Input.h"
 #include "chara/SolidMeshLoader.h"
 #include "platform/Platform.h"
 
@@ -66,7 +66,7 @@ gfx::Matrix SolidViewMatrix() {
 }
 
 gfx::Matrix SolidProjectionMatrix() {
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   return gfx::Matrix::orthoLH(float(e.screenWidth), float(e.screenHeight), 1.0f, 30.0f);
 }
 
@@ -110,7 +110,7 @@ void C_SolidCharaLayer::LoadSolidMesh(const char* file, const char* diff, int32_
   copyName(m.name, file);
   // 4. An unusable file leaves the slot without a mesh; the fades below still start.
   SolidMeshData data;
-  if (LoadMeshFile(file, app::engine().useSolid, data)) {
+  if (LoadMeshFile(file, engine::context().useSolid, data)) {
     if (diff && diff[0] != '\0')
       setPictureComposite(data.pictureName.c_str(), DifferenceName(data.pictureName, diff).c_str(), diffX, diffY,
                           false);
@@ -151,8 +151,8 @@ void C_SolidCharaLayer::updateSlot(int32_t slotIndex) {
   if (!m.vertexBuffer) return;
   layer::PictureSlot& s = *slots[slotIndex];
   const bool other = slotIndex != currentSlot;
-  app::Engine& e = app::engine();
-  const app::MouseState& mouse = e.mouse;
+  engine::Engine& e = engine::context();
+  const engine::MouseState& mouse = e.mouse;
   // 1.
   const float x0 = s.x, y0 = s.y;
   animate(slotIndex, false);
@@ -165,10 +165,10 @@ void C_SolidCharaLayer::updateSlot(int32_t slotIndex) {
   float px = 0.0f, py = 0.0f;
   const float mdx = float(mouse.cursorX - mouse.previousCursorX);
   const float mdy = float(mouse.cursorY - mouse.previousCursorY);
-  const bool released = (mouse.mouseEvents & app::mouse::LeftUp) != 0;
+  const bool released = (mouse.mouseEvents & engine::mouse::LeftUp) != 0;
   if (mouseOperate) {
     if (dragging) {
-      if (app::KeyDown(platform::vk::Control)) {
+      if (engine::KeyDown(platform::vk::Control)) {
         s.scaleX -= mdy * 0.02f;
         s.scaleY -= mdy * 0.02f;
       } else {
@@ -181,13 +181,13 @@ void C_SolidCharaLayer::updateSlot(int32_t slotIndex) {
       }
     }
     if (rightDragging) {
-      if (app::KeyDown(platform::vk::Control)) {
+      if (engine::KeyDown(platform::vk::Control)) {
         s.rotation += mdx * 0.02f;
       } else {
         s.rotationY += -mdx * 0.01f;
         s.rotationX += -mdy * 0.01f;
       }
-      if (mouse.mouseEvents & app::mouse::RightUp) rightDragging = false;
+      if (mouse.mouseEvents & engine::mouse::RightUp) rightDragging = false;
     }
   } else {
     if (dragging && hitIndex > 0) {
@@ -222,7 +222,7 @@ void C_SolidCharaLayer::updateSlot(int32_t slotIndex) {
           m.force[i * 3 + 1] = my;
           m.force[i * 3 + 2] = 0.0f;
         }
-      } else if ((mouse.mouseEvents & app::mouse::LeftDown) && dragging && hitU >= 0.0f && hitU <= 1.0f) {
+      } else if ((mouse.mouseEvents & engine::mouse::LeftDown) && dragging && hitU >= 0.0f && hitU <= 1.0f) {
         const float gx = m.minX + hitU * (m.maxX - m.minX);
         const float gy = m.minY + hitV * (m.maxY - m.minY);
         const float k = m.strongPull ? 5.0f : 1.0f;
@@ -268,7 +268,7 @@ void C_SolidCharaLayer::drawMesh(gfx::Device& device, SolidMesh& mesh, layer::Pi
 }
 
 void C_SolidCharaLayer::drawBoth(float /*depth*/) {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!visible || !device) return;
   SolidMesh& cur = currentMesh();
   SolidMesh& old = otherMesh();
@@ -297,7 +297,7 @@ int32_t C_SolidCharaLayer::HitTest(float mouseX, float mouseY) {
   layer::PictureSlot& s = currentPicture();
   if (!m.hasVertexData()) return result;
   // 2. The mouse ray through the solid pass's camera.
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   gfx::Viewport vp;
   vp.width = e.screenWidth;
   vp.height = e.screenHeight;
@@ -343,8 +343,8 @@ int32_t C_SolidCharaLayer::HitTest(float mouseX, float mouseY) {
 int32_t C_SolidCharaLayer::handleMouse() { return handleMouse(false); }
 
 int32_t C_SolidCharaLayer::handleMouse(bool force) {
-  app::Engine& e = app::engine();
-  const app::MouseState& mouse = e.mouse;
+  engine::Engine& e = engine::context();
+  const engine::MouseState& mouse = e.mouse;
   // 1.
   mouseEnabled = true;
   draggable = true;
@@ -352,7 +352,7 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
   if (hitIndex > 0) e.cursorId = 104;
   const layer::PictureSlot& s = currentPicture();
   int32_t result = 0;
-  if (mouse.mouseEvents & app::mouse::LeftDown) {
+  if (mouse.mouseEvents & engine::mouse::LeftDown) {
     // 2.
     if (hitIndex >= 0 || force) {
       dragging = true;
@@ -360,7 +360,7 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
       dragOffsetY = mouse.cursorY - WholePixel(s.y);
       if (hitIndex >= 1 && clickMapEnabled && clickable) result = 1;
     }
-  } else if (mouse.mouseEvents & app::mouse::LeftUp) {
+  } else if (mouse.mouseEvents & engine::mouse::LeftUp) {
     // 3.
     dragging = false;
     dragOffsetX = dragOffsetY = 0;
@@ -370,14 +370,14 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
     }
   }
   // 4.
-  if (mouse.mouseEvents & app::mouse::RightDown) {
+  if (mouse.mouseEvents & engine::mouse::RightDown) {
     rightDragging = true;
     rightDragOffsetX = mouse.cursorX - WholePixel(s.x);
     rightDragOffsetY = mouse.cursorY - WholePixel(s.y);
     if (clickable) result |= 8;
     return result;
   }
-  if (mouse.mouseEvents & app::mouse::RightUp) {
+  if (mouse.mouseEvents & engine::mouse::RightUp) {
     rightDragging = false;
     rightDragOffsetX = rightDragOffsetY = 0;
   }

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "chara/C_SolidCharaLayer.h"
 #include "gfx/Device.h"
 #include "scene/C_BaseScene.h"
@@ -11,7 +11,7 @@
 namespace chara {
 
 namespace {
-float screenScale() { return app::engine().screenScale; }
+float screenScale() { return engine::context().screenScale; }
 
 // Every solid character in index order.
 template <typename F>
@@ -184,7 +184,7 @@ void FinishSolidCharaAnimations(scene::C_BaseScene& scene) {
 }
 
 void DrawSolidCharas(scene::C_BaseScene& scene) {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device || scene.solidCharas.empty()) return;
   for (C_SolidCharaLayer* c : scene.solidOrder) {
     device->setTransform(gfx::TransformType::View, SolidViewMatrix());

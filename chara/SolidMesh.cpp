@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 
@@ -102,7 +102,7 @@ void StartAutoShake(SolidMesh& mesh, float periodMs, float power, float angleRad
 void StopAutoShake(SolidMesh& mesh) { mesh.autoShakeOn = false; }
 
 void CreateMeshBuffers(SolidMesh& mesh) {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device || !mesh.hasVertexData() || mesh.indexCount <= 0) return;
   const size_t n = size_t(mesh.vertexCount);
   // 1.

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/C_GameProg.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "chara/C_SolidCharaLayer.h"
 #include "chara/PlainCharas.h"
 #include "chara/SolidCharas.h"
@@ -22,7 +22,7 @@ namespace {
 
 scene::C_BaseScene* Scene(const C_EventMain& events) {
   if (events.drivenScene) return events.drivenScene;
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   return e.gameProg ? e.gameProg->currentScene : nullptr;
 }
 
@@ -96,7 +96,7 @@ float Given(float v, float otherwise) { return v != chara::NotGiven ? v : otherw
 // The offset of an expression picture: pair n of g_CharaDiffPos for a name containing "stNN"
 // (n = 0..14), pair 0 otherwise.
 const std::array<int32_t, 2>& DiffOffset(const std::string& name) {
-  const auto& table = app::engine().charaDiffPos;
+  const auto& table = engine::context().charaDiffPos;
   for (size_t n = 0; n < table.size(); ++n) {
     char key[8];
     std::snprintf(key, sizeof key, "st%02zu", n);
@@ -117,7 +117,7 @@ bool SimpleStandChara(C_EventMain& events, const TagTokens& tokens) {
   if (!c) return true;
   layer::PictureSlot& slot = c->currentPicture();
   const Placement p = Place(l, float(slot.width), float(slot.height));
-  const float scale = app::engine().screenScale;
+  const float scale = engine::context().screenScale;
   slot.scaleX = p.scaleX * scale;
   slot.scaleY = p.scaleY * scale;
   slot.x = Given(p.x, 0) * scale;

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "app/C_GameProg.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "chara/SolidCharas.h"
 #include "scene/C_BaseScene.h"
 #include "script/C_EventMain.h"
@@ -16,7 +16,7 @@ namespace script::bind {
 namespace {
 
 scene::C_BaseScene* Scene() {
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   if (e.eventMain && e.eventMain->drivenScene) return e.eventMain->drivenScene;
   return e.gameProg ? e.gameProg->currentScene : nullptr;
 }

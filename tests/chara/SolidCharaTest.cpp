@@ -42,8 +42,8 @@ class SolidWorld : public ::testing::Test {
     world->write("red.txt", QuadMesh(0.25f, 0.25f, "red.png"));
     world->write("blue.txt", QuadMesh(0.25f, 0.25f, "blue.png"));
     world->write("soft.txt", QuadMesh(0.25f, 0.25f, "red.png", true));
-    app::engine().frameInterval = 17;
-    app::engine().frameDeltaMs = 17;
+    engine::context().frameInterval = 17;
+    engine::context().frameDeltaMs = 17;
     world->setNow(1000);
   }
   void TearDown() override {
@@ -53,7 +53,7 @@ class SolidWorld : public ::testing::Test {
   }
   // One frame: the scene's solid update, then its solid pass on a black screen.
   std::vector<uint32_t> frame(uint32_t advanceMs = 17) {
-    world->setNow(app::engine().frameNow + advanceMs);
+    world->setNow(engine::context().frameNow + advanceMs);
     bool taken = false;
     chara::UpdateSolidCharas(scene, taken, false);
     world->clear();
@@ -121,9 +121,9 @@ TEST_F(SolidWorld, IndexZeroIsAtTheBackAndTheCharacterTakingTheMouseComesToTheFr
   EXPECT_EQ(world->pixel(frame(), 512, 384), 0x0000FFu);
   // The front character is hidden, so the one behind takes the right button and comes forward.
   scene.solidCharas[1]->visible = false;
-  app::engine().mouse.mouseEvents = app::mouse::RightDown;
+  engine::context().mouse.mouseEvents = engine::mouse::RightDown;
   frame();
-  app::engine().mouse.mouseEvents = 0;
+  engine::context().mouse.mouseEvents = 0;
   scene.solidCharas[1]->visible = true;
   EXPECT_EQ(scene.solidOrder.back(), scene.solidCharas[0].get());
   EXPECT_EQ(world->pixel(frame(), 512, 384), 0xFF0000u);
@@ -153,12 +153,12 @@ TEST_F(SolidWorld, WithMouseOperationAGrabbedCharacterFollowsTheMouseAndSways) {
   chara::SetSolidChara(scene, 0, "soft.txt", 0, 0, 0, 0, false, nullptr, 0, 0);
   chara::SetMouseOperate(scene, true);
   frame();
-  app::MouseState& mouse = app::engine().mouse;
+  engine::MouseState& mouse = engine::context().mouse;
   chara::C_SolidCharaLayer& c = *scene.solidCharas[0];
   // Pressed on an opaque texel: grabbed (no click-map region, so the mouse is not taken).
   mouse.cursorX = mouse.previousCursorX = 10;
   mouse.cursorY = mouse.previousCursorY = 5;
-  mouse.mouseEvents = app::mouse::LeftDown;
+  mouse.mouseEvents = engine::mouse::LeftDown;
   frame();
   EXPECT_TRUE(c.dragging);
   EXPECT_EQ(c.hitIndex, 0);
@@ -174,17 +174,17 @@ TEST_F(SolidWorld, WithMouseOperationAGrabbedCharacterFollowsTheMouseAndSways) {
   EXPECT_EQ(c.currentMesh().displacement[0], 0.0f);
   mouse.previousCursorX = 40;
   mouse.previousCursorY = 25;
-  mouse.mouseEvents = app::mouse::LeftUp;
+  mouse.mouseEvents = engine::mouse::LeftUp;
   frame();
   EXPECT_FALSE(c.dragging);
   mouse.mouseEvents = 0;
   // A press off the picture grabs nothing.
   mouse.cursorX = mouse.previousCursorX = 400;
-  mouse.mouseEvents = app::mouse::LeftDown;
+  mouse.mouseEvents = engine::mouse::LeftDown;
   frame();
   EXPECT_FALSE(c.dragging);
   EXPECT_EQ(c.hitIndex, -1);
-  mouse = app::MouseState{};
+  mouse = engine::MouseState{};
 }
 
 TEST_F(SolidWorld, ArrayRulesOfTheScriptOperations) {
@@ -212,7 +212,7 @@ TEST_F(SolidWorld, ScriptFunctionsAndTags) {
   script::RegisterScriptFunctions(L);
   auto events = std::make_unique<script::C_EventMain>(L);
   events->drivenScene = &scene;
-  app::engine().eventMain = events.get();
+  engine::context().eventMain = events.get();
   script::TagTable tags;
   script::RegisterSolidTags(tags);
   const auto lua = [&](const char* chunk) {
@@ -264,7 +264,7 @@ TEST_F(SolidWorld, ScriptFunctionsAndTags) {
   EXPECT_EQ(scene.solidCharas[1]->currentPicture().scaleX, 2.0f);
   tag("@[SimpleDeleteChara page=\"1\" time=\"0\"]");
   EXPECT_TRUE(scene.solidCharas[1]->currentMesh().releasePending);
-  app::engine().eventMain = nullptr;
+  engine::context().eventMain = nullptr;
   events.reset();
   lua_close(L);
 }
