@@ -8,11 +8,13 @@
 #include "chara/C_SolidCharaLayer.h"
 #include "chara/PlainCharas.h"
 #include "gfx/Device.h"
+#include "layer/C_BaseCharaLayer.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "script/C_EventMain.h"
 #include "window/C_MultiWindowSet.h"
+#include "window/C_WindowLayer.h"
 #include "window/SceneWindows.h"
 
 namespace scene {
