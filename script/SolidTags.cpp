@@ -6,7 +6,6 @@
 #include <cstring>
 #include <string>
 
-#include "app/C_GameProg.h"
 #include "engine/Engine.h"
 #include "chara/C_SolidCharaLayer.h"
 #include "chara/PlainCharas.h"
@@ -23,7 +22,7 @@ namespace {
 scene::C_BaseScene* Scene(const C_EventMain& events) {
   if (events.drivenScene) return events.drivenScene;
   engine::Engine& e = engine::context();
-  return e.gameProg ? e.gameProg->currentScene : nullptr;
+  return e.currentScene;
 }
 
 struct StandLayout {

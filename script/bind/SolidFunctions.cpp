@@ -3,7 +3,6 @@
 // outside it).
 #include <cstdint>
 
-#include "app/C_GameProg.h"
 #include "engine/Engine.h"
 #include "chara/SolidCharas.h"
 #include "scene/C_BaseScene.h"
@@ -15,10 +14,11 @@ namespace script::bind {
 
 namespace {
 
+// The scene the scripts run for (the program's current scene before any script ran).
 scene::C_BaseScene* Scene() {
   engine::Engine& e = engine::context();
   if (e.eventMain && e.eventMain->drivenScene) return e.eventMain->drivenScene;
-  return e.gameProg ? e.gameProg->currentScene : nullptr;
+  return e.currentScene;
 }
 
 // An index or a whole number from the script, saturated to 32 bits.
@@ -37,7 +37,7 @@ int32_t Truncated(lua_Number v) {
 }
 
 int ScInitSceneSolidChara(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer count = args.integer(1);
   if (scene::C_BaseScene* s = Scene()) chara::InitSceneSolidChara(*s, Int(count));
   return ReturnZero(L);
@@ -45,7 +45,7 @@ int ScInitSceneSolidChara(lua_State* L) {
 
 int ScSetSolidChara(lua_State* L) {
   const bool withDiff = lua_gettop(L) > 6;
-  ScArgs args(L, withDiff ? 9 : 6);
+  ScArgs args(L, withDiff ? "isnnnisii" : "isnnni");
   const lua_Integer index = args.integer(1);
   const char* file = args.string(2);
   const lua_Number x = args.number(3), y = args.number(4), z = args.number(5);
@@ -59,14 +59,14 @@ int ScSetSolidChara(lua_State* L) {
 }
 
 int ScDelSolidChara(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "ii");
   const lua_Integer index = args.integer(1), time = args.integer(2);
   if (scene::C_BaseScene* s = Scene()) chara::DeleteSolidChara(*s, Int(index), Int(time));
   return ReturnZero(L);
 }
 
 int ScChangeSolidChara(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "isi");
   const lua_Integer index = args.integer(1);
   const char* file = args.string(2);
   args.integer(3);  // the time is read and not used: the new mesh shows at once
@@ -75,7 +75,7 @@ int ScChangeSolidChara(lua_State* L) {
 }
 
 int ScPutSolidChara(lua_State* L) {
-  ScArgs args(L, 4);
+  ScArgs args(L, "innn");
   const lua_Integer index = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3), z = args.number(4);
   if (scene::C_BaseScene* s = Scene()) chara::PutSolidChara(*s, Int(index), Num(x), Num(y), Num(z));
@@ -83,7 +83,7 @@ int ScPutSolidChara(lua_State* L) {
 }
 
 int ScReSizeSolidChara(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "inn");
   const lua_Integer index = args.integer(1);
   const lua_Number width = args.number(2), height = args.number(3);
   if (scene::C_BaseScene* s = Scene()) chara::ReSizeSolidChara(*s, Int(index), Num(width), Num(height));
@@ -91,7 +91,7 @@ int ScReSizeSolidChara(lua_State* L) {
 }
 
 int ScReScaleSolidChara(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "inn");
   const lua_Integer index = args.integer(1);
   const lua_Number scaleX = args.number(2), scaleY = args.number(3);
   if (scene::C_BaseScene* s = Scene()) chara::ReScaleSolidChara(*s, Int(index), Num(scaleX), Num(scaleY));
@@ -99,14 +99,14 @@ int ScReScaleSolidChara(lua_State* L) {
 }
 
 int ScMoveSolidCharaReset(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer index = args.integer(1);
   if (scene::C_BaseScene* s = Scene()) chara::MoveSolidCharaReset(*s, Int(index));
   return ReturnZero(L);
 }
 
 int MoveSolidCharaAdd(lua_State* L, bool relative) {
-  ScArgs args(L, 7);
+  ScArgs args(L, "innnnnn");
   const lua_Integer index = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3), z = args.number(4), scaleX = args.number(5),
                    scaleY = args.number(6), time = args.number(7);
@@ -119,21 +119,21 @@ int ScMoveSolidCharaAdd_REL(lua_State* L) { return MoveSolidCharaAdd(L, true); }
 int ScMoveSolidCharaAdd_ABS(lua_State* L) { return MoveSolidCharaAdd(L, false); }
 
 int ScMoveSolidCharaSet(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer index = args.integer(1);
   if (scene::C_BaseScene* s = Scene()) chara::MoveSolidCharaSet(*s, Int(index));
   return ReturnZero(L);
 }
 
 int ScMoveSplineSolidCharaReset(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer index = args.integer(1);
   if (scene::C_BaseScene* s = Scene()) chara::MoveSplineSolidCharaReset(*s, Int(index));
   return ReturnZero(L);
 }
 
 int MoveSplineSolidCharaAdd(lua_State* L, bool relative) {
-  ScArgs args(L, 5);
+  ScArgs args(L, "innnn");
   const lua_Integer index = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3), scaleX = args.number(4), scaleY = args.number(5);
   if (scene::C_BaseScene* s = Scene())
@@ -144,14 +144,14 @@ int ScMoveSplineSolidCharaAdd_REL(lua_State* L) { return MoveSplineSolidCharaAdd
 int ScMoveSplineSolidCharaAdd_ABS(lua_State* L) { return MoveSplineSolidCharaAdd(L, false); }
 
 int ScMoveSplineSolidCharaSet(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "ii");
   const lua_Integer index = args.integer(1), time = args.integer(2);
   if (scene::C_BaseScene* s = Scene()) chara::MoveSplineSolidCharaSet(*s, Int(index), Int(time));
   return ReturnZero(L);
 }
 
 int ScShakeSolidChara(lua_State* L) {
-  ScArgs args(L, 6);
+  ScArgs args(L, "innnnn");
   const lua_Integer index = args.integer(1);
   const lua_Number h = args.number(2), v = args.number(3), z = args.number(4), decay = args.number(5),
                    range = args.number(6);
@@ -161,7 +161,7 @@ int ScShakeSolidChara(lua_State* L) {
 }
 
 int ScSetAutoShakeParam(lua_State* L) {
-  ScArgs args(L, 4);
+  ScArgs args(L, "iinn");
   const lua_Integer index = args.integer(1), period = args.integer(2);
   const lua_Number power = args.number(3), angle = args.number(4);
   if (scene::C_BaseScene* s = Scene()) chara::SetAutoShake(*s, Int(index), float(Int(period)), Num(power), Num(angle));
@@ -169,21 +169,21 @@ int ScSetAutoShakeParam(lua_State* L) {
 }
 
 int ScResetAutoShakeParam(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer index = args.integer(1);
   if (scene::C_BaseScene* s = Scene()) chara::ResetAutoShake(*s, Int(index));
   return ReturnZero(L);
 }
 
 int ScSetMouseOperate(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer on = args.integer(1);
   if (scene::C_BaseScene* s = Scene()) chara::SetMouseOperate(*s, on != 0);
   return ReturnZero(L);
 }
 
 int ScSetSoildClickableFlag(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer on = args.integer(1);
   if (scene::C_BaseScene* s = Scene()) chara::SetSolidClickable(*s, on != 0);
   return ReturnZero(L);
