@@ -99,16 +99,15 @@ void C_SolidCharaLayer::ReleaseSolidMesh(bool other) {
 
 void C_SolidCharaLayer::LoadSolidMesh(const char* file, const char* diff, int32_t diffX, int32_t diffY,
                                       int32_t timeMs) {
-  // 1.
+  // A mesh still waiting for its fade-out goes now; the new mesh takes the other slot, which is
+  // emptied first.
   if (currentMesh().releasePending) ReleaseSolidMesh(false);
-  // 2.
   swapSlots();
-  // 3.
   ReleaseSolidMesh(false);
   SolidMesh& m = currentMesh();
   m.strongPull = false;
   copyName(m.name, file);
-  // 4. An unusable file leaves the slot without a mesh; the fades below still start.
+  // An unusable file leaves the slot without a mesh; the fades below still start.
   SolidMeshData data;
   if (LoadMeshFile(file, engine::context().useSolid, data)) {
     if (diff && diff[0] != '\0')
@@ -117,14 +116,13 @@ void C_SolidCharaLayer::LoadSolidMesh(const char* file, const char* diff, int32_
     else
       setPicture(data.pictureName.c_str(), nullptr, false);
     CaptureAlphaMask(m, currentPicture());
-    // 5-6.
+    // A new mesh starts without key or spline moves.
     resetKeyMove(false);
     resetSplineMove(false);
     TakeMeshData(m, std::move(data));
-    // 7.
     CreateMeshBuffers(m);
   }
-  // 8.
+  // The new mesh fades in from transparent while the shown one fades out and is released.
   layer::PictureSlot& s = currentPicture();
   s.colour &= 0x00FFFFFFu;
   startAlphaFade(255, timeMs, false);
@@ -139,7 +137,7 @@ gfx::Matrix C_SolidCharaLayer::WorldMatrixOf(const layer::PictureSlot& s) {
          gfx::Matrix::translation(s.x - 0.5f, -0.5f - s.y, s.depth);
 }
 
-int32_t C_SolidCharaLayer::update(intptr_t /*arg*/) {
+int32_t C_SolidCharaLayer::update(const engine::PadRecord* /*pad*/) {
   dragSpeed = 0.0f;
   updateSlot(currentSlot ^ 1);
   updateSlot(currentSlot);
@@ -153,15 +151,15 @@ void C_SolidCharaLayer::updateSlot(int32_t slotIndex) {
   const bool other = slotIndex != currentSlot;
   engine::Engine& e = engine::context();
   const engine::MouseState& mouse = e.mouse;
-  // 1.
+  // Where the slot stood before this frame's animation: its move pushes the soft parts.
   const float x0 = s.x, y0 = s.y;
   animate(slotIndex, false);
-  // 2.
+  // A faded-out mesh marked for release goes now.
   if (m.releasePending && s.alpha() == 0) {
     ReleaseSolidMesh(other);
     return;
   }
-  // 3. Posing with the mouse, or the pull of a grabbed character.
+  // Posing with the mouse, or the pull of a grabbed character.
   float px = 0.0f, py = 0.0f;
   const float mdx = float(mouse.cursorX - mouse.previousCursorX);
   const float mdy = float(mouse.cursorY - mouse.previousCursorY);
@@ -200,7 +198,7 @@ void C_SolidCharaLayer::updateSlot(int32_t slotIndex) {
       dragOffsetX = dragOffsetY = 0;
     }
   }
-  // 4. The forces of this frame.
+  // The forces of this frame.
   if (e.useSolid) {
     const size_t n = size_t(m.vertexCount);
     if (m.autoShakeOn) {
@@ -241,12 +239,11 @@ void C_SolidCharaLayer::updateSlot(int32_t slotIndex) {
       }
     }
   }
-  // 5.
+  // The spring step writes the moved vertices straight into the vertex buffer when it locks.
   void* data = nullptr;
   const bool locked = m.vertexBuffer->lock(0, 0, &data) == gfx::result::Ok && data;
   StepShakePhysics(m, s.colour, e.frameInterval, e.frameDeltaMs, locked ? static_cast<SolidVertex*>(data) : nullptr);
   if (locked) m.vertexBuffer->unlock();
-  // 6.
   m.worldMatrix = WorldMatrixOf(s);
 }
 
@@ -290,13 +287,13 @@ void C_SolidCharaLayer::drawBoth(float /*depth*/) {
 }
 
 int32_t C_SolidCharaLayer::HitTest(float mouseX, float mouseY) {
-  // 1.
+  // No region hit until one is found.
   hitU = hitV = -1.0f;
   int32_t result = -1;
   SolidMesh& m = currentMesh();
   layer::PictureSlot& s = currentPicture();
   if (!m.hasVertexData()) return result;
-  // 2. The mouse ray through the solid pass's camera.
+  // The mouse ray through the solid pass's camera.
   const engine::Engine& e = engine::context();
   gfx::Viewport vp;
   vp.width = e.screenWidth;
@@ -307,7 +304,7 @@ int32_t C_SolidCharaLayer::HitTest(float mouseX, float mouseY) {
   if (!gfx::unproject(gfx::Vec3{sx, sy, 0.87f}, vp, proj, view, world, r0) ||
       !gfx::unproject(gfx::Vec3{sx, sy, 1.0f}, vp, proj, view, world, r1))
     return result;
-  // 3. The plane of the mesh's bounds at its middle depth.
+  // The plane of the mesh's bounds at its middle depth.
   const float zm = (m.minZ + m.maxZ) / 2.0f;
   const gfx::Vec3 A = gfx::transformCoord(gfx::Vec3{m.minX, m.minY, zm}, m.worldMatrix);
   const gfx::Vec3 B = gfx::transformCoord(gfx::Vec3{m.minX, m.maxY, zm}, m.worldMatrix);
@@ -319,10 +316,10 @@ int32_t C_SolidCharaLayer::HitTest(float mouseX, float mouseY) {
   if (denom == 0.0f || !std::isfinite(denom)) return result;
   const float t = (nrm.x * (A.x - r0.x) + nrm.y * (A.y - r0.y) + nrm.z * (A.z - r0.z)) / denom;
   const gfx::Vec3 P{r0.x + dir.x * t, r0.y + dir.y * t, r0.z + dir.z * t};
-  // 4.
+  // Outside the mesh's bounds is off the picture; inside, u and v run 0..1 across them.
   if (!(A.x <= P.x && P.x <= C.x && A.y <= P.y && P.y <= C.y) || C.x == A.x || C.y == A.y) return result;
   const float u = (P.x - A.x) / (C.x - A.x), v = (P.y - A.y) / (C.y - A.y);
-  // 5. An opaque texel (alpha 11 or more) is on the picture.
+  // An opaque texel (alpha 11 or more) is on the picture.
   if (!s.texture) return 0;
   const int32_t tw = m.maskWidth, th = m.maskHeight;
   if (tw > 0 && th > 0) {
@@ -331,7 +328,7 @@ int32_t C_SolidCharaLayer::HitTest(float mouseX, float mouseY) {
     const int32_t row = std::max(0, th - 1 - std::min(th - 1, int32_t(float(th) * v)));
     if (m.alphaMask[size_t(row) * size_t(tw) + size_t(col)] >= 11) result = 0;
   }
-  // 6-7.
+  // The click-map region under the point, unless the mesh shakes by itself.
   if (m.autoShakeOn || !s.clickMap || !g_regionLookup) return result;
   const int32_t n = g_regionLookup(s, u, v);
   if (n == 0) return result;
@@ -345,7 +342,7 @@ int32_t C_SolidCharaLayer::handleMouse() { return handleMouse(false); }
 int32_t C_SolidCharaLayer::handleMouse(bool force) {
   engine::Engine& e = engine::context();
   const engine::MouseState& mouse = e.mouse;
-  // 1.
+  // The cursor shows a hand over a click-map region.
   mouseEnabled = true;
   draggable = true;
   hitIndex = HitTest(float(mouse.cursorX), float(mouse.cursorY));
@@ -353,7 +350,7 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
   const layer::PictureSlot& s = currentPicture();
   int32_t result = 0;
   if (mouse.mouseEvents & engine::mouse::LeftDown) {
-    // 2.
+    // A press on the picture grabs the character (forced: wherever it is).
     if (hitIndex >= 0 || force) {
       dragging = true;
       dragOffsetX = mouse.cursorX - WholePixel(s.x);
@@ -361,7 +358,7 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
       if (hitIndex >= 1 && clickMapEnabled && clickable) result = 1;
     }
   } else if (mouse.mouseEvents & engine::mouse::LeftUp) {
-    // 3.
+    // A release lets go; on a region it reports the click and starts the region's event.
     dragging = false;
     dragOffsetX = dragOffsetY = 0;
     if (hitIndex >= 1 && clickMapEnabled) {
@@ -369,7 +366,7 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
       if (g_touchHandler) g_touchHandler(*this, hitIndex);
     }
   }
-  // 4.
+  // The right button turns the character while held.
   if (mouse.mouseEvents & engine::mouse::RightDown) {
     rightDragging = true;
     rightDragOffsetX = mouse.cursorX - WholePixel(s.x);
@@ -381,7 +378,6 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
     rightDragging = false;
     rightDragOffsetX = rightDragOffsetY = 0;
   }
-  // 5.
   return result;
 }
 

@@ -16,23 +16,21 @@ class C_SolidCharaLayer : public layer::C_BaseCharaLayer {
   // Releases both meshes' buffers and arrays, then the base's pictures.
   ~C_SolidCharaLayer() override;
 
-
-
-  // slot 3: animation, mouse posing or pull, shakes, the spring step and the world matrix of
+  // Animation, mouse posing or pull, shakes, the spring step and the world matrix of
   // both slots; returns the busy word.
-  int32_t update(intptr_t arg) override;
-  // slot 7: the picture slots and their meshes change places together.
+  int32_t update(const engine::PadRecord* pad) override;
+  // The picture slots and their meshes change places together.
   void swapSlots() override;
-  // slot 8
+  // Whether the other slot still shows a mesh (loaded, not transparent, with buffers).
   bool isOtherSlotShown() override;
-  // slot 27: the meshes of both slots (the depth argument is not used).
+  // Draws the meshes of both slots (the depth argument is not used).
   void drawBoth(float depth) override;
-  // slot 29: the mouse offered by the scene (hit test, press, release, right button).
+  // Handles the mouse offered by the scene (hit test, press, release, right button).
   int32_t handleMouse() override;
   int32_t handleMouse(bool force);
-  // slot 37: the device buffers go before a device reset.
+  // The device buffers go before a device reset.
   virtual void releaseDeviceBuffers();
-  // slot 38: and come back after it (the shake state stays).
+  // They come back after it (the shake state stays).
   virtual void recreateDeviceBuffers();
 
   // Loads a mesh into the current slot; the shown one fades out over timeMs and is released

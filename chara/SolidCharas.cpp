@@ -170,7 +170,7 @@ int32_t UpdateSolidCharas(scene::C_BaseScene& scene, bool& mouseTaken, bool mous
     } else {
       c.cancelDrag();
     }
-    if (c.update(0) != 0) ++animating;
+    if (c.update(nullptr) != 0) ++animating;
   }
   if (taker) {
     order.erase(std::find(order.begin(), order.end(), taker));

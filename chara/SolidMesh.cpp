@@ -105,21 +105,20 @@ void CreateMeshBuffers(SolidMesh& mesh) {
   gfx::Device* device = engine::context().device;
   if (!device || !mesh.hasVertexData() || mesh.indexCount <= 0) return;
   const size_t n = size_t(mesh.vertexCount);
-  // 1.
+  // The vertex buffer is rewritten every frame by the spring step; the index buffer once here.
   if (device->createVertexBuffer(uint32_t(n * sizeof(SolidVertex)), gfx::usage::Dynamic | gfx::usage::WriteOnly,
                                  SolidMeshFvf, gfx::Pool::Default, mesh.vertexBuffer) != gfx::result::Ok) {
     mesh.vertexBuffer.reset();
     report(CP932("2.5Dキャラ用頂点バッファの生成に失敗"));
     return;
   }
-  // 2.
   if (device->createIndexBuffer(uint32_t(mesh.indexCount) * 2, gfx::usage::Dynamic, gfx::Pool::Default,
                                 mesh.indexBuffer) != gfx::result::Ok) {
     mesh.indexBuffer.reset();
     report(CP932("2.5Dキャラ用インデックスバッファの生成に失敗"));
     return;
   }
-  // 3. Rest positions.
+  // The vertices start at their rest positions.
   void* data = nullptr;
   if (mesh.vertexBuffer->lock(0, 0, &data) != gfx::result::Ok || !data) {
     report(CP932("2.5Dキャラ用頂点バッファのロックに失敗"));
@@ -130,7 +129,6 @@ void CreateMeshBuffers(SolidMesh& mesh) {
                          0.0f, 0.0f, -1.0f, 0xFFFFFFFFu, mesh.uvs[i * 2], mesh.uvs[i * 2 + 1]};
     if (mesh.vertexBuffer->unlock() != gfx::result::Ok) report(CP932("2.5Dキャラ用頂点バッファのアンロックに失敗"));
   }
-  // 4.
   data = nullptr;
   if (mesh.indexBuffer->lock(0, 0, &data) != gfx::result::Ok || !data) {
     report(CP932("2.5Dキャラ用インデックスバッファのロックに失敗"));

@@ -11,6 +11,7 @@
 namespace gfx { class Surface; }
 namespace script { class C_EventMain; }
 namespace layer { class C_BaseCharaLayer; }
+namespace chara { class C_SolidCharaLayer; }
 namespace window {
 class C_WindowLayer;
 class C_MultiWindowSet;
