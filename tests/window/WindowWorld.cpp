@@ -43,7 +43,7 @@ WindowWorld::WindowWorld() : cd_(dir_.path()), platform_(platform::HeadlessOptio
   picture("cur0.png", testsupport::solidImage(32, 32, kCoinColour));
   picture("cur1.png", testsupport::solidImage(32, 32, kCoinColour));
   for (const char* name : {"cur10.png", "cur11.png", "cur12.png"}) picture(name, testsupport::solidImage(32, 32, kPulseColour));
-  EXPECT_TRUE(engine::CreateRenderDevice());
+  EXPECT_TRUE(engine::CreateRenderDevice(layer::createDeviceResources));
   e.textureFact = new layer::C_TextureFact();
   e.spriteFact = new layer::C_SpriteFact();
   e.spriteFact->init();
