@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "engine/Engine.h"
+#include "chara/C_SolidCharaLayer.h"
 #include "chara/PlainCharas.h"
 #include "gfx/Device.h"
 #include "layer/C_BaseCharaLayer.h"

@@ -11,6 +11,7 @@
 namespace gfx { class Surface; }
 namespace script { class C_EventMain; }
 namespace layer { class C_BaseCharaLayer; }
+namespace chara { class C_SolidCharaLayer; }
 namespace window {
 class C_WindowLayer;
 class C_MultiWindowSet;
@@ -75,8 +76,11 @@ class C_BaseScene : public layer::C_BaseObject {
   // The members below belong to the scene: the code that makes one hands it over here, and the
   // scene's destructor ends them in a fixed order (background and characters, then windows).
   std::unique_ptr<layer::C_BaseCharaLayer> background;
-  // The solid characters (owned here the same way, with their count and draw order) and the solid
-  // event layer come with their classes.
+  // Created by ScInitSceneSolidChara; solidCharaArray tells an empty array from none. solidOrder
+  // lists the same characters in drawing order, back to front.
+  std::vector<std::unique_ptr<chara::C_SolidCharaLayer>> solidCharas;
+  bool solidCharaArray = false;
+  std::vector<chara::C_SolidCharaLayer*> solidOrder;
   std::vector<std::unique_ptr<layer::C_BaseCharaLayer>> plainCharas;
   // Window lists, each in page order.
   std::vector<std::unique_ptr<window::C_WindowLayer>> btnWindows;

@@ -6,6 +6,7 @@
 #include "engine/Input.h"
 #include "engine/RenderDevice.h"
 #include "chara/PlainCharas.h"
+#include "chara/SolidCharas.h"
 #include "gfx/Device.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
@@ -67,6 +68,7 @@ MemberFrame C_SceneSandBox::updateMembers() {
   window::UpdateWindowSet(*this, frame.mouseTaken);
   // The normal pointer; characters below may choose the one for clickable parts.
   engine::context().cursorId = 103;
+  frame.animatingCount += chara::UpdateSolidCharas(*this, frame.mouseTaken, dialogShown);
   frame.animatingCount += chara::UpdatePlainCharas(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdateMessageWindows(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdatePlainWindows(*this, frame.mouseTaken);
@@ -121,7 +123,8 @@ int32_t C_SceneSandBox::render() {
   chara::DrawBackground(*this);
   device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
   batch->end();
-  // The solid layer pass comes with the solid characters.
+  // The solid characters, back to front.
+  chara::DrawSolidCharas(*this);
   // The plain characters, then the windows above them in one batch, on a fresh depth buffer.
   device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
   batch->begin(gfx::spriteflag::AlphaBlend);
@@ -143,14 +146,15 @@ int32_t C_SceneSandBox::render() {
 }
 
 void C_SceneSandBox::onDeviceLost() {
-  // The solid characters give theirs back with their own code.
   window::ReleaseWindowTextTargets(*this);
+  chara::ReleaseSolidCharaBuffers(*this);
   layer::destroyCharaRenderTarget();
   captureSurface.reset();
 }
 
 void C_SceneSandBox::onDeviceReset() {
   window::RestoreWindowTextTargets(*this);
+  chara::RecreateSolidCharaBuffers(*this);
   layer::createCharaRenderTarget();
 }
 

@@ -2,6 +2,7 @@
 #include "script/ScriptStepHooks.h"
 
 #include "chara/PlainCharas.h"
+#include "chara/SolidCharas.h"
 #include "sound/VoiceTag.h"
 #include "window/SceneWindows.h"
 
@@ -18,6 +19,7 @@ void InstallScriptStepHooks(ScriptStepHooks& hooks) {
   hooks = ScriptStepHooks{};
   hooks.finishAnimations.push_back(chara::FinishBackgroundAnimations);
   hooks.finishAnimations.push_back(chara::FinishPlainCharaAnimations);
+  hooks.finishAnimations.push_back(chara::FinishSolidCharaAnimations);
   hooks.finishAnimations.push_back(window::FinishMessageWindows);
   hooks.clearMessagePages.push_back(window::ClearMessagePages);
   hooks.messageWindowAtEndOfText = window::AnyMessageWindowAtEndOfText;

@@ -14,6 +14,7 @@ constexpr void (*kTagRegistrars[])(TagTable&) = {
     RegisterFlowTags,
     RegisterPictureTags,
     RegisterWindowTags,
+    RegisterSolidTags,
     RegisterSoundTags,
 };
 

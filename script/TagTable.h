@@ -67,6 +67,7 @@ void RegisterFlowTags(TagTable& table);  // script/FlowTags.cpp: program and flo
 void RegisterPictureTags(TagTable& table);  // script/PictureTags.cpp: backgrounds, plain characters
 void RegisterWindowTags(TagTable& table);  // script/WindowTags.cpp: window tags
 void RegisterSoundTags(TagTable& table);  // script/SoundTags.cpp: sound tags
+void RegisterSolidTags(TagTable& table);  // script/SolidTags.cpp: solid character tags
 
 // Fills the table from every registration function, in the order of the tag set.
 void BuildTagTable(TagTable& table);

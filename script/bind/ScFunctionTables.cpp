@@ -18,6 +18,7 @@ const ScFunction* const kAllTables[] = {
     kSoundFunctions,
     kPictureFunctions,
     kWindowFunctions,
+    kSolidFunctions,
     nullptr,
 };
 

@@ -1,0 +1,246 @@
+// The solid character tags: each the same operation as its Sc function, with the layout
+// attributes turned into positions and scales as the picture tags do (a size in pixels or a
+// scale over the character's picture; a centre, or a top-left corner in the 1024 x 768 layout).
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "engine/Engine.h"
+#include "chara/C_SolidCharaLayer.h"
+#include "chara/PlainCharas.h"
+#include "chara/SolidCharas.h"
+#include "scene/C_BaseScene.h"
+#include "script/C_EventMain.h"
+#include "script/TagAttributes.h"
+#include "script/TagTable.h"
+
+namespace script {
+
+namespace {
+
+scene::C_BaseScene* Scene(const C_EventMain& events) {
+  if (events.drivenScene) return events.drivenScene;
+  engine::Engine& e = engine::context();
+  return e.currentScene;
+}
+
+struct StandLayout {
+  int32_t page = 0;
+  std::string file, diff;
+  int32_t time = 0;
+  bool relative = false;
+  float left = chara::NotGiven, top = chara::NotGiven;
+  float posX = chara::NotGiven, posY = chara::NotGiven;
+  float scaleW = 1.0f, scaleH = 1.0f;
+  bool scaleWGiven = false, scaleHGiven = false;
+  float width = 0.0f, height = 0.0f;
+  // Shakes.
+  float powerH = 0.0f, powerV = 9.0f, decay = 0.95f;
+  int32_t rangeTime = 1000;
+  float power = 0.0f, angleDegrees = 90.0f;
+  int32_t roundTime = 1000;
+};
+
+// `left`, `top`, `width`, `height` are integers for SimpleStandChara and reals for the moves.
+StandLayout ReadStandLayout(const C_EventMain& events, const TagTokens& tokens, bool integerCorners) {
+  StandLayout l;
+  const auto corner = [integerCorners](const std::string& v) {
+    return integerCorners ? float(TagInt(v)) : float(TagReal(v));
+  };
+  ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
+    if (key == "page") l.page = TagInt(value);
+    if (key == "file") l.file = value;
+    if (key == "diff") l.diff = value;
+    if (key == "time") l.time = TagInt(value);
+    if (key == "type") l.relative = value == "REL";
+    if (key == "left") l.left = corner(value);
+    if (key == "top") l.top = corner(value);
+    if (key == "pos_x") l.posX = float(TagReal(value));
+    if (key == "pos_y") l.posY = float(TagReal(value));
+    if (key == "scale_w") l.scaleW = float(TagReal(value)), l.scaleWGiven = true;
+    if (key == "scale_h") l.scaleH = float(TagReal(value)), l.scaleHGiven = true;
+    if (key == "width") l.width = corner(value);
+    if (key == "height") l.height = corner(value);
+    if (key == "power_horizon") l.powerH = float(TagReal(value));
+    if (key == "power_vertical") l.powerV = float(TagReal(value));
+    if (key == "delay_rate") l.decay = float(TagReal(value));
+    if (key == "rangetime") l.rangeTime = TagInt(value);
+    if (key == "power") l.power = float(TagReal(value));
+    if (key == "angle") l.angleDegrees = float(TagReal(value));
+    if (key == "round_time") l.roundTime = TagInt(value);
+  });
+  return l;
+}
+
+struct Placement {
+  float scaleX, scaleY, x, y;
+};
+
+Placement Place(const StandLayout& l, float imageWidth, float imageHeight) {
+  Placement p;
+  p.scaleX = (l.width > 0 && imageWidth > 0) ? l.width / imageWidth : l.scaleW;
+  p.scaleY = (l.height > 0 && imageHeight > 0) ? l.height / imageHeight : l.scaleH;
+  p.x = l.posX != chara::NotGiven ? l.posX
+        : l.left != chara::NotGiven ? p.scaleX * imageWidth * 0.5f + l.left - 512.0f
+                                    : chara::NotGiven;
+  p.y = l.posY != chara::NotGiven ? l.posY
+        : l.top != chara::NotGiven ? p.scaleY * imageHeight * 0.5f + l.top - 384.0f
+                                   : chara::NotGiven;
+  return p;
+}
+
+float Given(float v, float otherwise) { return v != chara::NotGiven ? v : otherwise; }
+
+// The offset of an expression picture: pair n of g_CharaDiffPos for a name containing "stNN"
+// (n = 0..14), pair 0 otherwise.
+const std::array<int32_t, 2>& DiffOffset(const std::string& name) {
+  const auto& table = engine::context().charaDiffPos;
+  for (size_t n = 0; n < table.size(); ++n) {
+    char key[8];
+    std::snprintf(key, sizeof key, "st%02zu", n);
+    if (name.find(key) != std::string::npos) return table[n];
+  }
+  return table[0];
+}
+
+bool SimpleStandChara(C_EventMain& events, const TagTokens& tokens) {
+  const StandLayout l = ReadStandLayout(events, tokens, true);
+  scene::C_BaseScene* s = Scene(events);
+  if (!s) return true;
+  const bool withDiff = !l.diff.empty();
+  const auto& offset = DiffOffset(l.file);
+  chara::SetSolidChara(*s, l.page, l.file.c_str(), 0.0f, 0.0f, 0.0f, l.time, withDiff, l.diff.c_str(), offset[0],
+                       offset[1]);
+  chara::C_SolidCharaLayer* c = chara::FindSolidChara(*s, l.page);
+  if (!c) return true;
+  layer::PictureSlot& slot = c->currentPicture();
+  const Placement p = Place(l, float(slot.width), float(slot.height));
+  const float scale = engine::context().screenScale;
+  slot.scaleX = p.scaleX * scale;
+  slot.scaleY = p.scaleY * scale;
+  slot.x = Given(p.x, 0) * scale;
+  slot.y = Given(p.y, 0) * scale;
+  return true;
+}
+
+bool SimpleStandCharaDiff(C_EventMain& events, const TagTokens& tokens) {
+  const StandLayout l = ReadStandLayout(events, tokens, true);
+  scene::C_BaseScene* s = Scene(events);
+  if (!s) return true;
+  chara::C_SolidCharaLayer* c = chara::FindSolidChara(*s, l.page);
+  if (!c) return true;
+  const std::string file = c->currentMesh().name;
+  if (file.empty()) return true;
+  const auto& offset = DiffOffset(file);
+  chara::ChangeSolidChara(*s, l.page, file.c_str(), l.diff.empty() ? nullptr : l.diff.c_str(), offset[0], offset[1]);
+  return true;
+}
+
+bool SimpleDeleteChara(C_EventMain& events, const TagTokens& tokens) {
+  const StandLayout l = ReadStandLayout(events, tokens, false);
+  if (scene::C_BaseScene* s = Scene(events)) chara::DeleteSolidChara(*s, l.page, l.time);
+  return true;
+}
+
+bool MoveStandCharaReset(C_EventMain& events, const TagTokens& tokens) {
+  const StandLayout l = ReadStandLayout(events, tokens, false);
+  if (scene::C_BaseScene* s = Scene(events)) chara::MoveSolidCharaReset(*s, l.page);
+  return true;
+}
+
+bool MoveData(C_EventMain& events, const TagTokens& tokens, bool spline) {
+  const StandLayout l = ReadStandLayout(events, tokens, false);
+  scene::C_BaseScene* s = Scene(events);
+  if (!s) return true;
+  chara::C_SolidCharaLayer* c = chara::FindSolidChara(*s, l.page);
+  if (!c) return true;
+  const layer::PictureSlot& slot = c->currentPicture();
+  Placement p = Place(l, float(slot.width), float(slot.height));
+  float x, y;
+  if (l.relative) {
+    x = Given(p.x, 0);
+    y = Given(p.y, 0);
+    if (!l.scaleWGiven && l.width <= 0) p.scaleX = 0;
+    if (!l.scaleHGiven && l.height <= 0) p.scaleY = 0;
+  } else {
+    x = Given(p.x, slot.x);
+    y = Given(p.y, slot.y);
+  }
+  if (spline)
+    chara::MoveSplineSolidCharaAdd(*s, l.page, l.relative, x, y, p.scaleX, p.scaleY);
+  else
+    chara::MoveSolidCharaAdd(*s, l.page, l.relative, x, y, 0.0f, p.scaleX, p.scaleY, l.time);
+  return true;
+}
+bool MoveStandCharaData(C_EventMain& events, const TagTokens& tokens) { return MoveData(events, tokens, false); }
+bool MoveSplineStandCharaData(C_EventMain& events, const TagTokens& tokens) { return MoveData(events, tokens, true); }
+
+bool MoveStandCharaStart(C_EventMain& events, const TagTokens& tokens) {
+  const StandLayout l = ReadStandLayout(events, tokens, false);
+  if (scene::C_BaseScene* s = Scene(events)) chara::MoveSolidCharaSet(*s, l.page);
+  return true;
+}
+
+bool MoveSplineStandCharaReset(C_EventMain& events, const TagTokens& tokens) {
+  const StandLayout l = ReadStandLayout(events, tokens, false);
+  if (scene::C_BaseScene* s = Scene(events)) chara::MoveSplineSolidCharaReset(*s, l.page);
+  return true;
+}
+
+bool MoveSplineStandCharaStart(C_EventMain& events, const TagTokens& tokens) {
+  const StandLayout l = ReadStandLayout(events, tokens, false);
+  if (scene::C_BaseScene* s = Scene(events)) chara::MoveSplineSolidCharaSet(*s, l.page, l.time);
+  return true;
+}
+
+bool ShakeStandChara(C_EventMain& events, const TagTokens& tokens) {
+  const StandLayout l = ReadStandLayout(events, tokens, false);
+  if (scene::C_BaseScene* s = Scene(events))
+    chara::ShakeSolidChara(*s, l.page, l.powerH, l.powerV, 0.0f, l.decay, l.rangeTime);
+  return true;
+}
+
+bool AutoShakeStart(C_EventMain& events, const TagTokens& tokens) {
+  const StandLayout l = ReadStandLayout(events, tokens, false);
+  if (scene::C_BaseScene* s = Scene(events))
+    chara::SetAutoShake(*s, l.page, float(l.roundTime), l.power, l.angleDegrees / 57.295784f);
+  return true;
+}
+
+bool AutoShakeEnd(C_EventMain& events, const TagTokens& tokens) {
+  const StandLayout l = ReadStandLayout(events, tokens, false);
+  if (scene::C_BaseScene* s = Scene(events)) chara::ResetAutoShake(*s, l.page);
+  return true;
+}
+
+bool CharaMouseDragOn(C_EventMain& events, const TagTokens&) {
+  if (scene::C_BaseScene* s = Scene(events)) chara::SetMouseOperate(*s, true);
+  return true;
+}
+
+bool CharaMouseDragOff(C_EventMain& events, const TagTokens&) {
+  if (scene::C_BaseScene* s = Scene(events)) chara::SetMouseOperate(*s, false);
+  return true;
+}
+
+}  // namespace
+
+void RegisterSolidTags(TagTable& table) {
+  table.add("SimpleStandChara", SimpleStandChara);
+  table.add("SimpleStandCharaDiff", SimpleStandCharaDiff);
+  table.add("SimpleDeleteChara", SimpleDeleteChara);
+  table.add("MoveStandCharaReset", MoveStandCharaReset);
+  table.add("MoveStandCharaData", MoveStandCharaData);
+  table.add("MoveStandCharaStart", MoveStandCharaStart);
+  table.add("MoveSplineStandCharaReset", MoveSplineStandCharaReset);
+  table.add("MoveSplineStandCharaData", MoveSplineStandCharaData);
+  table.add("MoveSplineStandCharaStart", MoveSplineStandCharaStart);
+  table.add("ShakeStandChara", ShakeStandChara);
+  table.add("AutoShakeStart", AutoShakeStart);
+  table.add("AutoShakeEnd", AutoShakeEnd);
+  table.add("CharaMouseDragOn", CharaMouseDragOn);
+  table.add("CharaMouseDragOff", CharaMouseDragOff);
+}
+
+}  // namespace script
