@@ -50,6 +50,7 @@ WindowWorld::WindowWorld() : cd_(dir_.path()), platform_(platform::HeadlessOptio
         "g_Scr_IsAutoModeTimeType = 0\ng_Scr_SoundBufFirst = 10\ng_Scr_SoundBufEnd = 20\ng_CharaDiffPos = { 0, 0 }\n");
   picture("win_h.png", solid(63, 63, kFrameColour));
   picture("frame.png", solid(32, 32, kFrameColour));
+  picture("white.bmp", solid(32, 32, 0xFFFFFFFFu));  // the selection window's highlight bar
   picture("cur0.png", solid(32, 32, kCoinColour));
   picture("cur1.png", solid(32, 32, kCoinColour));
   for (const char* name : {"cur10.png", "cur11.png", "cur12.png"}) picture(name, solid(32, 32, kPulseColour));
