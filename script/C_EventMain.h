@@ -162,6 +162,10 @@ class C_EventMain : public layer::C_BaseObject {
   std::vector<EnemyRequest> enemies;
   // The pages the message windows showed, for the history window.
   HistoryRecord history;
+  // The choices gathered by ScAddSelect until ScCommitSelect hands them to a selection window:
+  // the row texts and their "file?label" targets.
+  std::vector<std::string> pendingChoiceTexts;
+  std::vector<std::string> pendingChoiceTargets;
 
  private:
   struct ThreadSlot {

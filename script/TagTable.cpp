@@ -12,6 +12,7 @@ constexpr void (*kTagRegistrars[])(TagTable&) = {
     RegisterFlowTags,
     RegisterPictureTags,
     RegisterWindowTags,
+    RegisterWidgetTags,
     RegisterSoundTags,
 };
 

@@ -37,6 +37,7 @@ class TagTable {
 void RegisterFlowTags(TagTable& table);  // script/FlowTags.cpp: program and flow tags
 void RegisterPictureTags(TagTable& table);  // script/PictureTags.cpp: backgrounds, plain characters
 void RegisterWindowTags(TagTable& table);  // script/WindowTags.cpp: window tags
+void RegisterWidgetTags(TagTable& table);  // script/WidgetTags.cpp: selection and widget tags
 void RegisterSoundTags(TagTable& table);  // script/SoundTags.cpp: sound tags
 
 // Fills the table from every registration function, in the order of the tag set.

@@ -11,6 +11,7 @@
 #include "sound/VoiceTag.h"
 #include "window/C_WindowLayer.h"
 #include "window/SceneWindows.h"
+#include "window/WidgetOperations.h"
 
 namespace window {
 
@@ -45,6 +46,7 @@ void SetWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, c
     w = MakeWindow(type);
     if (!w) return;
     list->push_back(w);
+    AdoptNewWindow(scene, type, *w);
   }
   // 4.
   if (file && file[0] != '\0') {
@@ -126,7 +128,12 @@ void ResetBindWindow(scene::C_BaseScene& scene, std::string_view type, int32_t p
 }
 
 void SetWindowActive(scene::C_BaseScene& scene, std::string_view type, int32_t page, bool active) {
-  if (type == "SEL") return;
+  // A selection window's activation is ScSelectActive's, with its messages.
+  if (type == "SEL") {
+    if (active) SelectActive(scene.eventSystem, scene, page);
+    else SelectNotActive(scene, page);
+    return;
+  }
   if (C_WindowLayer* w = LookUpWindow(scene, type, page)) w->setActive(active);
 }
 

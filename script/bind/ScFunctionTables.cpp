@@ -10,6 +10,7 @@ const ScFunction* const kAllTables[] = {
     kSoundFunctions,
     kPictureFunctions,
     kWindowFunctions,
+    kWidgetFunctions,
     nullptr,
 };
 

@@ -18,6 +18,7 @@ extern const ScFunction kFlowFunctions[];  // FlowFunctions.cpp
 extern const ScFunction kSoundFunctions[];  // SoundFunctions.cpp
 extern const ScFunction kPictureFunctions[];  // PictureFunctions.cpp
 extern const ScFunction kWindowFunctions[];  // WindowFunctions.cpp
+extern const ScFunction kWidgetFunctions[];  // WidgetFunctions.cpp
 
 // Every table, in registration order, ending with nullptr.
 extern const ScFunction* const kAllTables[];
