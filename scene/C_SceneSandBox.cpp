@@ -14,6 +14,7 @@
 #include "platform/Platform.h"
 #include "script/C_EventMain.h"
 #include "script/ScriptStepHooks.h"
+#include "window/SceneWidgets.h"
 #include "window/SceneWindows.h"
 
 namespace scene {
@@ -64,11 +65,15 @@ MemberFrame C_SceneSandBox::updateMembers() {
   // solid characters, plain characters, "CHECK", "MES", "PLN", "SLIDE".
   frame.animatingCount += chara::UpdateBackground(*this);
   window::UpdateWindowSet(*this, frame.mouseTaken);
+  frame.animatingCount += window::UpdateSelectionWindows(*this, frame.mouseTaken);
+  frame.animatingCount += window::UpdateButtons(*this, frame.mouseTaken);
   // The normal pointer; characters below may choose the one for clickable parts.
   app::engine().cursorId = 103;
   frame.animatingCount += chara::UpdatePlainCharas(*this, frame.mouseTaken);
+  frame.animatingCount += window::UpdateCheckButtons(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdateMessageWindows(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdatePlainWindows(*this, frame.mouseTaken);
+  frame.animatingCount += window::UpdateSliders(*this, frame.mouseTaken);
   return frame;
 }
 
