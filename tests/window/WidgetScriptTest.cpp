@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "WindowWorld.h"
+#include "app/Engine.h"
 #include "platform/Encoding.h"
 #include "window/C_ButtonLayer.h"
 #include "window/C_CheckButtonLayer.h"
@@ -190,6 +191,60 @@ TEST(WidgetFunctions, WrongArgumentsRaiseLuaErrors) {
   };
   for (const char* call : calls) EXPECT_NE(world.runLua(call).find("bad argument"), std::string::npos) << call;
   EXPECT_TRUE(world.scene().slideWindows.empty());
+}
+
+}  // namespace
+
+namespace {
+
+// One frame with the mouse at (x, y) from the screen centre and the left button's edges.
+void MouseFrame(WindowWorld& world, int32_t x, int32_t y, uint32_t events, bool held) {
+  app::MouseState& m = app::engine().mouse;
+  m.cursorX = x;
+  m.cursorY = y;
+  m.leftHeld = held;
+  world.frame(17, events);
+}
+
+void Click(WindowWorld& world, int32_t x, int32_t y) {
+  MouseFrame(world, x, y, app::mouse::LeftDown, true);
+  MouseFrame(world, x, y, app::mouse::LeftUp, false);
+}
+
+TEST(WidgetScene, HiddenWidgetsIgnoreTheMouseAndCaptionsSurviveADeviceLoss) {
+  WindowWorld world;
+  world.write("0first.evt",
+              "ScSetWindow('BTN', 0, 'frame.png', 100, 40, 0, 0, 0)\n"
+              "ScSetButtonEvent('BTN', 0, '0first.evt', 'lbl_hit', 0)\n"
+              "ScSetWindow('CHECK', 0, 'frame.png', 40, 40, 0, 100, 0)\n"
+              "ScSetTextAreaWindow('CHECK', 0, 0, 0, 40, 40)\n"
+              "@[Stop]\n"
+              "*lbl_hit\nScSetTempFlag('T_hits', ScGetTempFlagNum('T_hits') + 1)\n@[Stop]\n");
+  world.start();
+  world.frames(2);
+  scene::C_BaseScene& scene = world.scene();
+  auto& check = dynamic_cast<window::C_CheckButtonLayer&>(*scene.checkWindows[0]);
+  // Set up but not opened: invisible, so neither takes a click.
+  Click(world, 0, 0);
+  Click(world, 0, 100);
+  EXPECT_EQ(world.events().flags.numberView("T_hits"), 0.0);
+  EXPECT_FALSE(check.checked);
+  ASSERT_EQ(world.runLua("ScOpenWindow('BTN', 0, 0) ScOpenWindow('CHECK', 0, 0)"), "");
+  Click(world, 0, 0);
+  Click(world, 0, 100);
+  EXPECT_EQ(world.events().flags.numberView("T_hits"), 1.0);
+  EXPECT_TRUE(check.checked);
+  ASSERT_EQ(world.runLua("ScShowWindow('BTN', 0, 0)"), "");
+  Click(world, 0, 0);
+  EXPECT_EQ(world.events().flags.numberView("T_hits"), 1.0) << "a hidden button";
+
+  ASSERT_TRUE(check.textTarget);
+  scene.onDeviceLost();
+  EXPECT_FALSE(check.textTarget) << "the caption's render target is given back";
+  scene.onDeviceReset();
+  EXPECT_TRUE(check.textTarget);
+  world.frames(2);
+  EXPECT_TRUE(world.boxes().empty());
 }
 
 }  // namespace
