@@ -3,9 +3,9 @@
 
 #include <cstdlib>
 
-#include "app/Input.h"
-#include "app/RenderDevice.h"
-#include "app/ScreenFade.h"
+#include "engine/Input.h"
+#include "engine/RenderDevice.h"
+#include "engine/ScreenFade.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
@@ -22,10 +22,10 @@
 
 namespace app {
 
-C_GameProg::C_GameProg() { engine().gameProg = this; }
+C_GameProg::C_GameProg() { engine::context().gameProg = this; }
 
 void C_GameProg::init() {
-  Engine& e = engine();
+  engine::Engine& e = engine::context();
   // 1. The event system may exist only once.
   if (e.eventMain) {
     platform::messageBox(CP932("元クラスが複数回生成された可能性"), "ERROR", platform::mb::Ok);
@@ -62,7 +62,7 @@ void C_GameProg::init() {
 }
 
 void C_GameProg::switchScene() {
-  Engine& e = engine();
+  engine::Engine& e = engine::context();
   if (currentScene) {
     currentScene->release();
     delete currentScene;
@@ -78,26 +78,26 @@ void C_GameProg::switchScene() {
 }
 
 int32_t C_GameProg::updateIdle() {
-  Engine& e = engine();
+  engine::Engine& e = engine::context();
   // 1. The sound player's per-frame update.
   if (e.soundPlayer) e.soundPlayer->Update();
   // 2. Input, only while the window is active.
-  pad = PollInput();
+  pad = engine::PollInput();
   // 3. Scenes are neither switched nor updated while the device is lost.
-  if (DeviceUsable()) {
+  if (engine::DeviceUsable()) {
     if (nextSceneId != -1) switchScene();
     if (currentScene) nextSceneId = currentScene->update(reinterpret_cast<intptr_t>(&pad));
-    StepScreenFade();
+    engine::StepScreenFade();
   }
   // 4.
-  ClearMouseEvents();
+  engine::ClearMouseEvents();
   return 0;
 }
 
-void C_GameProg::draw() { RenderFrame(); }
+void C_GameProg::draw() { engine::RenderFrame(); }
 
 C_GameProg::~C_GameProg() {
-  Engine& e = engine();
+  engine::Engine& e = engine::context();
   // The character render target with its two resources, then the layers' shared quad.
   layer::destroyCharaRenderTarget();
   layer::C_BaseLayer::releaseQuadBuffer();
@@ -110,7 +110,7 @@ C_GameProg::~C_GameProg() {
   delete e.glyphRasterizer;
   e.glyphRasterizer = nullptr;
   // The font slots and the debug sprite; the fade overlay and its "white.bmp" reference.
-  ReleaseDebugObjects();
+  engine::ReleaseDebugObjects();
   delete e.fadeOverlay;
   e.fadeOverlay = nullptr;
   if (e.textureFact) e.textureFact->releaseTexture("white.bmp");
@@ -125,12 +125,12 @@ C_GameProg::~C_GameProg() {
   delete e.soundPlayer;
   e.soundPlayer = nullptr;
   // The effects, the texture factory, the sprite factory, then the device.
-  ReleaseEffects();
+  engine::ReleaseEffects();
   delete e.textureFact;
   e.textureFact = nullptr;
   delete e.spriteFact;
   e.spriteFact = nullptr;
-  DestroyRenderDevice();
+  engine::DestroyRenderDevice();
   if (e.gameProg == this) e.gameProg = nullptr;
 }
 

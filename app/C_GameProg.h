@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_BaseObject.h"
 #include "platform/Platform.h"
 
@@ -38,7 +38,7 @@ class C_GameProg : public layer::C_BaseObject {
 
   scene::C_BaseScene* currentScene = nullptr;
   // The pad record of the current frame (all zero while the window is inactive).
-  PadRecord pad;
+  engine::PadRecord pad;
 };
 
 }  // namespace app

@@ -1,7 +1,7 @@
 // Reading globalData.lua and scriptSettings.lua: type checks, conversions, destinations.
 #include "app/Config.h"
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
@@ -19,7 +19,7 @@ void ShowReadError(const char* utf8Text) {
 }  // namespace
 
 void ReadGlobalData() {
-  Engine& e = engine();
+  engine::Engine& e = engine::context();
   lua_State* L = script::NewStateWithLibraries();
   script::LoadLuaFile(L, "globalData.lua");
   lua_settop(L, 0);
@@ -49,7 +49,7 @@ void ReadGlobalData() {
 }
 
 void ReadScriptSettings(scene::C_BaseScene& scene) {
-  Engine& e = engine();
+  engine::Engine& e = engine::context();
   lua_State* L = script::NewStateWithLibraries();
   script::LoadLuaFile(L, "scriptSettings.lua");
   lua_settop(L, 0);

@@ -1,15 +1,15 @@
 // The window procedure and the paced frame loop: messages first, then one frame.
 #include "app/FrameLoop.h"
 
-#include "app/Engine.h"
-#include "app/Input.h"
+#include "engine/Engine.h"
+#include "engine/Input.h"
 #include "layer/C_BaseObject.h"
 #include "platform/Encoding.h"
 
 namespace app {
 
 namespace {
-platform::Platform& plat() { return *engine().platform; }
+platform::Platform& plat() { return *engine::context().platform; }
 }  // namespace
 
 void OpenExitConfirmation() {
@@ -22,7 +22,7 @@ void OpenExitConfirmation() {
 
 void WindowProc(const platform::Message& message) {
   namespace msg = platform::msg;
-  const bool programExists = engine().gameProg != nullptr;
+  const bool programExists = engine::context().gameProg != nullptr;
   switch (message.id) {
     case msg::Destroy:
       plat().window().postQuit(0);
@@ -41,7 +41,7 @@ void WindowProc(const platform::Message& message) {
     case msg::MButtonDown:
     case msg::MButtonUp:
     case msg::MouseWheel:
-      HandleMouseMessage(message.id);
+      engine::HandleMouseMessage(message.id);
       break;
     default:
       // Create, Paint, KeyUp and SysKeyDown (Alt+F4, F10) are swallowed.
@@ -50,7 +50,7 @@ void WindowProc(const platform::Message& message) {
 }
 
 void UpdateFrameTimers(int32_t deltaMs) {
-  Engine& e = engine();
+  engine::Engine& e = engine::context();
   const float d = static_cast<float>(static_cast<uint32_t>(deltaMs));
   e.totalMs += deltaMs;
   e.frameDeltaMs = deltaMs;
@@ -59,7 +59,7 @@ void UpdateFrameTimers(int32_t deltaMs) {
 }
 
 void RunOneFrame(layer::C_BaseObject& program) {
-  Engine& e = engine();
+  engine::Engine& e = engine::context();
   platform::Clock& clock = plat().clock();
   ++e.frameCounter;
   plat().window().setCursor(e.cursorId);

@@ -7,9 +7,9 @@
 
 #include "app/C_GameProg.h"
 #include "app/Config.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "app/FrameLoop.h"
-#include "app/RenderDevice.h"
+#include "engine/RenderDevice.h"
 #include "archive/ArchiveSet.h"
 #include "audio/Device.h"
 #include "platform/Encoding.h"
@@ -18,7 +18,7 @@
 namespace app {
 
 int RunGame(platform::Platform& platform, const RunOptions& options) {
-  Engine& e = engine();
+  engine::Engine& e = engine::context();
   e.platform = &platform;
   platform::setCurrent(&platform);
 
@@ -93,7 +93,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   e.audioDevice = audioDevice.get();
 
   // 10. The render device; its failure skips to the shutdown.
-  if (CreateRenderDevice() && (!options.onDeviceCreated || options.onDeviceCreated())) {
+  if (engine::CreateRenderDevice() && (!options.onDeviceCreated || options.onDeviceCreated())) {
     // 11.
     platform.window().show();
     // 12.

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "platform/Encoding.h"
 #include "script/C_EventMain.h"
 #include "script/EventScriptTranslator.h"
@@ -47,11 +47,11 @@ BENCHMARK(BM_Translate200KB)->Unit(benchmark::kMillisecond);
 void BM_Run10000LuaLines(benchmark::State& state) {
   script::LuaHost host;
   host.create();
-  app::engine().lua = &host;
+  engine::context().lua = &host;
   auto eventsOwner = std::make_unique<script::C_EventMain>(host.scriptState);
   script::C_EventMain& events = *eventsOwner;
   events.init();
-  app::engine().eventMain = &events;
+  engine::context().eventMain = &events;
   std::vector<std::string> lines;
   for (int i = 0; i < 10000; ++i) lines.push_back("ScSetFlag(\"T_n\", " + std::to_string(i) + ")");
   for (auto _ : state) {
@@ -62,9 +62,9 @@ void BM_Run10000LuaLines(benchmark::State& state) {
   }
   state.counters["lines/s"] =
       benchmark::Counter(static_cast<double>(state.iterations()) * 10000.0, benchmark::Counter::kIsRate);
-  app::engine().eventMain = nullptr;
+  engine::context().eventMain = nullptr;
   eventsOwner.reset();
-  app::engine().lua = nullptr;
+  engine::context().lua = nullptr;
   host.close();
 }
 BENCHMARK(BM_Run10000LuaLines)->Unit(benchmark::kMillisecond);

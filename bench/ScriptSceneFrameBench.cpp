@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Engine.h"
-#include "app/RenderDevice.h"
-#include "app/ScreenFade.h"
+#include "engine/Engine.h"
+#include "engine/RenderDevice.h"
+#include "engine/ScreenFade.h"
 #include "archive/ArchiveSet.h"
 #include "chara/PlainCharas.h"
 #include "gfx/Image.h"
@@ -66,14 +66,14 @@ void BM_ScriptSceneFrame(benchmark::State& state) {
   writePng("bg.png", picture(1024, 768, false));
   writePng("chara.png", picture(512, 1024, true));
 
-  app::resetEngine();
+  engine::resetEngine();
   archive::resetArchiveSet();
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   e.screenWidth = 1024;
   e.screenHeight = 768;
   e.screenScale = 1.0f;
   e.windowed = true;
-  if (!app::CreateRenderDevice()) {
+  if (!engine::CreateRenderDevice()) {
     state.SkipWithError("no render device");
     return;
   }
@@ -91,11 +91,11 @@ void BM_ScriptSceneFrame(benchmark::State& state) {
   if (parts & 2) for (int i = 0; i < 4; ++i) chara::SetPlainChara(*scene, i, "chara.png", -384.0f + 256.0f * i, 0, 0);
   // A fade-out half way (alpha 127) that outlasts the run.
   if (parts & 4) {
-    app::StartScreenFade(1, 1 << 30, 0x000000);
+    engine::StartScreenFade(1, 1 << 30, 0x000000);
     e.fade.fadeStarted = true;
     e.fade.fadeRemaining = 1 << 29;
   }
-  app::PadRecord pad;
+  engine::PadRecord pad;
   e.frameNow = 1000;
   e.frameDeltaMs = 17;
 
@@ -110,7 +110,7 @@ void BM_ScriptSceneFrame(benchmark::State& state) {
   for (auto _ : state) {
     e.frameNow += 17;
     scene->update(reinterpret_cast<intptr_t>(&pad));
-    app::StepScreenFade();
+    engine::StepScreenFade();
     scene->render();
     e.device->finish();
   }
@@ -121,13 +121,13 @@ void BM_ScriptSceneFrame(benchmark::State& state) {
   e.fadeOverlay = nullptr;
   layer::destroyCharaRenderTarget();
   layer::C_BaseLayer::releaseQuadBuffer();
-  app::ReleaseDebugObjects();
-  app::ReleaseEffects();
+  engine::ReleaseDebugObjects();
+  engine::ReleaseEffects();
   delete e.textureFact;
   e.textureFact = nullptr;
   delete e.spriteFact;
   e.spriteFact = nullptr;
-  app::DestroyRenderDevice();
+  engine::DestroyRenderDevice();
   fs::current_path(previous);
   fs::remove_all(dir);
 }

@@ -15,7 +15,7 @@
 
 #include <unistd.h>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
 #include "audio/Mixer.h"
 #include "platform/Platform.h"
@@ -122,10 +122,10 @@ void BM_PlayerSecondWithCrossFadeAndEffects(benchmark::State& state) {
   write("b.ogg", testsupport::encodeOgg(tone(44100 * 3, 2, 0.05), 2, 44100));
   write("e.ogg", testsupport::encodeOgg(tone(44100 * 20, 1, 0.07), 1, 22050));
   archive::resetArchiveSet();
-  app::resetEngine();
+  engine::resetEngine();
   BenchClock clock;
   auto device = audio::createNullDevice(clock);
-  app::engine().audioDevice = device.get();
+  engine::context().audioDevice = device.get();
   {
     sound::C_SoundPlayer player;
     player.init();
@@ -135,12 +135,12 @@ void BM_PlayerSecondWithCrossFadeAndEffects(benchmark::State& state) {
     for (auto _ : state) {
       for (int frame = 0; frame < 59; ++frame) {
         clock.now += 17;
-        app::engine().frameNow = clock.now;
+        engine::context().frameNow = clock.now;
         player.Update();
       }
     }
   }
-  app::engine().audioDevice = nullptr;
+  engine::context().audioDevice = nullptr;
   fs::current_path(oldDir);
   fs::remove_all(dir);
   state.SetLabel("one iteration = 59 frames of 17 ms");

@@ -9,8 +9,8 @@
 #include <memory>
 #include <string>
 
-#include "app/Engine.h"
-#include "app/RenderDevice.h"
+#include "engine/Engine.h"
+#include "engine/RenderDevice.h"
 #include "archive/ArchiveSet.h"
 #include "layer/C_BaseLayer.h"
 #include "layer/C_Sprite.h"
@@ -41,34 +41,34 @@ class Engine {
     fs::current_path(dir_);
     std::ofstream("lambart.fx") << "// lambert\n";
     std::ofstream("ShadowMap.fx") << "// shadow map\n";
-    app::resetEngine();
+    engine::resetEngine();
     archive::resetArchiveSet();
-    app::Engine& e = app::engine();
+    engine::Engine& e = engine::context();
     e.screenWidth = 1024;
     e.screenHeight = 768;
     e.windowed = true;
-    ready_ = app::CreateRenderDevice();
+    ready_ = engine::CreateRenderDevice();
     layer::C_SpriteFact::resetCountsForTests();
     e.spriteFact = new layer::C_SpriteFact();
     e.spriteFact->init();
     e.glyphRasterizer = text::GlyphRasterizer::create().release();
   }
   ~Engine() {
-    app::Engine& e = app::engine();
+    engine::Engine& e = engine::context();
     layer::destroyCharaRenderTarget();
     layer::C_BaseLayer::releaseQuadBuffer();
-    app::ReleaseDebugObjects();
-    app::ReleaseEffects();
+    engine::ReleaseDebugObjects();
+    engine::ReleaseEffects();
     delete e.glyphRasterizer;
     delete e.spriteFact;
     e.glyphRasterizer = nullptr;
     e.spriteFact = nullptr;
-    app::DestroyRenderDevice();
-    app::resetEngine();
+    engine::DestroyRenderDevice();
+    engine::resetEngine();
     fs::current_path(previous_);
     fs::remove_all(dir_);
   }
-  bool ready() const { return ready_ && app::engine().glyphRasterizer; }
+  bool ready() const { return ready_ && engine::context().glyphRasterizer; }
 
   // A message window with a 30-pixel font and an area wide enough for a 40-character line.
   static std::unique_ptr<window::C_WindowLayer> messageWindow() {
@@ -99,7 +99,7 @@ void BM_RasteriseAndDrawOneCharacter(benchmark::State& state) {
   if (!engine.ready()) return state.SkipWithError("no renderer or no font");
   auto w = Engine::messageWindow();
   const std::string page = platform::utf8ToCp932(kPageUtf8);
-  gfx::Device& device = *app::engine().device;
+  gfx::Device& device = *engine::context().device;
   size_t at = 0;
   for (auto _ : state) {
     const text::Cp932Character c = text::cp932CharacterAt(page, at);
@@ -120,8 +120,8 @@ void BM_TypeWholePageAtSpeedZero(benchmark::State& state) {
   const std::string page = platform::utf8ToCp932(kPageUtf8);
   size_t characters = 0;
   for (const text::Cp932Character& c : text::Cp932Characters(page)) characters += c.length > 0;
-  gfx::Device& device = *app::engine().device;
-  app::engine().frameDeltaMs = 17;
+  gfx::Device& device = *engine::context().device;
+  engine::context().frameDeltaMs = 17;
   for (auto _ : state) {
     w->setText(page, false);
     typeInFrame(*w);

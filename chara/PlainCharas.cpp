@@ -3,14 +3,14 @@
 
 #include <algorithm>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "scene/C_BaseScene.h"
 
 namespace chara {
 
 namespace {
-float screenScale() { return app::engine().screenScale; }
+float screenScale() { return engine::context().screenScale; }
 
 // ScReSizeBG's rule: a target size in pixels over the picture's own size.
 void resize(layer::C_BaseCharaLayer& layer, float width, float height) {

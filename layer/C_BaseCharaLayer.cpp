@@ -1,7 +1,7 @@
 // C_BaseCharaLayer: the frame update, both-slot drawing and the mouse.
 #include "layer/C_BaseCharaLayer.h"
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 
 namespace layer {
 
@@ -13,10 +13,10 @@ int32_t C_BaseCharaLayer::update(intptr_t /*arg*/) {
   if (otherPicture().name[0] != '\0' && !currentPicture().fadeActive) releasePicture(true);
   // 3.
   if (dragging) {
-    const app::MouseState& m = app::engine().mouse;
+    const engine::MouseState& m = engine::context().mouse;
     currentPicture().x = float(m.cursorX - dragOffsetX);
     currentPicture().y = float(m.cursorY - dragOffsetY);
-    if (m.mouseEvents & app::mouse::LeftUp) dragging = false;
+    if (m.mouseEvents & engine::mouse::LeftUp) dragging = false;
   }
   // 4.
   return computeBusy();
@@ -47,28 +47,28 @@ bool C_BaseCharaLayer::hitTest(float mx, float my) {
 int32_t C_BaseCharaLayer::handleMouse() {
   PictureSlot& s = currentPicture();
   if (!s.loaded || s.alpha() == 0 || !visible || !mouseEnabled) return 0;
-  const app::MouseState& m = app::engine().mouse;
+  const engine::MouseState& m = engine::context().mouse;
   const bool inside = hitTest(float(m.cursorX), float(m.cursorY));
   int32_t result = 0;
-  if (m.mouseEvents & app::mouse::LeftDown) {
+  if (m.mouseEvents & engine::mouse::LeftDown) {
     if (draggable && inside) {
       dragging = true;
       dragOffsetX = int32_t(float(m.cursorX) - s.x);
       dragOffsetY = int32_t(float(m.cursorY) - s.y);
       if (clickable) result = 1;
     }
-  } else if (m.mouseEvents & app::mouse::LeftUp) {
+  } else if (m.mouseEvents & engine::mouse::LeftUp) {
     dragging = false;
     if (inside && clickable) result = 2;
   }
-  if (m.mouseEvents & app::mouse::RightDown) {
+  if (m.mouseEvents & engine::mouse::RightDown) {
     if (draggable && inside) {
       rightDragging = true;
       rightDragOffsetX = int32_t(float(m.cursorX) - s.x);
       rightDragOffsetY = int32_t(float(m.cursorY) - s.y);
       if (clickable) result |= 1;
     }
-  } else if (m.mouseEvents & app::mouse::RightUp) {
+  } else if (m.mouseEvents & engine::mouse::RightUp) {
     rightDragging = false;
   }
   return result;

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
 #include "platform/Encoding.h"
@@ -69,7 +69,7 @@ bool BlendDifferencePixel(uint32_t saved, uint32_t diff, float t, uint32_t& out)
 C_BaseLayer::C_BaseLayer() : id(g_nextLayerId++) {
   slots[0] = std::make_unique<PictureSlot>();
   slots[1] = std::make_unique<PictureSlot>();
-  if (const C_TextureFact* f = app::engine().textureFact) slots[0]->info = slots[1]->info = f->defaultInfo;
+  if (const C_TextureFact* f = engine::context().textureFact) slots[0]->info = slots[1]->info = f->defaultInfo;
 }
 
 C_BaseLayer::~C_BaseLayer() {
@@ -111,7 +111,7 @@ void C_BaseLayer::releasePicture(bool other) {
   PictureSlot& s = slot(other);
   if (s.sharedTexture) {
     if (s.name[0] != '\0')
-      if (C_TextureFact* f = app::engine().textureFact) f->releaseTexture(s.name);
+      if (C_TextureFact* f = engine::context().textureFact) f->releaseTexture(s.name);
   }
   // The slot must not keep drawing a texture it gave back.
   s.texture.reset();
@@ -121,7 +121,7 @@ void C_BaseLayer::releasePicture(bool other) {
 
 void C_BaseLayer::setPicture(const char* file, const int32_t* rect, bool other) {
   PictureSlot& s = slot(other);
-  C_TextureFact* factory = app::engine().textureFact;
+  C_TextureFact* factory = engine::context().textureFact;
   if (file && file[0] != '\0') {
     // A picture still held by the slot is given back, or its reference would never be.
     const std::string previous = s.sharedTexture ? s.name : "";
@@ -172,7 +172,7 @@ void C_BaseLayer::setPresetPicture(int32_t index, bool other) {
 
 void C_BaseLayer::createBlankPicture(int32_t width, int32_t height, bool other) {
   platform::messageBox(CP932("この関数は呼ばれたくない"), CP932("警告"), platform::mb::Ok);
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device) return;
   PictureSlot& s = slot(other);
   releasePicture(other);
@@ -203,7 +203,7 @@ void C_BaseLayer::createBlankPicture(int32_t width, int32_t height, bool other) 
 }
 
 void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile, int32_t x, int32_t y, bool other) {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   // 1. Both sizes, and the difference must lie inside the base.
   gfx::ImageInfo baseInfo, diffInfo;
   getImageInfo(baseFile, baseInfo);
@@ -285,7 +285,7 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
 void C_BaseLayer::drawSlotSprite(PictureSlot& s, uint32_t colour, bool forDrawBoth, float depth) {
   gfx::SpriteBatch* batch = spriteBatch();
   if (!batch || !s.texture) return;
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   const float shift = forDrawBoth ? 0.0f : -0.5f;
   const gfx::Matrix world =
       gfx::Matrix::rotationZ(s.rotation) * gfx::Matrix::scaling(s.info.ratioX * s.scaleX, s.info.ratioY * s.scaleY, 1.0f) *
@@ -305,7 +305,7 @@ void C_BaseLayer::draw() {
 
 void C_BaseLayer::createQuadBuffer() {
   if (g_quadBuffer) return;
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device) return;
   if (device->createVertexBuffer(4 * sizeof(QuadVertex), gfx::usage::WriteOnly, kQuadFvf, gfx::Pool::Managed,
                                  g_quadBuffer) != gfx::result::Ok)
@@ -336,7 +336,7 @@ void C_BaseLayer::setSlotBlendStates(gfx::Device& device, bool otherSlot) {
 }
 
 void C_BaseLayer::drawQuad() {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device || !visible) return;
   device->setRenderState(gfx::RenderState::SeparateAlphaBlendEnable, 1);
   for (int pass = 0; pass < 2; ++pass) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_BaseLayer.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
@@ -12,7 +12,7 @@ namespace layer {
 
 namespace {
 
-uint32_t now() { return app::engine().frameNow; }
+uint32_t now() { return engine::context().frameNow; }
 
 int32_t elapsedSince(uint32_t start) { return static_cast<int32_t>(now() - start); }
 
@@ -113,7 +113,7 @@ void C_BaseLayer::releaseDifference(PictureSlot& s) {
 
 void C_BaseLayer::setDifference(const char* file, int32_t x, int32_t y, int32_t durationMs, bool other) {
   PictureSlot& s = slot(other);
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   // 1.
   releaseDifference(s);
   s.diffActive = false;

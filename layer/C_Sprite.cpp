@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_SpriteFact.h"
 #include "layer/C_TextureFact.h"
 #include "platform/Encoding.h"
@@ -34,17 +34,17 @@ const char* PresetPictureName(int32_t index) {
 }
 
 gfx::Matrix CentredProjection() {
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   const float w = float(e.screenWidth), h = float(e.screenHeight);
   return gfx::Matrix::orthoOffCenterLH(-w / 2, w / 2, h / 2, -h / 2, -10.0f, 10.0f);
 }
 
 C_Sprite::~C_Sprite() {
-  if (holdsFactoryTexture_ && app::engine().textureFact) app::engine().textureFact->releaseTexture(name);
+  if (holdsFactoryTexture_ && engine::context().textureFact) engine::context().textureFact->releaseTexture(name);
 }
 
 void C_Sprite::setSpritePicture(const char* file) {
-  C_TextureFact* factory = app::engine().textureFact;
+  C_TextureFact* factory = engine::context().textureFact;
   if (holdsFactoryTexture_ && factory) factory->releaseTexture(name);
   holdsFactoryTexture_ = false;
   copyName(name, file);
@@ -72,7 +72,7 @@ void C_Sprite::setSpritePreset() {
 void C_Sprite::drawSprite(bool insideBatch, float depth) {
   gfx::SpriteBatch* batch = spriteBatch();
   if (!batch || !texture) return;
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   const gfx::Matrix world = gfx::Matrix::scaling(scaleX, scaleY, 1.0f) * gfx::Matrix::rotationZ(rotation) *
                             gfx::Matrix::translation(float((e.screenWidth >> 1)) + x,
                                                      float((e.screenHeight >> 1)) + y, depth);
@@ -92,11 +92,11 @@ void createCharaRenderTarget() {
                          platform::mb::Ok);
     return;
   }
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   auto* sprite = new C_Sprite();
   g_charaTarget = sprite;
   if (!device) return;
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   if (device->createTexture(e.screenWidth, e.screenHeight, 1, gfx::usage::RenderTarget, gfx::Pool::Default,
                             sprite->texture) != gfx::result::Ok) {
     platform::messageBox(CP932("テクスチャの作成に失敗しました"), "", platform::mb::Ok);
@@ -130,9 +130,9 @@ C_Sprite* charaRenderTarget() { return g_charaTarget; }
 bool charaRenderTargetReady() { return g_charaTargetReady; }
 
 void beginCharaRender(bool fullOrtho, bool keepTarget) {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device) return;
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   if (!keepTarget && g_charaTarget && g_charaTarget->texture && g_charaTarget->depthSurface) {
     g_savedTarget = device->getRenderTarget();
     g_savedDepth = device->getDepthStencilSurface();
@@ -151,7 +151,7 @@ void beginCharaRender(bool fullOrtho, bool keepTarget) {
 }
 
 void endCharaRender(uint32_t colour) {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device) return;
   if (g_savedTarget) device->setRenderTarget(g_savedTarget);
   if (g_savedTarget || g_savedDepth) device->setDepthStencilSurface(g_savedDepth);

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 
@@ -32,7 +32,7 @@ void C_SpriteFact::init() {
     platform::messageBox(CP932("C_SpriteFactインスタンスの初期化は一度だけ行ってください"), "error", platform::mb::Ok);
     std::abort();
   }
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device) {
     platform::messageBox(CP932("ID3DXSpriteオブジェクトの生成に失敗しました"), "error", platform::mb::Ok);
     std::abort();

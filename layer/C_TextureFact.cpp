@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
@@ -69,7 +69,7 @@ const PictureInfo& C_TextureFact::getPictureInfo(const char* name) const {
 int32_t loadTexture(const char* name, int32_t width, int32_t height, gfx::Pool pool, gfx::TexturePtr& out,
                     gfx::ImageInfo* info) {
   out.reset();
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   std::vector<uint8_t> bytes;
   if (!device || !name || !archive::LoadGameFile(name, bytes, MaxPictureFileBytes)) return gfx::result::InvalidCall;
   return gfx::createTextureFromFileInMemory(*device, bytes.data(), bytes.size(), width, height, 0, 0, pool, out,

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "chara/PlainCharas.h"
 #include "gfx/Device.h"
 #include "platform/Encoding.h"
@@ -18,13 +18,13 @@
 namespace scene {
 
 C_BaseScene::C_BaseScene() {
-  eventSystem = app::engine().eventMain;
+  eventSystem = engine::context().eventMain;
   // The window set, empty and not shown (the dialog set joins it here with its class).
   windowSet = window::CreateWindowSet();
   // A button already held when a scene starts must not count as a new press.
   for (int i = 4; i < 10; ++i) lastPad.v[i] = 1;
   // The capture surface: a plain surface of the display size (the back buffer's size here).
-  if (gfx::Device* device = app::engine().device) {
+  if (gfx::Device* device = engine::context().device) {
     const int32_t width = device->backBufferWidth(), height = device->backBufferHeight();
     if (width <= 0 || height <= 0) {
       platform::messageBox(CP932("キャプチャ用サーフェイスの生成の初期化に失敗"), CP932("エラー"), platform::mb::Ok);

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_BaseObject.h"
 
 namespace gfx { class Surface; }
@@ -67,12 +67,12 @@ class C_BaseScene : public layer::C_BaseObject {
   // The event system's resume point, which the snapshot hook reports.
   int32_t resumePoint() const;
 
-  static const app::PadRecord& padOf(intptr_t arg) { return *reinterpret_cast<const app::PadRecord*>(arg); }
+  static const engine::PadRecord& padOf(intptr_t arg) { return *reinterpret_cast<const engine::PadRecord*>(arg); }
 
   // ---- Fields, in order ----
   int32_t state = 0;
   int32_t previousState = 0;
-  app::PadRecord lastPad;
+  engine::PadRecord lastPad;
   script::C_EventMain* eventSystem = nullptr;
   int32_t nextScene = -1;
   std::vector<void*> snapshotList;  // kept for the snapshot hook; never read

@@ -1,15 +1,15 @@
 // The 3D game scene's exit: button 6 (key C) newly pressed returns to the script scene.
 #include "scene/C_SceneGame_Dummy.h"
 
-#include "app/Engine.h"
-#include "app/RenderDevice.h"
+#include "engine/Engine.h"
+#include "engine/RenderDevice.h"
 #include "gfx/Device.h"
 #include "scene/SceneIds.h"
 
 namespace scene {
 
 int32_t C_SceneGame_Dummy::update(intptr_t padArg) {
-  const app::PadRecord& pad = padOf(padArg);
+  const engine::PadRecord& pad = padOf(padArg);
   const bool pressed = pad.v[6] != 0 && lastPad.v[6] == 0;
   lastPad = pad;
   return pressed ? SCENE_SANDBOX : -1;
@@ -18,14 +18,14 @@ int32_t C_SceneGame_Dummy::update(intptr_t padArg) {
 // The 3D content is not part of this engine: the scene shows a cleared frame with the debug line
 // and the screen fade, so nothing stale stays on screen while it runs.
 int32_t C_SceneGame_Dummy::render() {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device) return 0;
   device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
   device->beginScene();
-  app::DrawDebugText();
-  app::DrawScreenFade();
+  engine::DrawDebugText();
+  engine::DrawScreenFade();
   device->endScene();
-  return app::PresentFrame();
+  return engine::PresentFrame();
 }
 
 }  // namespace scene

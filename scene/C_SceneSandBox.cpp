@@ -2,14 +2,14 @@
 #include "scene/C_SceneSandBox.h"
 
 #include "app/Config.h"
-#include "app/Engine.h"
-#include "app/Input.h"
-#include "app/RenderDevice.h"
+#include "engine/Engine.h"
+#include "engine/Input.h"
+#include "engine/RenderDevice.h"
 #include "chara/PlainCharas.h"
 #include "gfx/Device.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
-#include "app/ScreenFade.h"
+#include "engine/ScreenFade.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "script/C_EventMain.h"
@@ -37,11 +37,11 @@ void C_SceneSandBox::release() {
 }
 
 int32_t C_SceneSandBox::update(intptr_t padArg) {
-  const app::PadRecord& pad = padOf(padArg);
+  const engine::PadRecord& pad = padOf(padArg);
   // 1. dialogShown comes from the window set (and the dialog once it exists); Control held
   // means skip.
   dialogShown = window::WindowSetShown(*this);
-  skip = app::KeyDown(platform::vk::Control);
+  skip = engine::KeyDown(platform::vk::Control);
   // 2.
   const MemberFrame members = updateMembers();
   // 3.
@@ -68,7 +68,7 @@ MemberFrame C_SceneSandBox::updateMembers() {
   frame.animatingCount += window::UpdateSelectionWindows(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdateButtons(*this, frame.mouseTaken);
   // The normal pointer; characters below may choose the one for clickable parts.
-  app::engine().cursorId = 103;
+  engine::context().cursorId = 103;
   frame.animatingCount += chara::UpdatePlainCharas(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdateCheckButtons(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdateMessageWindows(*this, frame.mouseTaken);
@@ -80,16 +80,16 @@ MemberFrame C_SceneSandBox::updateMembers() {
 void C_SceneSandBox::scriptStep(const MemberFrame& members) {
   if (!eventSystem) return;
   script::C_EventMain& events = *eventSystem;
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
 
   // A running fade keeps the scene busy.
-  const int32_t busyCount = members.animatingCount + (app::ScreenFadeRunning() ? 1 : 0);
+  const int32_t busyCount = members.animatingCount + (engine::ScreenFadeRunning() ? 1 : 0);
   if (busyCount != 0 && state == state::Still) setState(state::Busy);
   if (busyCount == 0 && state == state::Busy && events.waitTime < 1) setState(state::Still);
 
   if (!events.scriptRunning() || members.mouseTaken) return;
   // While the windows are hidden a left click neither advances nor completes text; skip works.
-  const bool clicked = (e.mouse.mouseEvents & app::mouse::LeftDown) != 0 && windowsShown;
+  const bool clicked = (e.mouse.mouseEvents & engine::mouse::LeftDown) != 0 && windowsShown;
   if (clicked || skip) {
     if (state == state::Busy) {
       for (auto finish : script::scriptStepHooks().finishAnimations) finish(*this);
@@ -114,7 +114,7 @@ void C_SceneSandBox::scriptStep(const MemberFrame& members) {
 }
 
 int32_t C_SceneSandBox::render() {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   gfx::SpriteBatch* batch = layer::spriteBatch();
   if (!device || !batch) return 0;
   // 1.
@@ -135,15 +135,15 @@ int32_t C_SceneSandBox::render() {
   // 6.
   batch->end();
   device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
-  app::DrawScreenFade();
-  app::DrawDebugText();
+  engine::DrawScreenFade();
+  engine::DrawDebugText();
   device->endScene();
   // 7. The capture surface now stands for the back buffer.
   captureSurface = device->getBackBuffer();
   if (!captureSurface)
     platform::messageBox(CP932("バックバッファからサーフェイスの取得に失敗"), CP932("エラー"), platform::mb::Ok);
   // 8.
-  return app::PresentFrame();
+  return engine::PresentFrame();
 }
 
 void C_SceneSandBox::onDeviceLost() {

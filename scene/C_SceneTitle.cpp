@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/RenderDevice.h"
+#include "engine/RenderDevice.h"
 #include "gfx/Device.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_SpriteFact.h"
@@ -28,7 +28,7 @@ C_SceneTitle::~C_SceneTitle() {
 }
 
 void C_SceneTitle::init() {
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   titleBackground = new layer::C_BaseCharaLayer();
   titleBackground->setPicture("obj\\back01.jpg", nullptr, false);
   layer::PictureSlot& bg = titleBackground->currentPicture();
@@ -56,7 +56,7 @@ void C_SceneTitle::init() {
 }
 
 int32_t C_SceneTitle::update(intptr_t padArg) {
-  const app::PadRecord& pad = padOf(padArg);
+  const engine::PadRecord& pad = padOf(padArg);
   // Stars in list order are asked for the mouse until one takes it; it comes to the front.
   for (size_t i = 0; i < stars.size(); ++i) {
     if (stars[i]->handleMouse() == 0) continue;
@@ -76,7 +76,7 @@ int32_t C_SceneTitle::update(intptr_t padArg) {
 }
 
 int32_t C_SceneTitle::render() {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   gfx::SpriteBatch* batch = layer::spriteBatch();
   if (!device || !batch) return 0;
   device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
@@ -85,10 +85,10 @@ int32_t C_SceneTitle::render() {
   if (titleBackground) titleBackground->drawBoth(0.5f);
   for (layer::C_BaseCharaLayer* star : stars) star->drawBoth(0.5f);
   batch->end();
-  app::DrawDebugText();
-  app::DrawScreenFade();
+  engine::DrawDebugText();
+  engine::DrawScreenFade();
   device->endScene();
-  return app::PresentFrame();
+  return engine::PresentFrame();
 }
 
 }  // namespace scene

@@ -12,9 +12,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/Engine.h"
-#include "app/Input.h"
-#include "app/ScreenFade.h"
+#include "engine/Engine.h"
+#include "engine/Input.h"
+#include "engine/ScreenFade.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
@@ -157,7 +157,7 @@ int32_t C_EventMain::EventFrameUpdate() {
   }
   // 3. The timed wait counts frame time; the lines after it run in the frame it ends.
   if (waitTime > 0) {
-    waitTime -= app::engine().frameDeltaMs;
+    waitTime -= engine::context().frameDeltaMs;
     if (waitTime > 0) return 0;
     waitTime = 0;
     if (drivenScene) drivenScene->autoTimer = -1;
@@ -167,7 +167,7 @@ int32_t C_EventMain::EventFrameUpdate() {
   if (waitClick) return 0;
   // 5. A key wait ends in the frame the key is down; lines run from the next frame.
   if (waitKey != 0 && waitKey != -1) {
-    if (app::KeyDown(waitKey)) {
+    if (engine::KeyDown(waitKey)) {
       waitKey = 0;
       AdvanceScript();
     }

@@ -2,8 +2,8 @@
 // returns, loops and the comparison jump.
 #include <string>
 
-#include "app/Engine.h"
-#include "app/ScreenFade.h"
+#include "engine/Engine.h"
+#include "engine/ScreenFade.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "script/C_EventMain.h"
@@ -18,7 +18,7 @@ namespace {
 bool DoNothing(C_EventMain&, const TagTokens&) { return true; }
 
 bool ExitGame(C_EventMain&, const TagTokens&) {
-  if (platform::Platform* p = app::engine().platform) p->window().destroyWindow();
+  if (platform::Platform* p = engine::context().platform) p->window().destroyWindow();
   return true;
 }
 
@@ -64,7 +64,7 @@ bool Fade(C_EventMain& events, const TagTokens& tokens, int32_t direction) {
     if (key == "cancel") cancel = TagBool(value, {"true", "TRUE"});
   });
   (void)cancel;
-  app::StartScreenFade(direction, time, colour);
+  engine::StartScreenFade(direction, time, colour);
   return true;
 }
 

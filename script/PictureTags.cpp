@@ -11,7 +11,7 @@
 #include <string>
 
 #include "app/C_GameProg.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "chara/PlainCharas.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_TextureFact.h"
@@ -26,7 +26,7 @@ namespace {
 
 scene::C_BaseScene* Scene(const C_EventMain& events) {
   if (events.drivenScene) return events.drivenScene;
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   return e.gameProg ? e.gameProg->currentScene : nullptr;
 }
 
@@ -113,8 +113,8 @@ bool SimpleBG(C_EventMain& events, const TagTokens& tokens) {
   // The scale as the layout gives it: a size in whole pixels would lose a pixel to rounding.
   if (sized && info.width > 0 && info.height > 0 && s->background) {
     layer::PictureSlot& slot = s->background->currentPicture();
-    slot.scaleX = p.scaleX * app::engine().screenScale;
-    slot.scaleY = p.scaleY * app::engine().screenScale;
+    slot.scaleX = p.scaleX * engine::context().screenScale;
+    slot.scaleY = p.scaleY * engine::context().screenScale;
   }
   return true;
 }
@@ -128,8 +128,8 @@ bool SimplePlainChara(C_EventMain& events, const TagTokens& tokens) {
   const Placement p = Place(l, float(info.width), float(info.height));
   layer::C_BaseCharaLayer* c = chara::SetPlainChara(*s, l.page, l.file.c_str(), Given(p.x, 0), Given(p.y, 0), l.time);
   if (c) {
-    c->currentPicture().scaleX = p.scaleX * app::engine().screenScale;
-    c->currentPicture().scaleY = p.scaleY * app::engine().screenScale;
+    c->currentPicture().scaleX = p.scaleX * engine::context().screenScale;
+    c->currentPicture().scaleY = p.scaleY * engine::context().screenScale;
   }
   return true;
 }

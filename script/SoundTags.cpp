@@ -1,7 +1,7 @@
 // The sound tags: music, effects and their volumes, each the same operation as its Sc function.
 #include <string>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "script/C_EventMain.h"
 #include "script/TagAttributes.h"
 #include "script/TagTable.h"
@@ -11,7 +11,7 @@ namespace script {
 
 namespace {
 
-sound::C_SoundPlayer* Player() { return app::engine().soundPlayer; }
+sound::C_SoundPlayer* Player() { return engine::context().soundPlayer; }
 
 // A time above 1 cross-fades into the other slot; otherwise the music starts in the current slot
 // and takes the volume at once.

@@ -16,7 +16,7 @@
 #include <cstring>
 #include <system_error>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
@@ -142,7 +142,7 @@ C_SoundPlayer::~C_SoundPlayer() {
   g_instances.fetch_sub(1);
 }
 
-void C_SoundPlayer::init() { device = app::engine().audioDevice; }
+void C_SoundPlayer::init() { device = engine::context().audioDevice; }
 
 int32_t C_SoundPlayer::updateIdle() {
   Update();
@@ -161,7 +161,7 @@ void C_SoundPlayer::ApplyVolume(audio::Buffer* buffer, int32_t percent) {
 }
 
 int32_t C_SoundPlayer::StepFade(VolumeFade& fade) {
-  const uint32_t now = app::engine().frameNow;
+  const uint32_t now = engine::context().frameNow;
   if (!fade.active) return -1;
   if (!fade.started) {
     fade.start = now;

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "sound/C_SoundPlayer.h"
 
 namespace sound {
@@ -51,11 +51,11 @@ VoiceTag CutVoiceTag(std::string& text) {
 
 void PlayVoiceTag(const VoiceTag& voice) {
   if (voice.buffer < 0) return;
-  if (C_SoundPlayer* player = app::engine().soundPlayer) player->PlayVoice(voice.buffer, voice.file);
+  if (C_SoundPlayer* player = engine::context().soundPlayer) player->PlayVoice(voice.buffer, voice.file);
 }
 
 bool SoundPlayerVoicePlaying() {
-  C_SoundPlayer* player = app::engine().soundPlayer;
+  C_SoundPlayer* player = engine::context().soundPlayer;
   return player && player->IsVoicePlaying();
 }
 

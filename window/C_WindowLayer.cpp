@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_Sprite.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
@@ -81,7 +81,7 @@ C_WindowLayer::~C_WindowLayer() = default;
 
 void C_WindowLayer::setWindow(int32_t kindCode, int32_t width, int32_t height, float x, float y, bool isDraggable,
                               bool reuse) {
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   layer::PictureSlot& s = currentPicture();
   // 1.
   kind = kindCode;
@@ -119,7 +119,7 @@ void C_WindowLayer::setWindow(int32_t kindCode, int32_t width, int32_t height, f
 }
 
 void C_WindowLayer::buildFrameMesh() {
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   const layer::PictureSlot& s = currentPicture();
   const float width = float(s.width) * s.scaleX, height = float(s.height) * s.scaleY;
   frameMesh = BuildFrameMesh(s.x - width / 2.0f + 512.0f * e.screenScale, s.y - height / 2.0f + 384.0f * e.screenScale,
@@ -146,7 +146,7 @@ void C_WindowLayer::buildFrameMesh() {
 }
 
 void C_WindowLayer::setTextArea(float left, float top, float right, float bottom) {
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   const float scale = e.screenScale;
   // 1. In low-spec mode an area taller than the scaled screen is cut to fit.
   if (scale < 1.0f && scale * 768.0f <= bottom - top) bottom -= (bottom - top - scale * 768.0f) + 1.0f;
@@ -174,7 +174,7 @@ void C_WindowLayer::setTextArea(float left, float top, float right, float bottom
 
 void C_WindowLayer::createTextTarget() {
   textTarget.reset();
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   auto sprite = std::make_unique<layer::C_Sprite>();
   const layer::PictureSlot& s = currentPicture();
   sprite->x = s.x + textOffsetX;
@@ -201,7 +201,7 @@ void C_WindowLayer::createTextTarget() {
 }
 
 void C_WindowLayer::clearTextTarget() {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device || !textTarget || !textTarget->texture || !textTarget->depthSurface) return;
   const gfx::SurfacePtr savedTarget = device->getRenderTarget();
   const gfx::SurfacePtr savedDepth = device->getDepthStencilSurface();
@@ -248,7 +248,7 @@ FontInfo C_WindowLayer::getFont() { return {fontSize, fontWeight, faceName, font
 // ---- Frame update ------------------------------------------------------------------------------------
 
 int32_t C_WindowLayer::update(intptr_t /*arg*/) {
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   // 1.
   const bool wasFading = currentPicture().fadeActive;
   animate(currentSlot, false);
@@ -271,7 +271,7 @@ int32_t C_WindowLayer::update(intptr_t /*arg*/) {
     layer::PictureSlot& moved = currentPicture();
     moved.x = float(e.mouse.cursorX - dragOffsetX);
     moved.y = float(e.mouse.cursorY - dragOffsetY);
-    if (e.mouse.mouseEvents & app::mouse::LeftUp) dragging = false;
+    if (e.mouse.mouseEvents & engine::mouse::LeftUp) dragging = false;
   }
   // 5.
   return computeBusy();
@@ -307,7 +307,7 @@ void C_WindowLayer::close(int32_t timeMs) { startColourFade(0x00FFFFFFu, timeMs,
 // ---- Draws ---------------------------------------------------------------------------------------------
 
 void C_WindowLayer::draw() {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device || !visible) return;
   device->setRenderState(gfx::RenderState::SeparateAlphaBlendEnable, 1);
   for (int pass = 0; pass < 2; ++pass) {
@@ -355,9 +355,9 @@ void C_WindowLayer::draw() {
 }
 
 void C_WindowLayer::drawTextTarget(bool other) {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device) return;
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   const layer::PictureSlot& s = slot(other);
   device->setRenderState(gfx::RenderState::TextureFactor, s.colour);
   setAlphaFromTextureAndFactor(*device);
@@ -374,8 +374,8 @@ void C_WindowLayer::drawTextTarget(bool other) {
 }
 
 void C_WindowLayer::drawClickCursor() {
-  gfx::Device* device = app::engine().device;
-  const int32_t t = app::engine().totalMs;
+  gfx::Device* device = engine::context().device;
+  const int32_t t = engine::context().totalMs;
   int32_t shown[2] = {0, 1};
   int32_t count = 2;
   if (owner && g_reactionModeQuery && g_reactionModeQuery(*owner)) {

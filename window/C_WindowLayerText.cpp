@@ -10,7 +10,7 @@
 #include <set>
 #include <string>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_Sprite.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
@@ -95,7 +95,7 @@ void C_WindowLayer::setFont(uint8_t type, int32_t size, const char* face, int32_
   }
   if (type != 0) return;
 
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   glyphQuad.reset();
   if (!device || device->createVertexBuffer(kGlyphPasses * 6 * sizeof(ScreenVertex), gfx::usage::WriteOnly,
                                             kScreenVertexFvf,
@@ -126,7 +126,7 @@ void C_WindowLayer::setFont(uint8_t type, int32_t size, const char* face, int32_
   logFont.pitchAndFamily = text::logfont::FixedPitchModern;
   logFont.faceName = faceName;
   font.reset();
-  if (text::GlyphRasterizer* rasterizer = app::engine().glyphRasterizer) font = rasterizer->createFont(logFont);
+  if (text::GlyphRasterizer* rasterizer = engine::context().glyphRasterizer) font = rasterizer->createFont(logFont);
   if (!font) {
     platform::messageBox(CP932("フォントオブジェクト生成に失敗"), "ERROR", platform::mb::Ok);
     return;
@@ -181,13 +181,13 @@ void C_WindowLayer::typeText() {
   // 3.
   nextGlyphTexture_ = 0;
   if (cursor >= 0) {
-    if (gfx::Device* device = app::engine().device) {
+    if (gfx::Device* device = engine::context().device) {
       device->setRenderState(gfx::RenderState::TextureFactor, 0xFFFFFFFFu);
       device->setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::Modulate);
       device->setTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::ta::Texture);
       device->setTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::ta::TFactor);
     }
-    typeTimer -= float(app::engine().frameDeltaMs) * 0.001f;
+    typeTimer -= float(engine::context().frameDeltaMs) * 0.001f;
     while (typeTimer <= 0.0f) {
       typeTimer += speed;
       if (atEnd(cursor)) {
@@ -236,7 +236,7 @@ void C_WindowLayer::typeText() {
 const gfx::TexturePtr& C_WindowLayer::nextGlyphTexture() {
   if (glyphTextures_.empty()) return glyphTexture;
   if (nextGlyphTexture_ < glyphTextures_.size()) return glyphTextures_[nextGlyphTexture_++];
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   gfx::TexturePtr more;
   if (glyphTextures_.size() < kGlyphTexturesPerStep && device &&
       device->createTexture(glyphTextures_[0]->width(0), glyphTextures_[0]->height(0), 1, 0, gfx::Pool::Managed,
@@ -249,7 +249,7 @@ const gfx::TexturePtr& C_WindowLayer::nextGlyphTexture() {
 }
 
 bool C_WindowLayer::bindTextTarget() {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device || !textTarget || !textTarget->texture || !textTarget->depthSurface) return false;
   if (textTargetBound_) return true;
   savedTarget_ = device->getRenderTarget();
@@ -262,7 +262,7 @@ bool C_WindowLayer::bindTextTarget() {
 
 void C_WindowLayer::unbindTextTarget() {
   if (!textTargetBound_) return;
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   device->setRenderTarget(savedTarget_);
   device->setDepthStencilSurface(savedDepth_);
   savedTarget_.reset();
@@ -311,7 +311,7 @@ bool C_WindowLayer::drawCharacter(const char* bytes, int32_t length) {
 // exactly as nine draws of one quad would, at a ninth of the draws' cost.
 bool C_WindowLayer::drawGlyphQuads(const GlyphQuad& q) {
   if (!bindTextTarget()) return true;
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   void* data = nullptr;
   if (glyphQuad->lock(0, 0, &data) != gfx::result::Ok || !data) return false;
   ScreenVertex* out = static_cast<ScreenVertex*>(data);

@@ -1,8 +1,8 @@
 // The script scene's windows: lookup, creation, and their steps in the scene's frame.
 #include "window/SceneWindows.h"
 
-#include "app/Engine.h"
-#include "app/Input.h"
+#include "engine/Engine.h"
+#include "engine/Input.h"
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
 #include "window/C_ButtonLayer.h"
@@ -136,13 +136,13 @@ int32_t UpdatePlainWindows(scene::C_BaseScene& scene, bool mouseTaken) {
 
 void ToggleWindowHiding(scene::C_BaseScene& scene) {
   if (scene.hideToggleEnabled && !scene.dialogShown) {
-    if (app::KeyDown(platform::vk::Space)) {
+    if (engine::KeyDown(platform::vk::Space)) {
       // Once per press.
       if (!scene.spaceLatch) scene.windowsShown = !scene.windowsShown;
       scene.spaceLatch = true;
     } else {
       scene.spaceLatch = false;
-      if (!scene.windowsShown && (app::engine().mouse.mouseEvents & app::mouse::RightDown)) scene.windowsShown = true;
+      if (!scene.windowsShown && (engine::context().mouse.mouseEvents & engine::mouse::RightDown)) scene.windowsShown = true;
     }
   }
   // With nothing left to hide, the windows count as shown again.

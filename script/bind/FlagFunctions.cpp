@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "script/C_EventMain.h"
 #include "script/ScArgs.h"
 #include "script/bind/ScFunctionTables.h"
@@ -11,7 +11,7 @@ namespace script::bind {
 
 namespace {
 
-C_EventMain* Events() { return app::engine().eventMain; }
+C_EventMain* Events() { return engine::context().eventMain; }
 
 // The store a function works on: one fixed store, or the one the name's prefix selects.
 enum class StoreChoice { Temporary, Event, System, ByPrefix };

@@ -2,8 +2,8 @@
 #include <optional>
 #include <string>
 
-#include "app/Engine.h"
-#include "app/ScreenFade.h"
+#include "engine/Engine.h"
+#include "engine/ScreenFade.h"
 #include "scene/C_BaseScene.h"
 #include "script/C_EventMain.h"
 #include "script/Comparison.h"
@@ -14,7 +14,7 @@ namespace script::bind {
 
 namespace {
 
-C_EventMain* Events() { return app::engine().eventMain; }
+C_EventMain* Events() { return engine::context().eventMain; }
 
 void TakeSnapshot(C_EventMain& events) {
   if (events.drivenScene) events.drivenScene->takeSnapshot();
@@ -50,7 +50,7 @@ int Fade(lua_State* L) {
   ScArgs args(L, 2);
   const lua_Integer colour = args.integer(1);
   const lua_Integer durationMs = args.integer(2);
-  app::StartScreenFade(direction, static_cast<int32_t>(durationMs), static_cast<uint32_t>(colour));
+  engine::StartScreenFade(direction, static_cast<int32_t>(durationMs), static_cast<uint32_t>(colour));
   return ReturnZero(L);
 }
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "app/C_GameProg.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "chara/PlainCharas.h"
 #include "scene/C_BaseScene.h"
 #include "script/C_EventMain.h"
@@ -16,7 +16,7 @@ namespace {
 
 // The scene the scripts run for (the program's current scene before any script ran).
 scene::C_BaseScene* Scene() {
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   if (e.eventMain && e.eventMain->drivenScene) return e.eventMain->drivenScene;
   return e.gameProg ? e.gameProg->currentScene : nullptr;
 }

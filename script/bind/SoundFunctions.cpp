@@ -2,7 +2,7 @@
 // the sound player (music always plays in the player's current slot).
 #include <string>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "script/ScArgs.h"
 #include "script/bind/ScFunctionTables.h"
 #include "sound/C_SoundPlayer.h"
@@ -11,7 +11,7 @@ namespace script::bind {
 
 namespace {
 
-sound::C_SoundPlayer* Player() { return app::engine().soundPlayer; }
+sound::C_SoundPlayer* Player() { return engine::context().soundPlayer; }
 
 int ScPlayBGM(lua_State* L) {
   ScArgs args(L, 3);

@@ -2,7 +2,7 @@
 // scene the scripts drive.
 #include <string_view>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "script/C_EventMain.h"
 #include "script/ScArgs.h"
 #include "script/bind/ScFunctionTables.h"
@@ -16,7 +16,7 @@ namespace {
 constexpr size_t kStringBytes = 255;
 
 scene::C_BaseScene* Scene() {
-  C_EventMain* events = app::engine().eventMain;
+  C_EventMain* events = engine::context().eventMain;
   return events ? events->drivenScene : nullptr;
 }
 
@@ -127,7 +127,7 @@ int ScSetTextWindow(lua_State* L) {
   const Address at = ReadAddress(args);
   size_t textLength = 0;
   const char* text = args.string(3, &textLength);
-  C_EventMain* events = app::engine().eventMain;
+  C_EventMain* events = engine::context().eventMain;
   if (events && events->drivenScene) {
     // The text is cut to its buffer by the insertion of flag values.
     window::SetTextWindow(*events->drivenScene, events->flags, events->history, at.typeName(), at.pageNumber(),

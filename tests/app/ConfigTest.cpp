@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Config.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
@@ -14,11 +14,11 @@ namespace {
 class ConfigTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    app::resetEngine();
+    engine::resetEngine();
     archive::resetArchiveSet();
     platform::clearMessageBoxLog();
   }
-  void TearDown() override { app::resetEngine(); }
+  void TearDown() override { engine::resetEngine(); }
 
   std::vector<std::string> captions() const {
     std::vector<std::string> out;
@@ -46,7 +46,7 @@ TEST_F(ConfigTest, GlobalDataConvertsNumbersAndTheFrameRateRule) {
     int32_t interval;
   };
   for (const Case& c : {Case{"60", 17}, Case{"59", 34}, Case{"30", 34}}) {
-    app::resetEngine();
+    engine::resetEngine();
     dir_.write("globalData.lua", std::string("g_Lua_ScreenWidth = '800'\ng_Lua_ScreenHeight = 600\n"
                                              "g_Lua_Aspect = 1.33\ng_Lua_FrameRate = ") +
                                      c.frameRate +
@@ -54,9 +54,9 @@ TEST_F(ConfigTest, GlobalDataConvertsNumbersAndTheFrameRateRule) {
                                      "g_Lua_EnableWhenNotActive = 2\n");
     testsupport::ScopedChdir cd(dir_.path());
     app::ReadGlobalData();
-    EXPECT_EQ(app::engine().frameInterval, c.interval) << c.frameRate;
+    EXPECT_EQ(engine::context().frameInterval, c.interval) << c.frameRate;
   }
-  const app::Engine& e = app::engine();
+  const engine::Engine& e = engine::context();
   EXPECT_EQ(e.screenWidth, 800);  // a numeric string passes the check
   EXPECT_EQ(e.screenHeight, 600);
   EXPECT_FLOAT_EQ(e.screenScale, 800.0f / 1024.0f);
@@ -73,10 +73,10 @@ TEST_F(ConfigTest, GlobalDataWithAMissingValueShowsOneMessageAndReadsZero) {
   ASSERT_EQ(platform::messageBoxLog().size(), 1u);
   EXPECT_EQ(platform::messageBoxLog()[0].textUtf8, "globalData.lua の値が正しく取得できませんでした");
   EXPECT_EQ(platform::messageBoxLog()[0].captionUtf8, "Lua読み込みエラー");
-  EXPECT_EQ(app::engine().screenWidth, 1024);
-  EXPECT_FLOAT_EQ(app::engine().screenScale, 1.0f);
-  EXPECT_EQ(app::engine().screenHeight, 0);
-  EXPECT_EQ(app::engine().frameInterval, 34);
+  EXPECT_EQ(engine::context().screenWidth, 1024);
+  EXPECT_FLOAT_EQ(engine::context().screenScale, 1.0f);
+  EXPECT_EQ(engine::context().screenHeight, 0);
+  EXPECT_EQ(engine::context().frameInterval, 34);
 }
 
 TEST_F(ConfigTest, MissingGlobalDataReportsTheLoadFailureAndTheValues) {
@@ -90,9 +90,9 @@ TEST_F(ConfigTest, MissingGlobalDataReportsTheLoadFailureAndTheValues) {
 TEST_F(ConfigTest, ScriptSettingsFillTheSceneAndTheActiveAutoWait) {
   dir_.write("scriptSettings.lua", std::string(kGoodSettings) + "g_CharaDiffPos = { 1, 2, 3, 4 }\n");
   testsupport::ScopedChdir cd(dir_.path());
-  app::engine().charaDiffPos[2] = {77, 88};
+  engine::context().charaDiffPos[2] = {77, 88};
   sound::C_SoundPlayer player;
-  app::engine().soundPlayer = &player;
+  engine::context().soundPlayer = &player;
   scene::C_BaseScene scene;
   app::ReadScriptSettings(scene);
   EXPECT_TRUE(platform::messageBoxLog().empty());
@@ -104,8 +104,8 @@ TEST_F(ConfigTest, ScriptSettingsFillTheSceneAndTheActiveAutoWait) {
   EXPECT_EQ(scene.autoTimer, -1);
   EXPECT_EQ(player.voiceFirst, 10);
   EXPECT_EQ(player.voiceEnd, 20);
-  app::engine().soundPlayer = nullptr;
-  const auto& pos = app::engine().charaDiffPos;
+  engine::context().soundPlayer = nullptr;
+  const auto& pos = engine::context().charaDiffPos;
   EXPECT_EQ(pos[0][0], 1);
   EXPECT_EQ(pos[0][1], 2);
   EXPECT_EQ(pos[1][0], 3);
@@ -138,8 +138,8 @@ TEST_F(ConfigTest, OverlongOffsetListIsCutAtFifteenPairs) {
   testsupport::ScopedChdir cd(dir_.path());
   scene::C_BaseScene scene;
   app::ReadScriptSettings(scene);
-  EXPECT_EQ(app::engine().charaDiffPos[14][0], 28);
-  EXPECT_EQ(app::engine().charaDiffPos[14][1], 29);
+  EXPECT_EQ(engine::context().charaDiffPos[14][0], 28);
+  EXPECT_EQ(engine::context().charaDiffPos[14][1], 29);
 }
 
 }  // namespace

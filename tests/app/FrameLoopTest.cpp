@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "app/FrameLoop.h"
 #include "layer/C_BaseObject.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -31,13 +31,13 @@ class FakeProgram : public layer::C_BaseObject {
 class FrameLoopTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    app::resetEngine();
-    app::engine().platform = &platform_;
-    app::engine().frameInterval = 17;
-    app::engine().lastFrameTime = platform_.clock().nowMs();
+    engine::resetEngine();
+    engine::context().platform = &platform_;
+    engine::context().frameInterval = 17;
+    engine::context().lastFrameTime = platform_.clock().nowMs();
     platform_.window().create({});
   }
-  void TearDown() override { app::resetEngine(); }
+  void TearDown() override { engine::resetEngine(); }
   platform::HeadlessPlatform platform_{platform::HeadlessOptions{.echoMessageBoxes = false}};
 };
 
@@ -47,10 +47,10 @@ TEST_F(FrameLoopTest, OnTimeFramesSleepTheRestOfThePeriodAndDrawOnce) {
   for (int i = 0; i < 10; ++i) app::RunOneFrame(program);
   EXPECT_EQ(program.drawnAt.size(), 10u);
   EXPECT_EQ(platform_.clock().nowMs() - start, 170u);
-  EXPECT_EQ(app::engine().frameDeltaMs, 17);
-  EXPECT_FLOAT_EQ(app::engine().frameStep, 1.0f);
-  EXPECT_EQ(app::engine().totalMs, 170);
-  EXPECT_EQ(app::engine().frameCounter, 10u);
+  EXPECT_EQ(engine::context().frameDeltaMs, 17);
+  EXPECT_FLOAT_EQ(engine::context().frameStep, 1.0f);
+  EXPECT_EQ(engine::context().totalMs, 170);
+  EXPECT_EQ(engine::context().frameCounter, 10u);
 }
 
 TEST_F(FrameLoopTest, AHundredMillisecondStallSkipsAboutFiveDrawsThenResumes) {
@@ -60,7 +60,7 @@ TEST_F(FrameLoopTest, AHundredMillisecondStallSkipsAboutFiveDrawsThenResumes) {
   float maxStep = 0;
   for (int i = 0; i < 20; ++i) {
     app::RunOneFrame(program);
-    maxStep = std::max(maxStep, app::engine().frameStep);
+    maxStep = std::max(maxStep, engine::context().frameStep);
   }
   // Frames 1-2 draw; the stalled frame and the catch-up frames do not; then every frame draws.
   int skipped = 20 - static_cast<int>(program.drawnAt.size());
@@ -80,12 +80,12 @@ TEST_F(FrameLoopTest, AHundredMillisecondStallSkipsAboutFiveDrawsThenResumes) {
 
 TEST_F(FrameLoopTest, FrameTimersCapTheStepAtFive) {
   app::UpdateFrameTimers(34);
-  EXPECT_FLOAT_EQ(app::engine().frameStep, 2.0f);
+  EXPECT_FLOAT_EQ(engine::context().frameStep, 2.0f);
   app::UpdateFrameTimers(86);
-  EXPECT_FLOAT_EQ(app::engine().frameStep, 5.0f);
+  EXPECT_FLOAT_EQ(engine::context().frameStep, 5.0f);
   app::UpdateFrameTimers(1000);
-  EXPECT_FLOAT_EQ(app::engine().frameStep, 5.0f);
-  EXPECT_EQ(app::engine().totalMs, 34 + 86 + 1000);
+  EXPECT_FLOAT_EQ(engine::context().frameStep, 5.0f);
+  EXPECT_EQ(engine::context().totalMs, 34 + 86 + 1000);
 }
 
 TEST_F(FrameLoopTest, LoopRunsUntilQuitAndDestroyPostsQuit) {

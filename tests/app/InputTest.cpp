@@ -1,8 +1,8 @@
 // The pad record and mouse values built from the headless platform's keys, mouse and joystick.
 #include <gtest/gtest.h>
 
-#include "app/Engine.h"
-#include "app/Input.h"
+#include "engine/Engine.h"
+#include "engine/Input.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace {
@@ -10,17 +10,17 @@ namespace {
 class InputTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    app::resetEngine();
-    app::engine().platform = &platform_;
-    app::engine().screenWidth = 1024;
-    app::engine().screenHeight = 768;
+    engine::resetEngine();
+    engine::context().platform = &platform_;
+    engine::context().screenWidth = 1024;
+    engine::context().screenHeight = 768;
     platform_.setActive(true);
   }
-  void TearDown() override { app::resetEngine(); }
+  void TearDown() override { engine::resetEngine(); }
 
-  app::PadRecord pollWith(std::initializer_list<int> keys) {
+  engine::PadRecord pollWith(std::initializer_list<int> keys) {
     for (int k : keys) platform_.setKey(k, true);
-    app::PadRecord pad = app::PollInput();
+    engine::PadRecord pad = engine::PollInput();
     for (int k : keys) platform_.setKey(k, false);
     return pad;
   }
@@ -46,14 +46,14 @@ TEST_F(InputTest, ArrowKeysGiveAxesAndTwoArrowsAreScaledToTheDiagonal) {
       {{vk::Left, vk::Up}, -23169, -23169},
   };
   for (const Case& c : cases) {
-    const app::PadRecord pad = pollWith(c.keys);
+    const engine::PadRecord pad = pollWith(c.keys);
     EXPECT_EQ(pad.v[0], c.vertical);
     EXPECT_EQ(pad.v[1], c.horizontal);
   }
 }
 
 TEST_F(InputTest, LetterKeysAndNumpadFillTheirSlots) {
-  const app::PadRecord pad = pollWith({'Z', 'X', 'C', 'Q', 'W', vk::Numpad8, vk::Numpad6});
+  const engine::PadRecord pad = pollWith({'Z', 'X', 'C', 'Q', 'W', vk::Numpad8, vk::Numpad6});
   EXPECT_EQ(pad.v[2], -32767);
   EXPECT_EQ(pad.v[3], 32767);
   for (int i = 4; i <= 8; ++i) EXPECT_EQ(pad.v[i], 1) << i;
@@ -67,7 +67,7 @@ TEST_F(InputTest, JoystickOutsideTheDeadZoneReplacesKeysAndButtonFourIsUnused) {
   joy.z = 65535;                               // full down on the second axis
   joy.buttons = (1u << 3) | (1u << 4) | 1u;    // buttons 4, 5 and 1
   platform_.setJoystick(true, joy);
-  const app::PadRecord pad = pollWith({vk::Right});
+  const engine::PadRecord pad = pollWith({vk::Right});
   // (x 32767, y -32767) is a diagonal.
   EXPECT_EQ(pad.v[0], -23169);
   EXPECT_EQ(pad.v[1], 23169);
@@ -85,37 +85,37 @@ TEST_F(InputTest, CursorIsRelativeToTheCentreAndClampedToTheWindow) {
   const Case cases[] = {{0, 0, -512, -384}, {1023, 767, 511, 383}, {5000, -20, 511, -384}, {512, 384, 0, 0}};
   for (const Case& c : cases) {
     platform_.setMouse(c.x, c.y);
-    app::PollInput();
-    EXPECT_EQ(app::engine().mouse.cursorX, c.cx);
-    EXPECT_EQ(app::engine().mouse.cursorY, c.cy);
+    engine::PollInput();
+    EXPECT_EQ(engine::context().mouse.cursorX, c.cx);
+    EXPECT_EQ(engine::context().mouse.cursorY, c.cy);
   }
-  EXPECT_EQ(app::engine().mouse.previousCursorX, 511);
+  EXPECT_EQ(engine::context().mouse.previousCursorX, 511);
 }
 
 TEST_F(InputTest, InactiveWindowGivesAZeroPadAndFreezesTheCursor) {
   platform_.setMouse(100, 100);
-  app::PollInput();
-  const int32_t x = app::engine().mouse.cursorX;
+  engine::PollInput();
+  const int32_t x = engine::context().mouse.cursorX;
   platform_.setActive(false);
   platform_.setMouse(900, 700);
-  const app::PadRecord pad = pollWith({vk::Up, 'Z'});
+  const engine::PadRecord pad = pollWith({vk::Up, 'Z'});
   for (int32_t v : pad.v) EXPECT_EQ(v, 0);
-  EXPECT_EQ(app::engine().mouse.cursorX, x);
-  EXPECT_FALSE(app::KeyDown(vk::Control));
+  EXPECT_EQ(engine::context().mouse.cursorX, x);
+  EXPECT_FALSE(engine::KeyDown(vk::Control));
 }
 
 TEST_F(InputTest, ButtonMessagesSetEventBitsAndLeftHeldSurvivesTheClear) {
   namespace msg = platform::msg;
-  app::HandleMouseMessage(msg::LButtonDown);
-  app::HandleMouseMessage(msg::RButtonUp);
-  app::HandleMouseMessage(msg::MouseWheel);
-  EXPECT_EQ(app::engine().mouse.mouseEvents, app::mouse::LeftDown | app::mouse::RightUp | app::mouse::Wheel);
-  EXPECT_TRUE(app::engine().mouse.leftHeld);
-  app::ClearMouseEvents();
-  EXPECT_EQ(app::engine().mouse.mouseEvents, 0u);
-  EXPECT_TRUE(app::engine().mouse.leftHeld);
-  app::HandleMouseMessage(msg::LButtonUp);
-  EXPECT_FALSE(app::engine().mouse.leftHeld);
+  engine::HandleMouseMessage(msg::LButtonDown);
+  engine::HandleMouseMessage(msg::RButtonUp);
+  engine::HandleMouseMessage(msg::MouseWheel);
+  EXPECT_EQ(engine::context().mouse.mouseEvents, engine::mouse::LeftDown | engine::mouse::RightUp | engine::mouse::Wheel);
+  EXPECT_TRUE(engine::context().mouse.leftHeld);
+  engine::ClearMouseEvents();
+  EXPECT_EQ(engine::context().mouse.mouseEvents, 0u);
+  EXPECT_TRUE(engine::context().mouse.leftHeld);
+  engine::HandleMouseMessage(msg::LButtonUp);
+  EXPECT_FALSE(engine::context().mouse.leftHeld);
 }
 
 }  // namespace

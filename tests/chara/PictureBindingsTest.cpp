@@ -26,11 +26,11 @@ class PictureScript : public ::testing::Test {
     script::RegisterScriptFunctions(L);
     events = std::make_unique<script::C_EventMain>(L);
     events->drivenScene = &scene;
-    app::engine().eventMain = events.get();
+    engine::context().eventMain = events.get();
     script::RegisterPictureTags(tags);
   }
   void TearDown() override {
-    app::engine().eventMain = nullptr;
+    engine::context().eventMain = nullptr;
     chara::DestroyBackgroundAndPlainCharas(scene);
     events.reset();
     lua_close(L);
@@ -65,7 +65,7 @@ TEST_F(PictureScript, ScFunctionsReachTheScenesPictures) {
   EXPECT_FLOAT_EQ(scene.background->currentPicture().scaleX, 0.5f);
 
   // Positions and scales times screenScale; moves as given.
-  app::engine().screenScale = 0.78125f;
+  engine::context().screenScale = 0.78125f;
   EXPECT_EQ(lua("ScSetPlainChara(0, 'c.png', 0, 0, 0)"), "");
   EXPECT_EQ(lua("ScPutPlainChara(0, 100, 0)"), "");
   EXPECT_FLOAT_EQ(chara(0).x, 78.125f);
@@ -169,7 +169,7 @@ TEST_F(PictureScript, TagsReadCornersAndSizesWithTheirOwnTypes) {
   EXPECT_EQ(scene.background->currentPicture().scaleX, 1024.0f / 107.0f);
   EXPECT_EQ(scene.background->currentPicture().scaleY, 768.0f / 80.0f);
   EXPECT_NEAR(scene.background->currentPicture().x, 0.0f, 1e-3f);
-  app::engine().screenScale = 0.78125f;
+  engine::context().screenScale = 0.78125f;
   tag("@[SimpleBG file=\"narrow.png\" width=\"512\" pos_x=\"100\" time=\"0\"]");
   EXPECT_EQ(scene.background->currentPicture().scaleX, 512.0f / 107.0f * 0.78125f);
   EXPECT_FLOAT_EQ(scene.background->currentPicture().scaleY, 0.78125f) << "height not given: its own";

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/C_GameProg.h"
-#include "app/ScreenFade.h"
+#include "engine/ScreenFade.h"
 #include "chara/PlainCharas.h"
 #include "layer/LayerWorld.h"
 #include "scene/C_SceneSandBox.h"
@@ -33,7 +33,7 @@ TEST(PlainCharas, BackgroundAndCharacterPlacement) {
   EXPECT_EQ(scene.plainCharas.size(), 2u);
 
   // Puts and sizes are scaled with the screen, moves are not.
-  app::engine().screenScale = 0.78125f;
+  engine::context().screenScale = 0.78125f;
   chara::PutPlainChara(scene, 0, 100, 0);
   EXPECT_FLOAT_EQ(scene.plainCharas[0]->currentPicture().x, 78.125f);
   chara::ReScalePlainChara(scene, 0, 2, 2);
@@ -83,7 +83,7 @@ TEST(PlainCharas, ANewPictureCrossFadesAndADeletedOneIsNeitherDrawnNorHit) {
   chara::DeletePlainChara(scene, 0, 0);
   chara::UpdatePlainCharas(scene, taken);
   EXPECT_EQ(draw(), 0u);
-  app::engine().mouse.mouseEvents = app::mouse::LeftUp;
+  engine::context().mouse.mouseEvents = engine::mouse::LeftUp;
   EXPECT_EQ(c.handleMouse(), 0);
   EXPECT_STREQ(c.getPictureName(), "b.png");
 }
@@ -98,13 +98,13 @@ TEST(PlainCharas, TheFrontMostTakesTheClickAndComesToTheFront) {
   }
   layer::C_BaseCharaLayer* first = scene.plainCharas[0];
   layer::C_BaseCharaLayer* last = scene.plainCharas[2];
-  app::MouseState& m = app::engine().mouse;
+  engine::MouseState& m = engine::context().mouse;
   bool none = false;
   chara::UpdatePlainCharas(scene, none);  // the 0 ms fades bring them in
   EXPECT_FALSE(none);
   m.cursorX = 2;
   m.cursorY = 0;
-  m.mouseEvents = app::mouse::LeftUp;
+  m.mouseEvents = engine::mouse::LeftUp;
   bool taken = false;
   chara::UpdatePlainCharas(scene, taken);
   EXPECT_TRUE(taken);
@@ -119,21 +119,21 @@ TEST(PlainCharas, TheFrontMostTakesTheClickAndComesToTheFront) {
 
 // Steps the screen fade one 17 ms frame and returns the overlay's alpha as drawn.
 int fadeFrame() {
-  app::engine().frameDeltaMs = 17;
-  app::StepScreenFade();
-  app::DrawScreenFade();
-  return int(app::engine().fadeOverlay->currentPicture().colour >> 24);
+  engine::context().frameDeltaMs = 17;
+  engine::StepScreenFade();
+  engine::DrawScreenFade();
+  return int(engine::context().fadeOverlay->currentPicture().colour >> 24);
 }
 
 TEST(ScreenFade, AlphaAtChosenFramesAndTheCoverLeftBehind) {
   LayerWorld world;
   world.picture("white.png", solidImage(32, 32, 0xFFFFFFFFu));
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   e.fadeOverlay = new layer::C_BaseCharaLayer();
   e.fadeOverlay->setPicture("white.png", nullptr, false);
 
   // Fading in over 170 ms from blue: 153/170 of 255 after one frame, then down to hidden.
-  app::StartScreenFade(-1, 170, 0x0000FF);
+  engine::StartScreenFade(-1, 170, 0x0000FF);
   EXPECT_EQ(fadeFrame(), 229);  // 153 / 170 * 255 = 229.5
   for (int i = 0; i < 5; ++i) fadeFrame();
   EXPECT_EQ(fadeFrame(), 76);  // 51 / 170 * 255 = 76.5
@@ -144,7 +144,7 @@ TEST(ScreenFade, AlphaAtChosenFramesAndTheCoverLeftBehind) {
   EXPECT_FALSE(e.fade.fadeVisible);
 
   // A fade-out of 0 ms finishes in the next frame and leaves the screen covered.
-  app::StartScreenFade(1, 0, 0x00FF00);
+  engine::StartScreenFade(1, 0, 0x00FF00);
   world.clear();
   EXPECT_EQ(fadeFrame(), 255);
   EXPECT_EQ(e.fade.fadeDirection, 0);
@@ -154,10 +154,10 @@ TEST(ScreenFade, AlphaAtChosenFramesAndTheCoverLeftBehind) {
   EXPECT_EQ(world.pixel(p, 1023, 767), 0x00FF00u);
   EXPECT_EQ(world.pixel(p, 512, 384), 0x00FF00u);
   // Fading out over 100 ms: 17 / 100 of 255.
-  app::StartScreenFade(1, 100, 0xFF0000);
+  engine::StartScreenFade(1, 100, 0xFF0000);
   EXPECT_EQ(fadeFrame(), 43);  // 43.35
   // A 0 ms fade-in uncovers at once.
-  app::StartScreenFade(-1, 0, 0);
+  engine::StartScreenFade(-1, 0, 0);
   fadeFrame();
   EXPECT_FALSE(e.fade.fadeVisible);
 }
@@ -185,29 +185,29 @@ TEST(DeviceLoss, TheScenesHandlersRunAndFramesResume) {
   auto* scene = new CountingScene();
   prog->currentScene = scene;
 
-  app::RenderFrame();
+  engine::RenderFrame();
   EXPECT_EQ(scene->renders, 1);
   EXPECT_TRUE(scene->captureSurface);
-  app::SimulateDeviceLoss();
-  EXPECT_FALSE(app::DeviceUsable());
-  app::RenderFrame();  // lost: nothing drawn
+  engine::SimulateDeviceLoss();
+  EXPECT_FALSE(engine::DeviceUsable());
+  engine::RenderFrame();  // lost: nothing drawn
   EXPECT_EQ(scene->renders, 1);
   EXPECT_EQ(scene->lost, 0);
-  EXPECT_FALSE(app::DeviceUsable());  // now not-reset
+  EXPECT_FALSE(engine::DeviceUsable());  // now not-reset
   world.device().simulateResetFailures(5);
-  app::RenderFrame();  // five failed attempts: tried again next frame
+  engine::RenderFrame();  // five failed attempts: tried again next frame
   EXPECT_EQ(scene->lost, 1);
   EXPECT_EQ(scene->resets, 0);
   EXPECT_FALSE(layer::charaRenderTarget()) << "the scene gave the character target back";
-  app::RenderFrame();
+  engine::RenderFrame();
   EXPECT_EQ(scene->lost, 2);
   EXPECT_EQ(scene->resets, 1);
-  EXPECT_TRUE(app::DeviceUsable());
+  EXPECT_TRUE(engine::DeviceUsable());
   EXPECT_TRUE(layer::charaRenderTargetReady());
   // The common state is back.
   EXPECT_EQ(world.device().getRenderState(gfx::RenderState::AlphaTestEnable), 1u);
   EXPECT_EQ(world.device().getRenderState(gfx::RenderState::Lighting), 0u);
-  app::RenderFrame();
+  engine::RenderFrame();
   EXPECT_EQ(scene->renders, 2);
   delete prog;
 }

@@ -135,7 +135,7 @@ TEST(LayerDraw, ABackgroundCrossFadesOverTheOldOne) {
   world.clear();
   drawBoth(l);
   EXPECT_EQ(world.pixel(world.readBack(), 512, 384), 0x0000FFu);
-  EXPECT_EQ(app::engine().textureFact->acquireTexture("old.png")->refCount, 1) << "its reference was given back";
+  EXPECT_EQ(engine::context().textureFact->acquireTexture("old.png")->refCount, 1) << "its reference was given back";
 }
 
 TEST(LayerDraw, HitTestEdgesAndClicks) {
@@ -153,15 +153,15 @@ TEST(LayerDraw, HitTestEdgesAndClicks) {
                {100, 46.9f, false}, {100, 53.1f, false}, {100, 50, true}};
   for (const Case& c : cases) EXPECT_EQ(l.hitTest(c.x, c.y), c.inside) << c.x << "," << c.y;
 
-  app::MouseState& m = app::engine().mouse;
+  engine::MouseState& m = engine::context().mouse;
   m.cursorX = 110;
   m.cursorY = 53;
   // Not enabled for the mouse: nothing.
-  m.mouseEvents = app::mouse::LeftUp;
+  m.mouseEvents = engine::mouse::LeftUp;
   EXPECT_EQ(l.handleMouse(), 0);
   l.mouseEnabled = true;
   EXPECT_EQ(l.handleMouse(), 2) << "a release on the right-bottom edge counts";
-  m.mouseEvents = app::mouse::LeftDown;
+  m.mouseEvents = engine::mouse::LeftDown;
   EXPECT_EQ(l.handleMouse(), 0) << "a layer that is not draggable reports no press";
   l.draggable = true;
   EXPECT_EQ(l.handleMouse(), 1);
@@ -175,7 +175,7 @@ TEST(LayerDraw, HitTestEdgesAndClicks) {
   l.update(0);
   EXPECT_FLOAT_EQ(l.currentPicture().x, -10.0f);
   EXPECT_FLOAT_EQ(l.currentPicture().y, -3.0f);
-  m.mouseEvents = app::mouse::LeftUp;
+  m.mouseEvents = engine::mouse::LeftUp;
   l.update(0);
   EXPECT_FALSE(l.dragging);
   // Alpha 0: no hit at all.

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Engine.h"
-#include "app/RenderDevice.h"
+#include "engine/Engine.h"
+#include "engine/RenderDevice.h"
 #include "archive/ArchiveSet.h"
 #include "gfx/Image.h"
 #include "layer/C_BaseCharaLayer.h"
@@ -48,43 +48,43 @@ inline int channel(uint32_t argb, int shift) { return int((argb >> shift) & 0xFF
 class LayerWorld {
  public:
   explicit LayerWorld(int32_t screenWidth = 1024, int32_t screenHeight = 768) : cd_(dir_.path()) {
-    app::resetEngine();
+    engine::resetEngine();
     archive::resetArchiveSet();
     platform::clearMessageBoxLog();
     layer::C_SpriteFact::resetCountsForTests();
     layer::C_BaseLayer::resetIdCounterForTests();
-    app::Engine& e = app::engine();
+    engine::Engine& e = engine::context();
     e.screenWidth = screenWidth;
     e.screenHeight = screenHeight;
     e.screenScale = float(screenWidth) / 1024.0f;
     e.windowed = true;
     dir_.write("lambart.fx", "// lambert\n");
     dir_.write("ShadowMap.fx", "// shadow map\n");
-    created_ = app::CreateRenderDevice();
+    created_ = engine::CreateRenderDevice();
     EXPECT_TRUE(created_);
     e.textureFact = new layer::C_TextureFact();
     e.spriteFact = new layer::C_SpriteFact();
     e.spriteFact->init();
   }
   ~LayerWorld() {
-    app::Engine& e = app::engine();
+    engine::Engine& e = engine::context();
     layer::destroyCharaRenderTarget();
     layer::C_BaseLayer::releaseQuadBuffer();
     delete e.fadeOverlay;
     e.fadeOverlay = nullptr;
-    app::ReleaseDebugObjects();
-    app::ReleaseEffects();
+    engine::ReleaseDebugObjects();
+    engine::ReleaseEffects();
     delete e.textureFact;
     e.textureFact = nullptr;
     delete e.spriteFact;
     e.spriteFact = nullptr;
-    app::DestroyRenderDevice();
-    app::resetEngine();
+    engine::DestroyRenderDevice();
+    engine::resetEngine();
   }
   LayerWorld(const LayerWorld&) = delete;
   LayerWorld& operator=(const LayerWorld&) = delete;
 
-  gfx::Device& device() { return *app::engine().device; }
+  gfx::Device& device() { return *engine::context().device; }
   const std::string& dir() const { return dir_.path(); }
   void write(const std::string& name, const std::string& bytes) { dir_.write(name, bytes); }
 
@@ -99,7 +99,7 @@ class LayerWorld {
   }
 
   // The frame clock.
-  void setNow(uint32_t ms) { app::engine().frameNow = ms; }
+  void setNow(uint32_t ms) { engine::context().frameNow = ms; }
 
   // Clears the back buffer to opaque black.
   void clear(uint32_t colour = 0xFF000000u) {
@@ -112,7 +112,7 @@ class LayerWorld {
     return out;
   }
   uint32_t pixel(const std::vector<uint32_t>& p, int32_t x, int32_t y) const {
-    return p[size_t(y) * size_t(app::engine().screenWidth) + size_t(x)] & 0x00FFFFFFu;
+    return p[size_t(y) * size_t(engine::context().screenWidth) + size_t(x)] & 0x00FFFFFFu;
   }
 
   // Box texts as "CAPTION | TEXT" in UTF-8.

@@ -10,7 +10,7 @@ using namespace layertest;
 
 TEST(RenderDevice, StartsWithTheEffectsAndTheCommonState) {
   LayerWorld world;
-  const app::RenderObjects& r = app::renderObjects();
+  const engine::RenderObjects& r = engine::renderObjects();
   EXPECT_TRUE(r.deviceLevel & 4) << "OpenGL 3.3 offers the shader level of the effects";
   EXPECT_EQ(r.deviceLevel & 3, world.device().info().softwareRasteriser ? 0 : 3);
   ASSERT_TRUE(r.lambertEffect);
@@ -35,20 +35,20 @@ TEST(RenderDevice, StartsWithTheEffectsAndTheCommonState) {
 TEST(RenderDevice, AMissingEffectEndsTheStartUpWithTwoMessages) {
   testsupport::TempDir dir;
   testsupport::ScopedChdir cd(dir.path());
-  app::resetEngine();
+  engine::resetEngine();
   archive::resetArchiveSet();
   platform::clearMessageBoxLog();
-  app::engine().screenWidth = 64;
-  app::engine().screenHeight = 48;
+  engine::context().screenWidth = 64;
+  engine::context().screenHeight = 48;
   dir.write("lambart.fx", "x");
-  EXPECT_FALSE(app::CreateRenderDevice());
+  EXPECT_FALSE(engine::CreateRenderDevice());
   const auto& log = platform::messageBoxLog();
   ASSERT_EQ(log.size(), 2u);
   for (const auto& box : log) {
     EXPECT_EQ(box.textUtf8, "シェーダーファイル読み込み失敗");
     EXPECT_EQ(box.captionUtf8, "");
   }
-  app::DestroyRenderDevice();
+  engine::DestroyRenderDevice();
 }
 
 TEST(RenderDevice, SupersededPictureEntryPointsWarnAndWork) {

@@ -13,7 +13,7 @@ using namespace layertest;
 TEST(TextureFact, ReferenceCountsKeepAndFreeTheTexture) {
   LayerWorld world;
   world.picture("a.png", solidImage(8, 8, 0xFF102030u));
-  layer::C_TextureFact& f = *app::engine().textureFact;
+  layer::C_TextureFact& f = *engine::context().textureFact;
 
   layer::TextureEntry* first = f.acquireTexture("a.png");
   layer::TextureEntry* second = f.acquireTexture("a.png");
@@ -40,7 +40,7 @@ TEST(TextureFact, LayersGiveBackExactlyTheReferencesTheyTook) {
   world.picture("a.png", solidImage(8, 8, 0xFF102030u));
   world.picture("b.png", solidImage(8, 8, 0xFF405060u));
   world.picture("d.png", solidImage(2, 2, 0x80FFFFFFu));
-  layer::C_TextureFact& f = *app::engine().textureFact;
+  layer::C_TextureFact& f = *engine::context().textureFact;
   auto count = [&](const char* name) { return f.textures.at(name).refCount; };
   auto keeper = std::make_unique<layer::C_BaseCharaLayer>();
   keeper->setPicture("a.png", nullptr, false);
@@ -68,7 +68,7 @@ TEST(TextureFact, LayersGiveBackExactlyTheReferencesTheyTook) {
 TEST(TextureFact, PictureInformation) {
   LayerWorld world;
   world.picture("wide.png", solidImage(640, 480, 0xFFFFFFFFu));
-  layer::C_TextureFact& f = *app::engine().textureFact;
+  layer::C_TextureFact& f = *engine::context().textureFact;
   struct Case {
     const char* name;
     uint16_t iw, ih, tw, th;
@@ -99,7 +99,7 @@ TEST(TextureFact, BadPicturesShowTheirNameAndGiveNoTexture) {
   std::string huge(png.begin(), png.end());
   huge[18] = char(0x7F);  // width 0x7F10 (32528): beyond any texture
   world.write("huge.png", huge);
-  layer::C_TextureFact& f = *app::engine().textureFact;
+  layer::C_TextureFact& f = *engine::context().textureFact;
   for (const char* name : {"missing.png", "cut.png", "empty.png", "huge.png"}) {
     platform::clearMessageBoxLog();
     layer::TextureEntry* entry = f.acquireTexture(name);
@@ -129,7 +129,7 @@ TEST(TextureFact, SecondFactoryWarnsAndSecondSpriteFactoryEndsTheProcess) {
   // The renderer runs threads: the death tests re-execute the test instead of forking it.
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   EXPECT_DEATH({ layer::C_SpriteFact another; }, "");
-  EXPECT_DEATH(app::engine().spriteFact->init(), "");
+  EXPECT_DEATH(engine::context().spriteFact->init(), "");
 }
 
 TEST(TextureFact, PresetsAndTheCharacterRenderTarget) {

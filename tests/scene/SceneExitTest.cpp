@@ -1,7 +1,7 @@
 // Leaving the title and 3D scenes: only a button pressed anew counts, one held on entry does not.
 #include <gtest/gtest.h>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "scene/C_SceneGame_Dummy.h"
 #include "scene/C_SceneTitle.h"
 #include "scene/SceneIds.h"
@@ -9,7 +9,7 @@
 namespace {
 
 int32_t Step(scene::C_BaseScene& s, std::initializer_list<int> held) {
-  app::PadRecord pad;
+  engine::PadRecord pad;
   for (int i : held) pad.v[i] = 1;
   return s.update(reinterpret_cast<intptr_t>(&pad));
 }

@@ -40,11 +40,11 @@ TEST(TitleScene, TenStarsOverTheBackgroundThatTheMouseCanPickUp) {
 
   // A press on a star picks it up: it comes to the end of the list (drawn on top).
   layer::C_BaseCharaLayer* picked = title.stars[3];
-  app::MouseState& m = app::engine().mouse;
+  engine::MouseState& m = engine::context().mouse;
   m.cursorX = int32_t(picked->currentPicture().x);
   m.cursorY = int32_t(picked->currentPicture().y);
-  m.mouseEvents = app::mouse::LeftDown;
-  app::PadRecord pad;
+  m.mouseEvents = engine::mouse::LeftDown;
+  engine::PadRecord pad;
   // Stars in list order are asked first: the first one under the mouse takes it.
   layer::C_BaseCharaLayer* expected = nullptr;
   for (layer::C_BaseCharaLayer* star : title.stars)
@@ -66,11 +66,11 @@ TEST(TitleScene, TenStarsOverTheBackgroundThatTheMouseCanPickUp) {
 
 TEST(DebugText, TheLineIsDrawnNearTheBottom) {
   LayerWorld world;
-  ASSERT_TRUE(app::renderObjects().fontSlots[0]) << "the debug font comes with the device";
-  EXPECT_EQ(app::CreateDebugFont(), 1) << "the next empty slot";
+  ASSERT_TRUE(engine::renderObjects().fontSlots[0]) << "the debug font comes with the device";
+  EXPECT_EQ(engine::CreateDebugFont(), 1) << "the next empty slot";
   world.clear();
-  app::renderObjects().debugText = "FPS 60";
-  app::DrawDebugText();
+  engine::renderObjects().debugText = "FPS 60";
+  engine::DrawDebugText();
   const auto p = world.readBack();
   int lit = 0, litAbove = 0;
   for (int y = 0; y < 768; ++y)
@@ -81,7 +81,7 @@ TEST(DebugText, TheLineIsDrawnNearTheBottom) {
   EXPECT_GT(lit, 50);
   EXPECT_EQ(litAbove, 0);
   for (int y = 0; y < 768; ++y) EXPECT_EQ(world.pixel(p, 5, y), 0u) << "starts at x 10";
-  app::renderObjects().debugText.clear();
+  engine::renderObjects().debugText.clear();
 }
 
 }  // namespace

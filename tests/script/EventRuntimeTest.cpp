@@ -6,7 +6,7 @@
 #include <string>
 
 #include "ScriptWorld.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "scene/SceneIds.h"
 #include "script/ScriptStepHooks.h"
@@ -166,13 +166,13 @@ TEST(EventRuntime, WaitCharaEndsWhenTheScreenIsStill) {
   ScriptWorld world;
   world.write("0first.evt", "@[AllFadeOut time=\"50\" color=\"FF000000\"]\n@[WaitChara]\nMark('still')\n");
   world.start();
-  EXPECT_EQ(app::engine().fade.fadeDirection, 1);
-  EXPECT_EQ(app::engine().fade.fadeColour, 0u);
+  EXPECT_EQ(engine::context().fade.fadeDirection, 1);
+  EXPECT_EQ(engine::context().fade.fadeColour, 0u);
   world.frames(3);  // the fade steps after each update: 51 ms by the end of frame 3
   EXPECT_EQ(world.markTexts(), "");
   world.frame();
   EXPECT_EQ(world.marksOfFrame(4), "still");
-  EXPECT_TRUE(app::engine().fade.fadeVisible);  // a finished fade-out keeps covering
+  EXPECT_TRUE(engine::context().fade.fadeVisible);  // a finished fade-out keeps covering
 }
 
 TEST(EventRuntime, WaitKeyRunsTheRestFromTheNextFrame) {
@@ -522,9 +522,9 @@ TEST(EventRuntime, MapJumpSkipsOneFrame) {
 TEST(EventRuntime, TheScriptSceneShowsTheNormalPointerFromItsFirstUpdate) {
   ScriptWorld world;
   world.write("0first.evt", "@[WaitClick]\n");
-  app::engine().cursorId = 0;  // hidden until a scene chooses a pointer
+  engine::context().cursorId = 0;  // hidden until a scene chooses a pointer
   world.start();
-  EXPECT_EQ(app::engine().cursorId, 0);
+  EXPECT_EQ(engine::context().cursorId, 0);
   world.frame();
-  EXPECT_EQ(app::engine().cursorId, 103);
+  EXPECT_EQ(engine::context().cursorId, 103);
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "ScriptWorld.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "script/MapTables.h"
 
 namespace {
@@ -23,7 +23,7 @@ TEST(MapTables, SceneConfAndEventsAreReadInOrder) {
               "  if m == 9 then error('no such map') end\n"
               "  return 'ev' .. m, 'a', 'N', '', 'b'\n"
               "end\n");
-  lua_State* L = app::engine().lua->mapTableState;
+  lua_State* L = engine::context().lua->mapTableState;
   const struct {
     int map;
     int kind;
@@ -59,7 +59,7 @@ TEST(MapTables, SceneConfAndEventsAreReadInOrder) {
 TEST(MapTables, MissingTableFileFailsTheQuery) {
   ScriptWorld world;
   script::MapSceneConf conf;
-  EXPECT_FALSE(script::QueryMapSceneConf(app::engine().lua->mapTableState, 0, conf));
+  EXPECT_FALSE(script::QueryMapSceneConf(engine::context().lua->mapTableState, 0, conf));
   ASSERT_EQ(world.boxes().size(), 1u);
   EXPECT_EQ(world.boxes()[0], "ERROR | mapEventTable.lua を開けませんでした。");
 }

@@ -1,8 +1,8 @@
 // The in-process script scene used by the runtime tests.
 #include "ScriptWorld.h"
 
-#include "app/Engine.h"
-#include "app/ScreenFade.h"
+#include "engine/Engine.h"
+#include "engine/ScreenFade.h"
 #include "archive/ArchiveSet.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
@@ -16,19 +16,19 @@ ScriptWorld* g_world = nullptr;
 }
 
 ScriptWorld::ScriptWorld() : cd_(dir_.path()) {
-  app::resetEngine();
+  engine::resetEngine();
   archive::resetArchiveSet();
   platform::clearMessageBoxLog();
   platform::setDebugSink([this](std::string_view text) { debugLines_.push_back(platform::cp932ToUtf8(text)); });
   write("eventProg.lua", "-- helpers\n");
   write("globalData.lua", "-- globals\n");
   settings(false, false, 1000);
-  app::engine().platform = &platform_;
+  engine::context().platform = &platform_;
   host_.create();
-  app::engine().lua = &host_;
+  engine::context().lua = &host_;
   events_ = new script::C_EventMain(host_.scriptState);
   events_->init();
-  app::engine().eventMain = events_;
+  engine::context().eventMain = events_;
   g_world = this;
   lua_register(host_.scriptState, "Mark", Mark);
 }
@@ -40,7 +40,7 @@ ScriptWorld::~ScriptWorld() {
   }
   delete events_;
   host_.close();
-  app::resetEngine();
+  engine::resetEngine();
   platform::setDebugSink(nullptr);
   archive::resetArchiveSet();
   g_world = nullptr;
@@ -68,12 +68,12 @@ void ScriptWorld::start() {
 
 void ScriptWorld::frame(int32_t deltaMs, uint32_t mouseEvents) {
   ++frame_;
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   e.frameDeltaMs = deltaMs;
   e.mouse.mouseEvents = mouseEvents;
-  app::PadRecord pad;
+  engine::PadRecord pad;
   lastUpdateResult_ = scene_->update(reinterpret_cast<intptr_t>(&pad));
-  app::StepScreenFade();
+  engine::StepScreenFade();
   e.mouse.mouseEvents = 0;
 }
 

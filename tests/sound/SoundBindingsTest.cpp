@@ -15,7 +15,7 @@ class SoundScriptTest : public SoundTest {
  protected:
   void SetUp() override {
     SoundTest::SetUp();
-    app::engine().soundPlayer = player.get();
+    engine::context().soundPlayer = player.get();
     L = script::NewStateWithLibraries();
     script::RegisterScriptFunctions(L);
     events = std::make_unique<script::C_EventMain>(L);
@@ -27,7 +27,7 @@ class SoundScriptTest : public SoundTest {
   void TearDown() override {
     events.reset();
     lua_close(L);
-    app::engine().soundPlayer = nullptr;
+    engine::context().soundPlayer = nullptr;
     SoundTest::TearDown();
   }
   // Runs a chunk; returns the Lua error text, empty on success.

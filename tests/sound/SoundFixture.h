@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
 #include "audio/Device.h"
 #include "platform/Platform.h"
@@ -84,20 +84,20 @@ inline std::vector<int16_t> tone(size_t frames, int channels, double step, doubl
 class SoundTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    app::resetEngine();
+    engine::resetEngine();
     archive::resetArchiveSet();
     platform::clearMessageBoxLog();
     chdir_ = std::make_unique<testsupport::ScopedChdir>(dir.path());
     device = audio::createNullDevice(clock);
-    app::engine().audioDevice = device.get();
-    app::engine().frameNow = clock.now;
+    engine::context().audioDevice = device.get();
+    engine::context().frameNow = clock.now;
     player = std::make_unique<sound::C_SoundPlayer>();
     player->init();
   }
   void TearDown() override {
     player.reset();
     device.reset();
-    app::engine().audioDevice = nullptr;
+    engine::context().audioDevice = nullptr;
     chdir_.reset();
   }
 
@@ -105,7 +105,7 @@ class SoundTest : public ::testing::Test {
   void runFrames(int frames, uint32_t ms = 17) {
     for (int i = 0; i < frames; ++i) {
       clock.now += ms;
-      app::engine().frameNow = clock.now;
+      engine::context().frameNow = clock.now;
       player->Update();
     }
   }
@@ -122,7 +122,7 @@ class SoundTest : public ::testing::Test {
   std::vector<int16_t> finishCapture() {
     player.reset();
     device.reset();
-    app::engine().audioDevice = nullptr;
+    engine::context().audioDevice = nullptr;
     auto bytes = testsupport::readAll(dir.path() + "/capture.wav");
     std::vector<int16_t> samples;
     for (size_t i = 44; i + 1 < bytes.size(); i += 2) samples.push_back(int16_t(bytes[i] | bytes[i + 1] << 8));

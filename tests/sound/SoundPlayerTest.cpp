@@ -16,7 +16,7 @@ TEST(SoundPlayerVolume, PercentToHundredthsOfADecibel) {
 }
 
 TEST(SoundPlayerFade, StepsFollowTheFrameClock) {
-  app::resetEngine();
+  engine::resetEngine();
   struct Step {
     uint32_t now;
     int32_t result, current;
@@ -38,7 +38,7 @@ TEST(SoundPlayerFade, StepsFollowTheFrameClock) {
     C_SoundPlayer::StartFade(fade, c.to, c.duration);
     EXPECT_EQ(fade.from, c.from);
     for (const Step& s : c.steps) {
-      app::engine().frameNow = s.now;
+      engine::context().frameNow = s.now;
       EXPECT_EQ(C_SoundPlayer::StepFade(fade), s.result) << c.what << " at " << s.now;
       EXPECT_EQ(fade.current, s.current) << c.what << " at " << s.now;
       EXPECT_EQ(fade.active, s.active) << c.what << " at " << s.now;
@@ -82,7 +82,7 @@ TEST_F(SoundTest, ASecondPlayerIsRefused) {
 
 TEST_F(SoundTest, WithoutAnAudioDeviceNothingPlaysAndNothingBreaks) {
   player.reset();
-  app::engine().audioDevice = nullptr;
+  engine::context().audioDevice = nullptr;
   player = std::make_unique<C_SoundPlayer>();
   player->init();
   player->PlayBGM(file("a.ogg", testsupport::encodeOgg(tone(5000, 1, 0.1), 1, 22050)), 100);

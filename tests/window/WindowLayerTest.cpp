@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "WindowWorld.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
 #include "platform/Encoding.h"
@@ -51,7 +51,7 @@ TEST(WindowLayer, SetUpPlacesTheFrameAndTheTextAreaInLayoutUnits) {
        599.0f},
   };
   for (const Case& c : cases) {
-    app::engine().screenScale = c.screenScale;
+    engine::context().screenScale = c.screenScale;
     window::C_WindowLayer w;
     w.setPicture("frame.png", nullptr, false);
     w.setWindow(window::kind::Message, 500, 160, 100.0f, 50.0f, false, false);
@@ -66,7 +66,7 @@ TEST(WindowLayer, SetUpPlacesTheFrameAndTheTextAreaInLayoutUnits) {
     EXPECT_FLOAT_EQ(w.textAreaHeight, c.areaHeight);
     EXPECT_FLOAT_EQ(w.chipOffsetX, 393.0f * c.screenScale);
   }
-  app::engine().screenScale = 1.0f;
+  engine::context().screenScale = 1.0f;
 }
 
 TEST(WindowLayer, ACloseOfZeroHidesTheWindowAndClearsThePageAtTheNextUpdate) {
@@ -90,7 +90,7 @@ TEST(WindowLayer, ACloseOfZeroHidesTheWindowAndClearsThePageAtTheNextUpdate) {
 
 TEST(WindowLayer, TheOpenAndCloseFadesRunOnTheFrameClockAndKeepThePageUntilTheEnd) {
   WindowWorld world;
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   window::C_WindowLayer w;
   WindowWorld::setUpMessageWindow(w, 20);
   w.speed = 0.0f;
@@ -157,7 +157,7 @@ TEST(WindowLayer, TheClickWaitCursorShowsOnlyOnAStillMessageWindowThatAsksForIt)
     w.setText(sjis("あいう"), false);
     if (!c.typing) WindowWorld::typeFrame(w, 1000);
     w.update(0);  // places the chips
-    app::engine().frameDeltaMs = 0;  // the draw's typing step types at most one more character
+    engine::context().frameDeltaMs = 0;  // the draw's typing step types at most one more character
     const std::vector<uint32_t> pixels = drawAlone(world, w);
     // The chips sit at (393, 68) from the window's centre; the frame does not reach there.
     EXPECT_EQ(WindowWorld::rgbAt(pixels, 512 + 393, 384 + 68), c.expected) << c.name;
@@ -203,7 +203,7 @@ TEST(WindowLayer, TheFrameMeshCoversTheWindowWithoutLeavingIt) {
 
 TEST(WindowLayer, TheFrameFadesWithTheWindow) {
   WindowWorld world;
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   window::C_WindowLayer w;
   w.setPicture("win_h.png", nullptr, false);
   w.setWindow(window::kind::Message, 400, 100, 0.0f, 0.0f, false, false);
@@ -295,7 +295,7 @@ TEST(WindowLayer, AnUnknownFaceFallsBackWithOneMessage) {
 
 TEST(WindowLayer, TheWindowSetOpensAndBindsItsMembersAndHidesAfterItsClose) {
   WindowWorld world;
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   window::C_MultiWindowSet set;
   set.setPicture("frame.png", nullptr, false);
   set.setWindow(window::kind::Plain, 300, 300, 0, 0, false, false);

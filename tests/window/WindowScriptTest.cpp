@@ -287,7 +287,7 @@ TEST(SceneWindows, SpaceHidesTheWindowsAndAClickThenDoesNotAdvance) {
   EXPECT_FALSE(scene.plnWindows[0]->visible);
   world.frame();
   EXPECT_FALSE(scene.windowsShown) << "once per press";
-  world.frame(17, app::mouse::LeftDown);
+  world.frame(17, engine::mouse::LeftDown);
   world.frames(2);
   EXPECT_EQ(utf8(message.text), "いちページめ<n>") << "a click does not advance while the windows are hidden";
   world.setKey(platform::vk::Space, false);
@@ -304,10 +304,10 @@ TEST(SceneWindows, SpaceHidesTheWindowsAndAClickThenDoesNotAdvance) {
   world.frame();
   world.setKey(platform::vk::Space, false);
   ASSERT_FALSE(scene.windowsShown);
-  world.frame(17, app::mouse::RightDown);
+  world.frame(17, engine::mouse::RightDown);
   EXPECT_TRUE(scene.windowsShown);
 
-  world.frame(17, app::mouse::LeftDown);
+  world.frame(17, engine::mouse::LeftDown);
   world.frames(2);
   EXPECT_EQ(utf8(message.text), "にページめ<n>");
 }

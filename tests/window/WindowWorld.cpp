@@ -1,9 +1,9 @@
 // The in-process windows, device and script scene of the window tests.
 #include "WindowWorld.h"
 
-#include "app/Engine.h"
-#include "app/RenderDevice.h"
-#include "app/ScreenFade.h"
+#include "engine/Engine.h"
+#include "engine/RenderDevice.h"
+#include "engine/ScreenFade.h"
 #include "archive/ArchiveSet.h"
 #include "layer/C_BaseLayer.h"
 #include "layer/C_Sprite.h"
@@ -29,12 +29,12 @@ gfx::Image solid(int32_t width, int32_t height, uint32_t argb) {
 }  // namespace
 
 WindowWorld::WindowWorld() : cd_(dir_.path()), platform_(platform::HeadlessOptions{false, false, false, false}) {
-  app::resetEngine();
+  engine::resetEngine();
   archive::resetArchiveSet();
   platform::clearMessageBoxLog();
   layer::C_SpriteFact::resetCountsForTests();
   layer::C_BaseLayer::resetIdCounterForTests();
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   e.platform = &platform_;
   e.screenWidth = 1024;
   e.screenHeight = 768;
@@ -54,7 +54,7 @@ WindowWorld::WindowWorld() : cd_(dir_.path()), platform_(platform::HeadlessOptio
   picture("cur0.png", solid(32, 32, kCoinColour));
   picture("cur1.png", solid(32, 32, kCoinColour));
   for (const char* name : {"cur10.png", "cur11.png", "cur12.png"}) picture(name, solid(32, 32, kPulseColour));
-  EXPECT_TRUE(app::CreateRenderDevice());
+  EXPECT_TRUE(engine::CreateRenderDevice());
   e.textureFact = new layer::C_TextureFact();
   e.spriteFact = new layer::C_SpriteFact();
   e.spriteFact->init();
@@ -67,7 +67,7 @@ WindowWorld::WindowWorld() : cd_(dir_.path()), platform_(platform::HeadlessOptio
 }
 
 WindowWorld::~WindowWorld() {
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   if (scene_) {
     scene_->release();
     delete scene_;
@@ -77,16 +77,16 @@ WindowWorld::~WindowWorld() {
   host_.close();
   layer::destroyCharaRenderTarget();
   layer::C_BaseLayer::releaseQuadBuffer();
-  app::ReleaseDebugObjects();
-  app::ReleaseEffects();
+  engine::ReleaseDebugObjects();
+  engine::ReleaseEffects();
   delete e.glyphRasterizer;
   delete e.textureFact;
   delete e.spriteFact;
   e.glyphRasterizer = nullptr;
   e.textureFact = nullptr;
   e.spriteFact = nullptr;
-  app::DestroyRenderDevice();
-  app::resetEngine();
+  engine::DestroyRenderDevice();
+  engine::resetEngine();
   archive::resetArchiveSet();
   script::scriptStepHooks() = script::ScriptStepHooks{};
 }
@@ -115,14 +115,14 @@ void WindowWorld::start() {
 }
 
 void WindowWorld::frame(int32_t deltaMs, uint32_t mouseEvents) {
-  app::Engine& e = app::engine();
+  engine::Engine& e = engine::context();
   e.frameDeltaMs = deltaMs;
   e.frameNow += uint32_t(deltaMs);
   e.totalMs += deltaMs;
   e.mouse.mouseEvents = mouseEvents;
-  app::PadRecord pad;
+  engine::PadRecord pad;
   scene_->update(reinterpret_cast<intptr_t>(&pad));
-  app::StepScreenFade();
+  engine::StepScreenFade();
   e.mouse.mouseEvents = 0;
   scene_->render();
 }
@@ -132,14 +132,14 @@ void WindowWorld::frames(int count, int32_t deltaMs) {
 }
 
 void WindowWorld::typeFrame(window::C_WindowLayer& w, int32_t deltaMs) {
-  app::engine().frameDeltaMs = deltaMs;
+  engine::context().frameDeltaMs = deltaMs;
   gfx::SpriteBatch* batch = layer::spriteBatch();
   batch->begin(gfx::spriteflag::AlphaBlend);
   w.runRenderer();
   batch->end();
 }
 
-gfx::Device& WindowWorld::device() { return *app::engine().device; }
+gfx::Device& WindowWorld::device() { return *engine::context().device; }
 
 std::vector<uint32_t> WindowWorld::backBuffer() {
   std::vector<uint32_t> out;
@@ -149,14 +149,14 @@ std::vector<uint32_t> WindowWorld::backBuffer() {
 
 std::vector<uint32_t> WindowWorld::textTargetTexels(window::C_WindowLayer& w) {
   std::vector<uint32_t> out;
-  gfx::Device& d = *app::engine().device;
+  gfx::Device& d = *engine::context().device;
   EXPECT_TRUE(w.textTarget && w.textTarget->texture);
   if (w.textTarget && w.textTarget->texture) d.readSurface(w.textTarget->texture->surfaceLevel(0), out);
   return out;
 }
 
 uint32_t WindowWorld::rgbAt(const std::vector<uint32_t>& pixels, int32_t x, int32_t y) {
-  return pixels[size_t(y) * size_t(app::engine().screenWidth) + size_t(x)] & 0x00FFFFFFu;
+  return pixels[size_t(y) * size_t(engine::context().screenWidth) + size_t(x)] & 0x00FFFFFFu;
 }
 
 std::vector<std::string> WindowWorld::boxes() const {

@@ -10,8 +10,8 @@
 
 #include <unistd.h>
 
-#include "app/Engine.h"
-#include "app/RenderDevice.h"
+#include "engine/Engine.h"
+#include "engine/RenderDevice.h"
 #include "audio/Device.h"
 #include "app/StartUp.h"
 #include "platform/Encoding.h"
@@ -164,7 +164,7 @@ void applyEvent(platform::HeadlessPlatform& p, const InputEvent& ev, std::vector
   } else if (ev.verb == "active") {
     p.setActive(ev.args[0] == "1");
   } else if (ev.verb == "devicelost") {
-    app::SimulateDeviceLoss();
+    engine::SimulateDeviceLoss();
   }
 }
 
@@ -268,19 +268,19 @@ int RunPlay(const Arguments& args) {
   app::RunOptions run;
   run.lockFilePath = platform::headlessLockPath(platform::currentDirectory());
   run.onDeviceCreated = [&]() {
-    if (!o.audioOut.empty() && !app::engine().audioDevice->captureTo(o.audioOut)) {
+    if (!o.audioOut.empty() && !engine::context().audioDevice->captureTo(o.audioOut)) {
       std::fprintf(stderr, "kmtool play: cannot write %s\n", o.audioOut.c_str());
       outputFailed = true;
       return false;
     }
     if (!o.shots.empty()) {
       // The back buffer as the scene drew it, before Present.
-      app::SetBeforePresentHook([&]() {
-        auto it = o.shots.find(app::engine().frameCounter);
+      engine::SetBeforePresentHook([&]() {
+        auto it = o.shots.find(engine::context().frameCounter);
         if (it == o.shots.end()) return;
         std::vector<uint8_t> rgba;
         int width = 0, height = 0;
-        if (!app::ReadBackBuffer(rgba, width, height)) return;
+        if (!engine::ReadBackBuffer(rgba, width, height)) return;
         for (const std::string& path : it->second) {
           if (!kmtool::WritePng(path, rgba, width, height)) {
             std::fprintf(stderr, "kmtool play: cannot write %s\n", path.c_str());

@@ -1,13 +1,13 @@
 // The one engine context of the process.
-#include "app/Engine.h"
+#include "engine/Engine.h"
 
-namespace app {
+namespace engine {
 
 namespace {
 Engine g_engine;
 }
 
-Engine& engine() { return g_engine; }
+Engine& context() { return g_engine; }
 void resetEngine() { g_engine = Engine{}; }
 
-}  // namespace app
+}  // namespace engine

@@ -11,7 +11,7 @@
 #include "gfx/SpriteBatch.h"
 #include "text/GlyphRasterizer.h"
 
-namespace app {
+namespace engine {
 
 class DebugFont {
  public:
@@ -42,4 +42,4 @@ class DebugFont {
   std::map<uint32_t, Glyph> glyphs_;
 };
 
-}  // namespace app
+}  // namespace engine

@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 
-namespace app {
+namespace engine {
 
 // Window-procedure handling of the button and wheel messages.
 void HandleMouseMessage(uint32_t message);
@@ -22,4 +22,4 @@ bool KeyDown(int virtualKey);
 // The diagonal scaling of the first stick (index 0 vertical, index 1 horizontal).
 void ScaleDiagonal(PadRecord& pad);
 
-}  // namespace app
+}  // namespace engine

@@ -14,7 +14,7 @@ namespace sound { class C_SoundPlayer; }
 namespace text { class GlyphRasterizer; }
 namespace app { class C_GameProg; }
 
-namespace app {
+namespace engine {
 
 // Row-major D3D-style 4x4 matrix (row vectors).
 struct Matrix4 {
@@ -82,7 +82,7 @@ struct Engine {
   audio::Device* audioDevice = nullptr;
 
   // ---- Shared engine objects (created by C_GameProg::init, destroyed by its destroy) ----
-  C_GameProg* gameProg = nullptr;
+  app::C_GameProg* gameProg = nullptr;
   script::LuaHost* lua = nullptr;
   script::C_EventMain* eventMain = nullptr;
   layer::C_TextureFact* textureFact = nullptr;
@@ -94,8 +94,8 @@ struct Engine {
 };
 
 // The one engine context of the process.
-Engine& engine();
+Engine& context();
 // Puts every value back to its start value (tests that run the engine more than once).
 void resetEngine();
 
-}  // namespace app
+}  // namespace engine

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace app {
+namespace engine {
 
 // ScFadeIn / ScFadeOut and the AllFadeIn / AllFadeOut tags: direction -1 fades in from the
 // colour, 1 fades out to it.
@@ -15,4 +15,4 @@ void StepScreenFade();
 // True while a fade runs (it keeps the script scene busy).
 bool ScreenFadeRunning();
 
-}  // namespace app
+}  // namespace engine

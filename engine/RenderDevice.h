@@ -11,7 +11,7 @@
 #include "gfx/Device.h"
 #include "gfx/SpriteBatch.h"
 
-namespace app {
+namespace engine {
 
 class DebugFont;
 
@@ -97,4 +97,4 @@ void SetBeforePresentHook(std::function<void()> hook);
 // 255: the shown back buffer keeps none).
 bool ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& height);
 
-}  // namespace app
+}  // namespace engine

@@ -1,22 +1,22 @@
 // Input: mouse messages, key and joystick polling, the pad record.
-#include "app/Input.h"
+#include "engine/Input.h"
 
 #include <cmath>
 
 #include "platform/Platform.h"
 
-namespace app {
+namespace engine {
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-platform::Platform& plat() { return *engine().platform; }
+platform::Platform& plat() { return *engine::context().platform; }
 
 }  // namespace
 
 void HandleMouseMessage(uint32_t message) {
-  Engine& e = engine();
+  Engine& e = engine::context();
   if (message == platform::msg::MouseWheel) {
     e.mouse.mouseEvents |= mouse::Wheel;
     return;
@@ -32,7 +32,7 @@ void HandleMouseMessage(uint32_t message) {
 }
 
 bool KeyDown(int virtualKey) {
-  if (!engine().platform || !plat().window().isActive()) return false;
+  if (!engine::context().platform || !plat().window().isActive()) return false;
   return plat().input().keyDown(virtualKey);
 }
 
@@ -53,7 +53,7 @@ void ScaleDiagonal(PadRecord& pad) {
 }
 
 PadRecord PollInput() {
-  Engine& e = engine();
+  Engine& e = engine::context();
   PadRecord pad;
   platform::Window& window = plat().window();
   if (!window.isActive()) return pad;
@@ -105,6 +105,6 @@ PadRecord PollInput() {
   return pad;
 }
 
-void ClearMouseEvents() { engine().mouse.mouseEvents = 0; }
+void ClearMouseEvents() { engine::context().mouse.mouseEvents = 0; }
 
-}  // namespace app
+}  // namespace engine

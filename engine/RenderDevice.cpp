@@ -1,10 +1,10 @@
 // The render device: creation with its fall-back chain, the common state, the frame's render
 // step with recovery from a lost device, the debug text and the screen fade overlay.
-#include "app/RenderDevice.h"
+#include "engine/RenderDevice.h"
 
 #include "app/C_GameProg.h"
-#include "app/DebugFont.h"
-#include "app/Engine.h"
+#include "engine/DebugFont.h"
+#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_Sprite.h"
@@ -13,7 +13,7 @@
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
 
-namespace app {
+namespace engine {
 
 namespace {
 
@@ -22,7 +22,7 @@ std::function<void()> g_beforePresent;
 bool g_lossSimulatedThisFrame = false;
 
 scene::C_BaseScene* currentScene() {
-  C_GameProg* prog = engine().gameProg;
+  app::C_GameProg* prog = engine::context().gameProg;
   return prog ? prog->currentScene : nullptr;
 }
 
@@ -42,7 +42,7 @@ std::unique_ptr<Effect> LoadEffect(const char* fileName) {
 RenderObjects& renderObjects() { return g_render; }
 
 bool CreateRenderDevice() {
-  Engine& e = engine();
+  Engine& e = engine::context();
   // 1-2. The device library and the display mode need no step of their own here.
   // 3.
   PresentParams& pp = g_render.presentParams;
@@ -105,7 +105,7 @@ bool CreateRenderDevice() {
 }
 
 void SetCommonRenderState(bool atCreation) {
-  gfx::Device* d = engine().device;
+  gfx::Device* d = engine::context().device;
   if (!d) return;
   d->setRenderState(gfx::RenderState::Lighting, 0);
   d->setRenderState(gfx::RenderState::Ambient, 0);
@@ -123,7 +123,7 @@ void SetCommonRenderState(bool atCreation) {
 }
 
 int32_t CreateDebugFont() {
-  gfx::Device* d = engine().device;
+  gfx::Device* d = engine::context().device;
   if (!d) return -1;
   for (int32_t i = 0; i < 4; ++i) {
     if (g_render.fontSlots[i]) continue;
@@ -135,7 +135,7 @@ int32_t CreateDebugFont() {
 }
 
 void RenderFrame() {
-  gfx::Device* d = engine().device;
+  gfx::Device* d = engine::context().device;
   if (!d) return;
   bool done = false;
   if (d->testCooperativeLevel() == gfx::result::Ok) {
@@ -153,7 +153,7 @@ void RenderFrame() {
 }
 
 void ResetDevice() {
-  gfx::Device* d = engine().device;
+  gfx::Device* d = engine::context().device;
   if (!d) return;
   scene::C_BaseScene* scene = currentScene();
   // 1.
@@ -173,13 +173,13 @@ void ResetDevice() {
 }
 
 bool DeviceUsable() {
-  gfx::Device* d = engine().device;
+  gfx::Device* d = engine::context().device;
   return !d || d->testCooperativeLevel() == gfx::result::Ok;
 }
 
 void DrawDebugText() {
   if (g_render.debugText.empty() || !g_render.fontSlots[0] || !g_render.debugSprite) return;
-  const Engine& e = engine();
+  const Engine& e = engine::context();
   gfx::SpriteBatch& batch = *g_render.debugSprite;
   batch.begin(gfx::spriteflag::AlphaBlend | gfx::spriteflag::SortTexture);
   const gfx::Rect rect{10, int32_t(float(e.screenHeight) * 0.7f), 780, e.screenHeight};
@@ -188,7 +188,7 @@ void DrawDebugText() {
 }
 
 void DrawScreenFade() {
-  const Engine& e = engine();
+  const Engine& e = engine::context();
   const ScreenFade& f = e.fade;
   // 1.
   if (!f.fadeVisible || !e.fadeOverlay) return;
@@ -218,7 +218,7 @@ void DrawScreenFade() {
 }
 
 int32_t PresentFrame() {
-  gfx::Device* d = engine().device;
+  gfx::Device* d = engine::context().device;
   if (!d) return gfx::result::Ok;
   if (g_beforePresent) g_beforePresent();
   return d->present();
@@ -235,7 +235,7 @@ void ReleaseEffects() {
 }
 
 void DestroyRenderDevice() {
-  Engine& e = engine();
+  Engine& e = engine::context();
   ReleaseDebugObjects();
   ReleaseEffects();
   e.device = nullptr;
@@ -244,7 +244,7 @@ void DestroyRenderDevice() {
 }
 
 void SimulateDeviceLoss() {
-  gfx::Device* d = engine().device;
+  gfx::Device* d = engine::context().device;
   if (!d) return;
   d->simulateDeviceLost();
   g_lossSimulatedThisFrame = true;
@@ -253,7 +253,7 @@ void SimulateDeviceLoss() {
 void SetBeforePresentHook(std::function<void()> hook) { g_beforePresent = std::move(hook); }
 
 bool ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& height) {
-  gfx::Device* d = engine().device;
+  gfx::Device* d = engine::context().device;
   if (!d) return false;
   std::vector<uint32_t> argb;
   if (d->readSurface(d->getBackBuffer(), argb) != gfx::result::Ok) return false;
@@ -269,4 +269,4 @@ bool ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& height) {
   return true;
 }
 
-}  // namespace app
+}  // namespace engine

@@ -1,11 +1,11 @@
 // The debug font: a glyph cache over the glyph rasteriser, drawn with the sprite batch.
-#include "app/DebugFont.h"
+#include "engine/DebugFont.h"
 
 #include <vector>
 
 #include "text/Cp932.h"
 
-namespace app {
+namespace engine {
 
 std::unique_ptr<DebugFont> DebugFont::create(gfx::Device& device, int32_t height, int32_t weight, uint8_t quality,
                                              const std::string& faceCp932) {
@@ -78,4 +78,4 @@ void DebugFont::drawText(gfx::SpriteBatch& batch, const std::string& textCp932, 
   }
 }
 
-}  // namespace app
+}  // namespace engine
