@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_Sprite.h"
 
 namespace window {
@@ -41,7 +41,7 @@ bool WidgetShown(C_WindowLayer& w) {
 
 void SetUpWidget(C_WindowLayer& w, int32_t kindCode, int32_t width, int32_t height, float x, float y,
                  bool isDraggable) {
-  const float scale = app::engine().screenScale;
+  const float scale = engine::context().screenScale;
   layer::PictureSlot& s = w.currentPicture();
   w.kind = kindCode;
   w.mouseEnabled = true;
@@ -95,7 +95,7 @@ int32_t C_ButtonLayer::handleMouse() {
     state = widget::Normal;
     return 0;
   }
-  const app::MouseState& m = app::engine().mouse;
+  const engine::MouseState& m = engine::context().mouse;
   // 2.
   if (!hitTest(float(m.cursorX), float(m.cursorY))) {
     state = widget::Normal;
@@ -103,12 +103,12 @@ int32_t C_ButtonLayer::handleMouse() {
     return 0;
   }
   // 3.
-  if (m.mouseEvents & app::mouse::LeftDown) {
+  if (m.mouseEvents & engine::mouse::LeftDown) {
     state = widget::Pressed;
     return clickable ? 1 : 0;
   }
   // 4.
-  if (m.mouseEvents & app::mouse::LeftUp) {
+  if (m.mouseEvents & engine::mouse::LeftUp) {
     const int32_t result = clickable ? 2 : 0;
     if (state == widget::Pressed) {
       state = widget::Clicked;
@@ -128,7 +128,7 @@ int32_t C_ButtonLayer::update(intptr_t /*arg*/) {
   animate(currentSlot, false);
   animate(currentSlot ^ 1, false);
   if (clickTimer > 0) {
-    clickTimer -= app::engine().frameDeltaMs;
+    clickTimer -= engine::context().frameDeltaMs;
     shownState = widget::Clicked;
   } else {
     shownState = state;

@@ -1,7 +1,7 @@
 // C_CheckButtonLayer: the toggle on the press and the two-layer cell draw.
 #include "window/C_CheckButtonLayer.h"
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_Sprite.h"
 
 namespace window {
@@ -30,10 +30,10 @@ void C_CheckButtonLayer::setActive(bool flag) {
 
 int32_t C_CheckButtonLayer::handleMouse() {
   if (state == widget::Disabled) return 0;
-  const app::MouseState& m = app::engine().mouse;
+  const engine::MouseState& m = engine::context().mouse;
   if (WidgetShown(*this) && hitTest(float(m.cursorX), float(m.cursorY))) {
     state = widget::Hover;
-    if (m.mouseEvents & app::mouse::LeftDown) {
+    if (m.mouseEvents & engine::mouse::LeftDown) {
       checked = !checked;
       event.fire(variantLeft(0), variantRight(0));
     }

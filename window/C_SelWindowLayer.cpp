@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_Sprite.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
@@ -51,7 +51,7 @@ void C_SelWindowLayer::setText(const std::string& newText, bool flag) {
 }
 
 void C_SelWindowLayer::fitHighlightBar() {
-  const float s = app::engine().screenScale;
+  const float s = engine::context().screenScale;
   layer::PictureSlot& bar = highlightBar->currentPicture();
   const float barWidth = float(bar.width), barHeight = float(bar.height);
   bar.scaleX = barWidth > 0.0f ? textAreaWidth / barWidth * s : 0.0f;
@@ -63,7 +63,7 @@ void C_SelWindowLayer::fitHighlightBar() {
 
 void C_SelWindowLayer::createRowTexture() {
   rowTextTexture.reset();
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   if (!device) return;
   if (device->createTexture(rowTextureSide(textAreaWidth), rowTextureSide(float(int64_t(fontSize) + marginY)), 1, 0,
                             gfx::Pool::Managed, rowTextTexture) != gfx::result::Ok) {
@@ -81,7 +81,7 @@ int32_t C_SelWindowLayer::takeResult() {
 // ---- Mouse ----------------------------------------------------------------------------------------
 
 int32_t C_SelWindowLayer::rowAt(int32_t mouseX, int32_t mouseY) {
-  const float s = app::engine().screenScale;
+  const float s = engine::context().screenScale;
   const layer::PictureSlot& slot = currentPicture();
   const float rowHeight = s * float(int64_t(fontSize) + marginY);
   const double left = std::trunc(double(slot.x + s * textOffsetX - s * textAreaWidth / 2.0f));
@@ -100,11 +100,11 @@ int32_t C_SelWindowLayer::handleMouse() {
   // 1.
   if (!visible) return 0;
   // 2.
-  const app::MouseState& m = app::engine().mouse;
+  const engine::MouseState& m = engine::context().mouse;
   if (active) {
     hoveredRow = rowAt(m.cursorX, m.cursorY);
-    const bool released = (m.mouseEvents & app::mouse::LeftUp) != 0;
-    const bool pressed = (m.mouseEvents & app::mouse::LeftDown) != 0;
+    const bool released = (m.mouseEvents & engine::mouse::LeftUp) != 0;
+    const bool pressed = (m.mouseEvents & engine::mouse::LeftDown) != 0;
     if (hoveredRow >= 0 && released && !pressed) {
       committedRow = hoveredRow;
       if (choiceHandler) {
@@ -125,10 +125,10 @@ int32_t C_SelWindowLayer::update(intptr_t /*arg*/) {
   animate(currentSlot, false);
   animate(currentSlot ^ 1, false);
   if (dragging) {
-    const app::MouseState& m = app::engine().mouse;
+    const engine::MouseState& m = engine::context().mouse;
     currentPicture().x = float(m.cursorX - dragOffsetX);
     currentPicture().y = float(m.cursorY - dragOffsetY);
-    if (m.mouseEvents & app::mouse::LeftUp) dragging = false;
+    if (m.mouseEvents & engine::mouse::LeftUp) dragging = false;
   }
   return computeBusy();
 }
@@ -139,11 +139,11 @@ void C_SelWindowLayer::draw() {
 }
 
 void C_SelWindowLayer::drawHighlightBar() {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   const layer::PictureSlot& slot = currentPicture();
   // The bar fades with the window: a closed window leaves no bar behind on its chosen row.
   if (!device || !slot.loaded || slot.alpha() == 0) return;
-  const float s = app::engine().screenScale;
+  const float s = engine::context().screenScale;
   const float rowHeight = s * float(int64_t(fontSize) + marginY);
   device->setRenderState(gfx::RenderState::TextureFactor, FadeColour(0x88FFFFFFu, slot.alpha()));
   device->setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::Modulate);

@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "layer/C_Sprite.h"
 #include "window/WidgetDraw.h"
 
@@ -41,7 +41,7 @@ void C_SlideLayer::setActive(bool flag) {
 // ---- Value -------------------------------------------------------------------------------------------
 
 void C_SlideLayer::setSlideData(float thumbW, float thumbH, int32_t min, int32_t max, bool isVertical, int32_t init) {
-  const float scale = app::engine().screenScale > 0.0f ? app::engine().screenScale : 1.0f;
+  const float scale = engine::context().screenScale > 0.0f ? engine::context().screenScale : 1.0f;
   const layer::PictureSlot& s = currentPicture();
   const float halfWidth = float(s.width) * s.scaleX / 2.0f, halfHeight = float(s.height) * s.scaleY / 2.0f;
   const float left = s.x - halfWidth, right = s.x + halfWidth, top = s.y - halfHeight, bottom = s.y + halfHeight;
@@ -101,7 +101,7 @@ void C_SlideLayer::thumbCentre(float& cx, float& cy) const {
 }
 
 ThumbRect C_SlideLayer::thumbRect() const {
-  const float s = app::engine().screenScale;
+  const float s = engine::context().screenScale;
   float cx = 0.0f, cy = 0.0f;
   thumbCentre(cx, cy);
   return {truncToInt(s * (cx - thumbWidth / 2.0f)), truncToInt(s * (cy - thumbHeight / 2.0f)),
@@ -117,9 +117,9 @@ int32_t C_SlideLayer::handleMouse() {
     state = widget::Normal;
     return 0;
   }
-  const app::MouseState& m = app::engine().mouse;
-  const bool pressed = (m.mouseEvents & app::mouse::LeftDown) != 0;
-  const bool released = (m.mouseEvents & app::mouse::LeftUp) != 0;
+  const engine::MouseState& m = engine::context().mouse;
+  const bool pressed = (m.mouseEvents & engine::mouse::LeftDown) != 0;
+  const bool released = (m.mouseEvents & engine::mouse::LeftUp) != 0;
   int32_t result = 0;
   // 2.
   const ThumbRect thumb = thumbRect();
@@ -167,8 +167,8 @@ int32_t C_SlideLayer::update(intptr_t /*arg*/) {
   animate(currentSlot ^ 1, false);
   // A range of one value keeps its thumb at the start.
   if (state == widget::Dragging && maxValue > minValue) {
-    const app::MouseState& m = app::engine().mouse;
-    const float s = app::engine().screenScale;
+    const engine::MouseState& m = engine::context().mouse;
+    const float s = engine::context().screenScale;
     const float start = vertical ? trackStartY : trackStartX, end = vertical ? trackEndY : trackEndX;
     const float mouse = float(vertical ? m.cursorY : m.cursorX);
     const float followed = (mouse - s * start) / (s * end - s * start);
@@ -180,10 +180,10 @@ int32_t C_SlideLayer::update(intptr_t /*arg*/) {
 }
 
 void C_SlideLayer::draw() {
-  gfx::Device* device = app::engine().device;
+  gfx::Device* device = engine::context().device;
   const layer::PictureSlot& s = currentPicture();
   if (!device || !visible || !s.loaded || s.alpha() == 0) return;
-  const float scale = app::engine().screenScale;
+  const float scale = engine::context().screenScale;
   // Screen pixels from the top-left corner: the layout origin (512, 384) scaled.
   const float originX = 512.0f * scale, originY = 384.0f * scale;
   const float halfWidth = float(s.width) * s.scaleX / 2.0f, halfHeight = float(s.height) * s.scaleY / 2.0f;

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "script/C_EventMain.h"
 #include "script/ScArgs.h"
 #include "script/bind/ScFunctionTables.h"
@@ -30,7 +30,7 @@ std::string_view Cut(const char* text, size_t length) {
   return whole.substr(0, kept);
 }
 
-C_EventMain* Events() { return app::engine().eventMain; }
+C_EventMain* Events() { return engine::context().eventMain; }
 
 scene::C_BaseScene* Scene() {
   C_EventMain* events = Events();

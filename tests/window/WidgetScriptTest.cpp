@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "WindowWorld.h"
-#include "app/Engine.h"
+#include "engine/Engine.h"
 #include "platform/Encoding.h"
 #include "window/C_ButtonLayer.h"
 #include "window/C_CheckButtonLayer.h"
@@ -199,7 +199,7 @@ namespace {
 
 // One frame with the mouse at (x, y) from the screen centre and the left button's edges.
 void MouseFrame(WindowWorld& world, int32_t x, int32_t y, uint32_t events, bool held) {
-  app::MouseState& m = app::engine().mouse;
+  engine::MouseState& m = engine::context().mouse;
   m.cursorX = x;
   m.cursorY = y;
   m.leftHeld = held;
@@ -207,8 +207,8 @@ void MouseFrame(WindowWorld& world, int32_t x, int32_t y, uint32_t events, bool 
 }
 
 void Click(WindowWorld& world, int32_t x, int32_t y) {
-  MouseFrame(world, x, y, app::mouse::LeftDown, true);
-  MouseFrame(world, x, y, app::mouse::LeftUp, false);
+  MouseFrame(world, x, y, engine::mouse::LeftDown, true);
+  MouseFrame(world, x, y, engine::mouse::LeftUp, false);
 }
 
 TEST(WidgetScene, HiddenWidgetsIgnoreTheMouseAndCaptionsSurviveADeviceLoss) {
