@@ -1,5 +1,6 @@
 // The program object: init and destroy orders, the per-frame update, the scene switch.
 #include "app/C_GameProg.h"
+#include "app/RenderFrame.h"
 
 #include <cstdlib>
 
@@ -14,7 +15,7 @@
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
 #include "scene/SceneFactory.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
 #include "script/C_EventMain.h"
 #include "script/LuaHost.h"
 #include "sound/C_SoundPlayer.h"
@@ -26,37 +27,37 @@ C_GameProg::C_GameProg() { engine::context().gameProg = this; }
 
 void C_GameProg::init() {
   engine::Engine& e = engine::context();
-  // 1. The event system may exist only once.
+  // The event system may exist only once.
   if (e.eventMain) {
     platform::messageBox(CP932("元クラスが複数回生成された可能性"), "ERROR", platform::mb::Ok);
     std::abort();
   }
-  // 2-3. The two Lua states with their libraries, and the Sc functions.
+  // The two Lua states with their libraries, and the Sc functions.
   e.lua = new script::LuaHost();
   e.lua->create();
-  // 4. The event system.
+  // The event system, on the script state just made.
   e.eventMain = new script::C_EventMain(e.lua->scriptState);
   e.eventMain->init();
-  // 5. The texture factory.
+  // The texture factory.
   e.textureFact = new layer::C_TextureFact();
   e.textureFact->init();
-  // 6. The sprite factory (a second one ends the process).
+  // The sprite factory (a second one ends the process).
   e.spriteFact = new layer::C_SpriteFact();
   e.spriteFact->init();
   // The glyph rasteriser the windows make their fonts with (without it they type no text).
   e.glyphRasterizer = text::GlyphRasterizer::create().release();
-  // 7. The sound player.
+  // The sound player.
   e.soundPlayer = new sound::C_SoundPlayer();
   e.soundPlayer->init();
-  // 8. Probe the joystick (its capabilities are not kept).
+  // Probe the joystick (its capabilities are not kept).
   e.platform->input().joystick(joystick);
-  // 9.
+  // From here on the program counts as initialised.
   initialized = true;
-  // 10-11. "white.bmp", held until destroy, and the screen-fade overlay showing it.
+  // "white.bmp", held until destroy, and the screen-fade overlay showing it.
   e.textureFact->acquireTexture("white.bmp");
   e.fadeOverlay = new layer::C_BaseCharaLayer();
   e.fadeOverlay->setPicture("white.bmp", nullptr, false);
-  // 12. The script scene exists before the first frame.
+  // The script scene exists before the first frame.
   nextSceneId = scene::SCENE_SANDBOX;
   switchScene();
 }
@@ -65,10 +66,11 @@ void C_GameProg::switchScene() {
   engine::Engine& e = engine::context();
   if (currentScene) {
     currentScene->release();
-    delete currentScene;
-    currentScene = nullptr;
+    currentScene.reset();
+    e.currentScene = nullptr;
   }
   currentScene = scene::CreateScene(nextSceneId);
+  e.currentScene = currentScene.get();
   currentSceneId = nextSceneId;
   nextSceneId = -1;
   if (currentScene) currentScene->init();
@@ -79,22 +81,22 @@ void C_GameProg::switchScene() {
 
 int32_t C_GameProg::updateIdle() {
   engine::Engine& e = engine::context();
-  // 1. The sound player's per-frame update.
+  // The sound player's per-frame update.
   if (e.soundPlayer) e.soundPlayer->Update();
-  // 2. Input, only while the window is active.
+  // Input, only while the window is active.
   pad = engine::PollInput();
-  // 3. Scenes are neither switched nor updated while the device is lost.
-  if (engine::DeviceUsable()) {
+  // Scenes are neither switched nor updated while the device is lost.
+  if (DeviceUsable()) {
     if (nextSceneId != -1) switchScene();
-    if (currentScene) nextSceneId = currentScene->update(reinterpret_cast<intptr_t>(&pad));
+    if (currentScene) nextSceneId = currentScene->update(&pad);
     engine::StepScreenFade();
   }
-  // 4.
+  // The frame's mouse events are spent, whether or not a scene saw them.
   engine::ClearMouseEvents();
   return 0;
 }
 
-void C_GameProg::draw() { engine::RenderFrame(); }
+void C_GameProg::draw() { RenderFrame(); }
 
 C_GameProg::~C_GameProg() {
   engine::Engine& e = engine::context();
@@ -103,8 +105,8 @@ C_GameProg::~C_GameProg() {
   layer::C_BaseLayer::releaseQuadBuffer();
   if (currentScene) {
     currentScene->release();
-    delete currentScene;
-    currentScene = nullptr;
+    currentScene.reset();
+    e.currentScene = nullptr;
   }
   // The windows' fonts went with the scene; their rasteriser goes now.
   delete e.glyphRasterizer;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "engine/Engine.h"
 #include "layer/C_BaseObject.h"
@@ -15,28 +16,28 @@ namespace app {
 class C_GameProg : public layer::C_BaseObject {
  public:
   C_GameProg();
-  // slot 0: destroys the shared engine objects in their fixed order.
+  // Destroys the shared engine objects in their fixed order.
   ~C_GameProg() override;
-  // slot 1
+  // Creates the shared engine objects and switches to the script scene.
   void init() override;
-  // slot 2
+  // Nothing to free short of destruction.
   void release() override {}
-  // slot 4: the per-frame update.
+  // The per-frame update.
   int32_t updateIdle() override;
-  // slot 5: the per-frame draw.
+  // The per-frame draw.
   void draw() override;
 
   // The scene switch: runs when nextSceneId is not -1.
   void switchScene();
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   bool initialized = false;
   int32_t currentSceneId = -1;
   int32_t nextSceneId = 1;
   platform::JoystickState joystick;
   uint32_t reserved[3] = {0, 0, 0};
 
-  scene::C_BaseScene* currentScene = nullptr;
+  std::unique_ptr<scene::C_BaseScene> currentScene;
   // The pad record of the current frame (all zero while the window is inactive).
   engine::PadRecord pad;
 };

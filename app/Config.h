@@ -1,15 +1,9 @@
-// The two configuration scripts: globalData.lua at start-up, scriptSettings.lua per script scene.
+// The start-up configuration script globalData.lua (scriptSettings.lua: scene/ScriptSettings.h).
 #pragma once
-
-namespace scene { class C_BaseScene; }
 
 namespace app {
 
 // Fills the screen, frame-rate and window flags of the engine context from globalData.lua.
 void ReadGlobalData();
-
-// Fills the scene's skip and auto fields, the voice buffer range and the expression-picture
-// offsets from scriptSettings.lua.
-void ReadScriptSettings(scene::C_BaseScene& scene);
 
 }  // namespace app

@@ -62,6 +62,8 @@ void RunOneFrame(layer::C_BaseObject& program) {
   engine::Engine& e = engine::context();
   platform::Clock& clock = plat().clock();
   ++e.frameCounter;
+  // Boxes that worker threads asked for since the last frame.
+  platform::showPostedMessageBoxes();
   plat().window().setCursor(e.cursorId);
   program.updateIdle();
   e.frameNow = clock.nowMs();

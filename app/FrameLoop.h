@@ -18,7 +18,8 @@ void OpenExitConfirmation();
 // Frame timers: totalMs, frameDeltaMs and frameStep (capped at 5.0) from one frame's length.
 void UpdateFrameTimers(int32_t deltaMs);
 
-// Runs one frame: updateIdle of the program, then the draw when the frame is on time.
+// Runs one frame: the boxes posted by worker threads, updateIdle of the program, then the draw
+// when the frame is on time.
 void RunOneFrame(layer::C_BaseObject& program);
 
 // Pumps messages and runs frames until Quit is retrieved; returns Quit's exit code.

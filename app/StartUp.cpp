@@ -14,6 +14,7 @@
 #include "audio/Device.h"
 #include "platform/Encoding.h"
 #include "platform/System.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace app {
 
@@ -22,7 +23,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   e.platform = &platform;
   platform::setCurrent(&platform);
 
-  // 1. One instance only; the lock is held until the process ends.
+  // One instance only; the lock is held until the process ends.
   switch (platform::acquireInstanceLock(options.lockFilePath)) {
     case platform::LockResult::Failed:
       platform::messageBox(CP932("Kestrelmooreの起動に失敗しました"), CP932("エラー"), platform::mb::Ok);
@@ -34,22 +35,22 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
       break;
   }
 
-  // 2. Exit cleanup before anything is opened, then the signal handlers.
+  // Exit cleanup is registered before anything is opened, then the signal handlers.
   std::atexit(archive::CloseArchivesAtExit);
   platform::installSignalHandlers();
 
-  // 3. The 3D matrices start as identity (their default).
+  // Random numbers seeded with the wall-clock seconds (the 3D matrices start as identity).
   std::srand(static_cast<unsigned>(std::time(nullptr)));
 
-  // 4. Archives, then the loose files of the working directory.
+  // Archives first, then the loose files of the working directory.
   // A view that cannot be unmapped ends start-up at once without a message.
   if (!archive::OpenArchives()) return 0;
   archive::BuildLooseFileIndex();
 
-  // 5.
+  // The configuration script, read before the window, which takes its always-on-top flag.
   ReadGlobalData();
 
-  // 6. The two start-up questions.
+  // The two start-up questions: screen size and frame rate, then full screen or windowed.
   const bool lowSpec = platform.askStartupQuestion(
       platform::StartupQuestion::LowSpec,
       CP932("低スペックモード（800×600、30フレーム/秒）で起動しますか？"), CP932("起動モード"));
@@ -69,7 +70,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
                                                       CP932("フルスクリーンで起動しますか？"), CP932("起動モード"));
   e.windowed = !fullScreen;
 
-  // 7. The window.
+  // The window, at the size the questions chose.
   platform::WindowConfig config;
   config.clientWidth = e.screenWidth;
   config.clientHeight = e.screenHeight;
@@ -81,10 +82,10 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
     return 0;
   }
 
-  // 8.
+  // Random numbers seeded again, now from the millisecond clock.
   std::srand(platform.clock().nowMs());
 
-  // 9.
+  // The program object; its init waits for the render device.
   C_GameProg* program = new C_GameProg();
 
   // The audio device the sound player plays through (the silent one headless); it outlives
@@ -92,20 +93,20 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   std::unique_ptr<audio::Device> audioDevice = audio::createDevice(platform);
   e.audioDevice = audioDevice.get();
 
-  // 10. The render device; its failure skips to the shutdown.
-  if (engine::CreateRenderDevice() && (!options.onDeviceCreated || options.onDeviceCreated())) {
-    // 11.
+  // The render device; its failure skips to the shutdown.
+  if (engine::CreateRenderDevice(layer::createDeviceResources) && (!options.onDeviceCreated || options.onDeviceCreated())) {
+    // The window is shown only once the device exists.
     platform.window().show();
-    // 12.
+    // The shared engine objects and the first scene, which need the device.
     program->init();
-    // 13.
+    // The first frame's elapsed time is counted from now, not from start-up.
     e.frameStep = 1.0f;
     e.frameNow = e.lastFrameTime = platform.clock().nowMs();
-    // 14.
+    // Frames until the window's Quit arrives.
     RunFrameLoop(*program);
   }
 
-  // 15. Shutdown.
+  // Shutdown: the program object goes before the audio device its sound buffers live in.
   delete program;
   e.audioDevice = nullptr;
   audioDevice.reset();

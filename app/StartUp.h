@@ -16,7 +16,7 @@ struct RunOptions {
   std::function<bool()> onDeviceCreated;
 };
 
-// Start-up steps 1-15 in the working directory. Returns 0 in every case in which it returns
+// Start-up to shutdown in the working directory. Returns 0 in every case in which it returns
 // (archive errors and consistency errors abort the process).
 int RunGame(platform::Platform& platform, const RunOptions& options);
 

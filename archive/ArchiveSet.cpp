@@ -55,7 +55,7 @@ bool ArchiveSet::OpenArchives() {
     const uint32_t archiveNumber = static_cast<uint32_t>(archives_.size());
     platform::MappedFile& archive = archives_.emplace_back();
 
-    // A folder named like an archive cannot be opened as a file, as on the original system.
+    // A folder named like an archive cannot be opened as a file: start-up stops as for a bad one.
     if (candidate.isDirectory || !archive.open(candidate.name)) {
       StopWithError(CP932("アーカイブパッケージのオープンに失敗\n終了します"));
     }

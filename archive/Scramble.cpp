@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ByteReader.h"
+
 namespace archive {
 
 namespace {
@@ -24,16 +26,10 @@ void XorWithKey(uint8_t* destination, const uint8_t* source, size_t count) {
   for (; i < count; ++i) destination[i] = static_cast<uint8_t>(source[i] ^ ArchiveKeyByte(i));
 }
 
-uint16_t ReadWord16(const uint8_t* p) {
-  return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
 }  // namespace
 
 uint32_t ReadScrambledWord(const uint8_t* bytes) {
-  uint32_t word = uint32_t{bytes[0]} | (uint32_t{bytes[1]} << 8) | (uint32_t{bytes[2]} << 16) |
-                  (uint32_t{bytes[3]} << 24);
-  return word ^ kArchiveKey;
+  return platform::readLe32(bytes) ^ kArchiveKey;
 }
 
 // Two passes. The word pass XORs whole little-endian words at 0, 4, 8, ... while the offset is
@@ -87,14 +83,14 @@ uint16_t EventScriptKey(std::string_view requestedName, size_t n) {
   uint16_t sum = 0;
   // Words at 0, 2, ... while the offset is below L - 1: an odd last character is left out.
   for (size_t offset = 0; offset + 1 < base.size(); offset += 2)
-    sum = static_cast<uint16_t>(sum + ReadWord16(name + offset));
+    sum = static_cast<uint16_t>(sum + platform::readLe16(name + offset));
   return static_cast<uint16_t>(sum + n);
 }
 
 void ApplyEventScriptLayer(std::string_view requestedName, uint8_t* text, size_t n) {
   const uint16_t key = EventScriptKey(requestedName, n);
   for (size_t offset = 0; offset + 1 < n; offset += 2) {
-    const uint16_t word = static_cast<uint16_t>(ReadWord16(text + offset) ^ key);
+    const uint16_t word = static_cast<uint16_t>(platform::readLe16(text + offset) ^ key);
     text[offset] = static_cast<uint8_t>(word);
     text[offset + 1] = static_cast<uint8_t>(word >> 8);
   }

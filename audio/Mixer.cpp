@@ -11,6 +11,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/ByteReader.h"
+
 namespace audio {
 
 namespace {
@@ -20,7 +22,7 @@ constexpr uint64_t FrameOne = uint64_t(1) << 32;
 template <int Bits>
 inline float sampleAt(const uint8_t* p) {
   if constexpr (Bits == 16) {
-    return float(int16_t(uint16_t(p[0] | (p[1] << 8))));
+    return float(int16_t(platform::readLe16(p)));
   } else {
     return float((int(p[0]) - 128) * 256);
   }

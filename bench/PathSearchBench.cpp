@@ -28,7 +28,7 @@ std::vector<uint8_t> RandomGrid(uint32_t seed) {
 void BM_PathSearchCornerToCorner(benchmark::State& state) {
   const auto seed = static_cast<uint32_t>(state.range(0));
   game3d::PathSearch search;
-  if (search.SetUpPathGrid(RandomGrid(seed), kSide, kSide, kSide, kSide) != game3d::hr::Ok) {
+  if (search.SetUpPathGrid(RandomGrid(seed), kSide, kSide, kSide, kSide) != platform::result::Ok) {
     state.SkipWithError("grid set-up failed");
     return;
   }
@@ -56,7 +56,7 @@ void BM_PathSearchUnreachableGoal(benchmark::State& state) {
   attributes[at(kSide - 2, kSide - 2)] = 1;
   attributes[at(kSide - 1, kSide - 2)] = 1;
   game3d::PathSearch search;
-  if (search.SetUpPathGrid(attributes, kSide, kSide, kSide, kSide) != game3d::hr::Ok) {
+  if (search.SetUpPathGrid(attributes, kSide, kSide, kSide, kSide) != platform::result::Ok) {
     state.SkipWithError("grid set-up failed");
     return;
   }

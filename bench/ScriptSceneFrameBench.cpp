@@ -22,6 +22,7 @@
 #include "layer/C_SpriteFact.h"
 #include "layer/C_TextureFact.h"
 #include "scene/C_SceneSandBox.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ void BM_ScriptSceneFrame(benchmark::State& state) {
   e.screenHeight = 768;
   e.screenScale = 1.0f;
   e.windowed = true;
-  if (!engine::CreateRenderDevice()) {
+  if (!engine::CreateRenderDevice(layer::createDeviceResources)) {
     state.SkipWithError("no render device");
     return;
   }
@@ -109,7 +110,7 @@ void BM_ScriptSceneFrame(benchmark::State& state) {
   const double cpuStart = cpuMs();
   for (auto _ : state) {
     e.frameNow += 17;
-    scene->update(reinterpret_cast<intptr_t>(&pad));
+    scene->update(&pad);
     engine::StepScreenFade();
     scene->render();
     e.device->finish();

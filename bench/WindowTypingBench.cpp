@@ -19,6 +19,7 @@
 #include "text/Cp932.h"
 #include "text/GlyphRasterizer.h"
 #include "window/C_WindowLayer.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ class Engine {
     e.screenWidth = 1024;
     e.screenHeight = 768;
     e.windowed = true;
-    ready_ = engine::CreateRenderDevice();
+    ready_ = engine::CreateRenderDevice(layer::createDeviceResources);
     layer::C_SpriteFact::resetCountsForTests();
     e.spriteFact = new layer::C_SpriteFact();
     e.spriteFact->init();

@@ -2,6 +2,8 @@
 #include "chara/PlainCharas.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "engine/Engine.h"
 #include "layer/C_BaseCharaLayer.h"
@@ -23,9 +25,9 @@ void resize(layer::C_BaseCharaLayer& layer, float width, float height) {
 
 void SetBackground(scene::C_BaseScene& scene, const char* file, int32_t width, int32_t height, float x, float y,
                    float rotation, int32_t timeMs) {
-  // 1.
+  // The first background makes the layer; a new one puts the shown picture, opaque, under it.
   if (!scene.background) {
-    scene.background = new layer::C_BaseCharaLayer();
+    scene.background = std::make_unique<layer::C_BaseCharaLayer>();
   } else {
     scene.background->swapSlots();
     layer::PictureSlot& shown = scene.background->otherPicture();
@@ -33,9 +35,9 @@ void SetBackground(scene::C_BaseScene& scene, const char* file, int32_t width, i
     scene.background->releasePicture(false);
   }
   layer::C_BaseCharaLayer& bg = *scene.background;
-  // 2.
+  // The new picture in the current slot.
   bg.setPicture(file, nullptr, false);
-  // 3.
+  // Size (default the whole screen), place and rotation, scaled to the screen.
   layer::PictureSlot& s = bg.currentPicture();
   const float w = width < 0 ? 1024.0f : float(width), h = height < 0 ? 768.0f : float(height);
   s.scaleX = s.width > 0 ? w / float(s.width) * screenScale() : 0.0f;
@@ -43,7 +45,7 @@ void SetBackground(scene::C_BaseScene& scene, const char* file, int32_t width, i
   s.x = x * screenScale();
   s.y = y * screenScale();
   s.rotation = rotation;
-  // 4.
+  // The new picture fades in from transparent over timeMs.
   s.loaded = true;
   s.colour &= 0x00FFFFFFu;
   bg.startColourFade(0xFFFFFFFFu, timeMs, false);
@@ -55,27 +57,27 @@ void ReSizeBackground(scene::C_BaseScene& scene, float width, float height) {
 
 layer::C_BaseCharaLayer* FindPlainChara(scene::C_BaseScene& scene, int32_t page) {
   if (page < 0 || size_t(page) >= scene.plainCharas.size()) return nullptr;
-  return scene.plainCharas[size_t(page)];
+  return scene.plainCharas[size_t(page)].get();
 }
 
 layer::C_BaseCharaLayer* SetPlainChara(scene::C_BaseScene& scene, int32_t page, const char* file, float x, float y,
                                        int32_t timeMs) {
-  // 1. One new character even when the page lies further out. (A negative page names no
+  // One new character even when the page lies further out. (A negative page names no
   // character: the call is ignored.)
   if (page < 0) return nullptr;
   layer::C_BaseCharaLayer* chara = nullptr;
   if (size_t(page) + 1 > scene.plainCharas.size()) {
-    chara = new layer::C_BaseCharaLayer();
-    scene.plainCharas.push_back(chara);
+    scene.plainCharas.push_back(std::make_unique<layer::C_BaseCharaLayer>());
+    chara = scene.plainCharas.back().get();
   } else {
-    chara = scene.plainCharas[size_t(page)];
+    chara = scene.plainCharas[size_t(page)].get();
   }
-  // 2.
+  // The old picture goes to the other slot; the new one fades in over timeMs.
   chara->swapSlots();
   chara->setPicture(file, nullptr, false);
   chara->currentPicture().colour &= 0x00FFFFFFu;
   chara->startAlphaFade(255, timeMs, false);
-  // 3.
+  // The place, scaled to the screen.
   chara->currentPicture().x = x * screenScale();
   chara->currentPicture().y = y * screenScale();
   return chara;
@@ -148,25 +150,25 @@ void NoUseUVPlainChara(scene::C_BaseScene& scene, int32_t page) {
 }
 
 int32_t UpdateBackground(scene::C_BaseScene& scene) {
-  return (scene.background && scene.background->update(0) != 0) ? 1 : 0;
+  return (scene.background && scene.background->update(nullptr) != 0) ? 1 : 0;
 }
 
 int32_t UpdatePlainCharas(scene::C_BaseScene& scene, bool& mouseTaken) {
-  std::vector<layer::C_BaseCharaLayer*>& list = scene.plainCharas;
+  std::vector<std::unique_ptr<layer::C_BaseCharaLayer>>& list = scene.plainCharas;
   // Front-most first (the end of the list is drawn last, on top).
   if (!mouseTaken) {
     for (size_t i = list.size(); i-- > 0;) {
       if (list[i]->handleMouse() == 0) continue;
       mouseTaken = true;
-      layer::C_BaseCharaLayer* taken = list[i];
+      std::unique_ptr<layer::C_BaseCharaLayer> taken = std::move(list[i]);
       list.erase(list.begin() + std::ptrdiff_t(i));
-      list.push_back(taken);
+      list.push_back(std::move(taken));
       break;
     }
   }
   int32_t animating = 0;
-  for (layer::C_BaseCharaLayer* c : list)
-    if (c->update(0) != 0) ++animating;
+  for (const std::unique_ptr<layer::C_BaseCharaLayer>& c : list)
+    if (c->update(nullptr) != 0) ++animating;
   return animating;
 }
 
@@ -175,7 +177,7 @@ void FinishBackgroundAnimations(scene::C_BaseScene& scene) {
 }
 
 void FinishPlainCharaAnimations(scene::C_BaseScene& scene) {
-  for (layer::C_BaseCharaLayer* c : scene.plainCharas) c->finishAnimations();
+  for (const std::unique_ptr<layer::C_BaseCharaLayer>& c : scene.plainCharas) c->finishAnimations();
 }
 
 void DrawBackground(scene::C_BaseScene& scene) {
@@ -183,13 +185,11 @@ void DrawBackground(scene::C_BaseScene& scene) {
 }
 
 void DrawPlainCharas(scene::C_BaseScene& scene) {
-  for (layer::C_BaseCharaLayer* c : scene.plainCharas) c->drawQuad();
+  for (const std::unique_ptr<layer::C_BaseCharaLayer>& c : scene.plainCharas) c->drawQuad();
 }
 
 void DestroyBackgroundAndPlainCharas(scene::C_BaseScene& scene) {
-  delete scene.background;
-  scene.background = nullptr;
-  for (layer::C_BaseCharaLayer* c : scene.plainCharas) delete c;
+  scene.background.reset();
   scene.plainCharas.clear();
 }
 

@@ -1,4 +1,4 @@
-// The debug font (what ID3DXFont is to the original): glyphs rasterised once into small
+// The debug font (the face of the debug line): glyphs rasterised once into small
 // textures and drawn through a sprite batch.
 #pragma once
 

@@ -4,6 +4,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
+
+#include "engine/Owned.h"
+#include "engine/RenderDevice.h"
+#include "gfx/Device.h"
+#include "gfx/SpriteBatch.h"
 
 namespace platform { class Platform; }
 namespace gfx { class Device; }
@@ -13,6 +19,7 @@ namespace layer { class C_TextureFact; class C_SpriteFact; class C_BaseCharaLaye
 namespace sound { class C_SoundPlayer; }
 namespace text { class GlyphRasterizer; }
 namespace app { class C_GameProg; }
+namespace scene { class C_BaseScene; }
 
 namespace engine {
 
@@ -89,11 +96,30 @@ struct Engine {
   layer::C_SpriteFact* spriteFact = nullptr;
   sound::C_SoundPlayer* soundPlayer = nullptr;
   layer::C_BaseCharaLayer* fadeOverlay = nullptr;
-  // Makes the windows' fonts (what GDI is to the original: there from start to exit).
+  // The scene the program object runs now (nullptr between scenes), for the script bindings.
+  scene::C_BaseScene* currentScene = nullptr;
+  // Makes the windows' fonts; it lives from start-up to exit.
   text::GlyphRasterizer* glyphRasterizer = nullptr;
+
+  // ---- Process-wide render objects, owned here; members are destroyed in reverse order ----
+  // The device, its debug font and sprite, the effects (engine/RenderDevice.h).
+  RenderObjects render;
+  // The one sprite batch every layer draws through (made by the sprite factory's init).
+  std::unique_ptr<gfx::SpriteBatch> spriteBatch;
+  int32_t spriteFactConstructions = 0, spriteFactInits = 0;
+  // The layers' shared quad.
+  gfx::VertexBufferPtr quadBuffer;
+  int32_t nextLayerId = 1;
+  // The character render target and the target and depth surface it replaced while in use.
+  Owned<layer::C_Sprite> charaTarget;
+  bool charaTargetReady = false;
+  gfx::SurfacePtr savedTarget, savedDepth;
 };
 
-// The one engine context of the process.
+// The one engine context of the process. A single accessor rather than a parameter: layers,
+// windows and script bindings read the frame clock, the device and the factories deep inside
+// virtual slots and Lua callbacks whose signatures are fixed, where a threaded context would
+// only be passed along unread.
 Engine& context();
 // Puts every value back to its start value (tests that run the engine more than once).
 void resetEngine();

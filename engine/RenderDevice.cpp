@@ -2,29 +2,15 @@
 // step with recovery from a lost device, the debug text and the screen fade overlay.
 #include "engine/RenderDevice.h"
 
-#include "app/C_GameProg.h"
+#include "archive/ArchiveSet.h"
 #include "engine/DebugFont.h"
 #include "engine/Engine.h"
-#include "archive/ArchiveSet.h"
-#include "layer/C_BaseCharaLayer.h"
-#include "layer/C_Sprite.h"
-#include "layer/C_SpriteFact.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
-#include "scene/C_BaseScene.h"
 
 namespace engine {
 
 namespace {
-
-RenderObjects g_render;
-std::function<void()> g_beforePresent;
-bool g_lossSimulatedThisFrame = false;
-
-scene::C_BaseScene* currentScene() {
-  app::C_GameProg* prog = engine::context().gameProg;
-  return prog ? prog->currentScene : nullptr;
-}
 
 // D3DXCreateEffect on the archived bytes (or the disk file): the loader's own message on failure.
 std::unique_ptr<Effect> LoadEffect(const char* fileName) {
@@ -39,17 +25,18 @@ std::unique_ptr<Effect> LoadEffect(const char* fileName) {
 
 }  // namespace
 
-RenderObjects& renderObjects() { return g_render; }
+RenderObjects& renderObjects() { return context().render; }
 
-bool CreateRenderDevice() {
+bool CreateRenderDevice(const std::function<void()>& createLayerResources) {
   Engine& e = engine::context();
-  // 1-2. The device library and the display mode need no step of their own here.
-  // 3.
-  PresentParams& pp = g_render.presentParams;
+  RenderObjects& r = e.render;
+  // The device library and the display mode need no set-up of their own here.
+  // The presentation parameters: the back buffer at the screen size, windowed or not.
+  PresentParams& pp = r.presentParams;
   pp.backBufferWidth = e.screenWidth;
   pp.backBufferHeight = e.screenHeight;
   pp.windowed = e.windowed;
-  // 4. An accelerated context first, then Mesa's software rasteriser as the reference device.
+  // An accelerated context first, then Mesa's software rasteriser as the reference device.
   gfx::DeviceConfig config;
   void* window = e.platform ? e.platform->window().nativeHandle() : nullptr;
   config.kind = (e.platform && e.platform->kind() == platform::Kind::Desktop && window) ? gfx::ContextKind::Desktop
@@ -59,47 +46,46 @@ bool CreateRenderDevice() {
   config.backBufferHeight = pp.backBufferHeight;
   std::unique_ptr<gfx::Device> device = gfx::createDevice(config);
   if (device) {
-    g_render.deviceLevel = device->info().softwareRasteriser ? 0 : 3;
+    r.deviceLevel = device->info().softwareRasteriser ? 0 : 3;
   } else {
     config.forceSoftware = true;
     device = gfx::createDevice(config);
-    g_render.deviceLevel = 0;
+    r.deviceLevel = 0;
   }
   if (!device) {
     platform::messageBox(CP932("DirectX3Dの初期化に失敗しました"), "ERROR", platform::mb::Ok | platform::mb::IconError);
     return false;
   }
-  g_render.device = std::move(device);
-  e.device = g_render.device.get();
+  r.device = std::move(device);
+  e.device = r.device.get();
   gfx::Device& d = *e.device;
-  // 5.
+  // A black first frame; a device with shader model 2 can take the 3D effects.
   d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
-  if (d.info().shaderModel2) g_render.deviceLevel += 4;
-  // 6. The back buffer's depth buffer is D24S8, so stencil is available.
+  if (d.info().shaderModel2) r.deviceLevel += 4;
+  // The back buffer's depth buffer is D24S8, so stencil is available.
   d.setRenderState(gfx::RenderState::CullMode, gfx::cull::CCW);
   d.setRenderState(gfx::RenderState::StencilEnable, 1);
   SetCommonRenderState(true);
-  // 7.
-  for (auto& slot : g_render.fontSlots) slot.reset();
-  g_render.debugSprite = std::make_unique<gfx::SpriteBatch>(d);
+  // The debug font and its sprite batch.
+  for (auto& slot : r.fontSlots) slot.reset();
+  r.debugSprite = std::make_unique<gfx::SpriteBatch>(d);
   CreateDebugFont();
-  // 8.
-  if (g_render.deviceLevel & 4) {
-    g_render.lambertEffect = LoadEffect("lambart.fx");
-    if (!g_render.lambertEffect) {
+  // The 3D effects, only where the device can run them; a missing file fails the start.
+  if (r.deviceLevel & 4) {
+    r.lambertEffect = LoadEffect("lambart.fx");
+    if (!r.lambertEffect) {
       platform::messageBox(CP932("シェーダーファイル読み込み失敗"), "", platform::mb::Ok);
       return false;
     }
-    g_render.shadowEffect = LoadEffect("ShadowMap.fx");
-    if (!g_render.shadowEffect) {
+    r.shadowEffect = LoadEffect("ShadowMap.fx");
+    if (!r.shadowEffect) {
       platform::messageBox(CP932("シェーダーファイル読み込み失敗"), "", platform::mb::Ok);
       return false;
     }
   }
-  // 9.
-  layer::createCharaRenderTarget();
-  layer::C_BaseLayer::createQuadBuffer();
-  // 10.
+  // The character render target and the layers' shared quad.
+  if (createLayerResources) createLayerResources();
+  // The black first frame is shown.
   d.present();
   return true;
 }
@@ -123,134 +109,66 @@ void SetCommonRenderState(bool atCreation) {
 }
 
 int32_t CreateDebugFont() {
+  RenderObjects& r = context().render;
   gfx::Device* d = engine::context().device;
   if (!d) return -1;
   for (int32_t i = 0; i < 4; ++i) {
-    if (g_render.fontSlots[i]) continue;
+    if (r.fontSlots[i]) continue;
     // Height -24 (a 24-pixel em), bold, antialiased.
-    g_render.fontSlots[i] = DebugFont::create(*d, -24, 700, 4, CP932("ＭＳ 明朝"));
-    return g_render.fontSlots[i] ? i : -1;
+    r.fontSlots[i] = DebugFont::create(*d, -24, 700, 4, CP932("ＭＳ 明朝"));
+    return r.fontSlots[i] ? i : -1;
   }
   return -1;
 }
 
-void RenderFrame() {
-  gfx::Device* d = engine::context().device;
-  if (!d) return;
-  bool done = false;
-  if (d->testCooperativeLevel() == gfx::result::Ok) {
-    scene::C_BaseScene* scene = currentScene();
-    const int32_t hr = scene ? scene->render() : gfx::result::Ok;
-    done = hr != gfx::result::DeviceLost;
-  }
-  // The device was not usable, or the frame's Present found it lost.
-  if (!done && d->testCooperativeLevel() == gfx::result::DeviceNotReset) ResetDevice();
-  // A simulated loss reports lost for one frame, then not-reset.
-  if (g_lossSimulatedThisFrame) {
-    g_lossSimulatedThisFrame = false;
-    d->simulateDeviceNotReset();
-  }
-}
-
-void ResetDevice() {
-  gfx::Device* d = engine::context().device;
-  if (!d) return;
-  scene::C_BaseScene* scene = currentScene();
-  // 1.
-  if (g_render.fontSlots[0]) g_render.fontSlots[0]->onLostDevice();
-  if (g_render.debugSprite) g_render.debugSprite->onLostDevice();
-  if (g_render.lambertEffect) g_render.lambertEffect->onLostDevice();
-  if (g_render.shadowEffect) g_render.shadowEffect->onLostDevice();
-  if (gfx::SpriteBatch* batch = layer::spriteBatch()) batch->onLostDevice();
-  if (scene) scene->onDeviceLost();
-  // 2.
-  bool reset = false;
-  for (int attempt = 0; attempt < 5 && !reset; ++attempt) reset = d->reset() == gfx::result::Ok;
-  if (!reset) return;
-  // 3.
-  SetCommonRenderState(false);
-  if (scene) scene->onDeviceReset();
-}
-
-bool DeviceUsable() {
-  gfx::Device* d = engine::context().device;
-  return !d || d->testCooperativeLevel() == gfx::result::Ok;
-}
-
 void DrawDebugText() {
-  if (g_render.debugText.empty() || !g_render.fontSlots[0] || !g_render.debugSprite) return;
+  RenderObjects& r = context().render;
+  if (r.debugText.empty() || !r.fontSlots[0] || !r.debugSprite) return;
   const Engine& e = engine::context();
-  gfx::SpriteBatch& batch = *g_render.debugSprite;
+  gfx::SpriteBatch& batch = *r.debugSprite;
   batch.begin(gfx::spriteflag::AlphaBlend | gfx::spriteflag::SortTexture);
   const gfx::Rect rect{10, int32_t(float(e.screenHeight) * 0.7f), 780, e.screenHeight};
-  g_render.fontSlots[0]->drawText(batch, g_render.debugText, rect, 0xFFFFFFFFu);
+  r.fontSlots[0]->drawText(batch, r.debugText, rect, 0xFFFFFFFFu);
   batch.end();
-}
-
-void DrawScreenFade() {
-  const Engine& e = engine::context();
-  const ScreenFade& f = e.fade;
-  // 1.
-  if (!f.fadeVisible || !e.fadeOverlay) return;
-  // 2.
-  int32_t alpha = 255;
-  if (f.fadeDirection != 0 && f.fadeDuration <= 0) {
-    alpha = f.fadeDirection == -1 ? 0 : 255;
-  } else if (f.fadeDirection == -1) {
-    alpha = int32_t(float(f.fadeRemaining) / float(f.fadeDuration) * 255.0f);
-  } else if (f.fadeDirection == 1) {
-    alpha = int32_t(float(f.fadeDuration - f.fadeRemaining) / float(f.fadeDuration) * 255.0f);
-  }
-  alpha = alpha < 0 ? 0 : (alpha > 255 ? 255 : alpha);
-  // 3.
-  layer::PictureSlot& s = e.fadeOverlay->currentPicture();
-  s.colour = uint32_t(alpha) << 24 | (f.fadeColour & 0x00FFFFFFu);
-  const float width = s.width > 0 ? float(s.width) : 1.0f, height = s.height > 0 ? float(s.height) : 1.0f;
-  s.scaleX = 1024.0f / width * e.screenScale;
-  s.scaleY = 768.0f / height * e.screenScale;
-  s.x = s.y = 0.0f;
-  // 4.
-  gfx::SpriteBatch* batch = layer::spriteBatch();
-  if (!batch) return;
-  batch->begin(gfx::spriteflag::AlphaBlend);
-  e.fadeOverlay->drawBoth(0.0f);
-  batch->end();
 }
 
 int32_t PresentFrame() {
   gfx::Device* d = engine::context().device;
   if (!d) return gfx::result::Ok;
-  if (g_beforePresent) g_beforePresent();
+  if (context().render.beforePresent) context().render.beforePresent();
   return d->present();
 }
 
 void ReleaseDebugObjects() {
-  for (auto& slot : g_render.fontSlots) slot.reset();
-  g_render.debugSprite.reset();
+  RenderObjects& r = context().render;
+  for (auto& slot : r.fontSlots) slot.reset();
+  r.debugSprite.reset();
 }
 
 void ReleaseEffects() {
-  g_render.shadowEffect.reset();
-  g_render.lambertEffect.reset();
+  RenderObjects& r = context().render;
+  r.shadowEffect.reset();
+  r.lambertEffect.reset();
 }
 
 void DestroyRenderDevice() {
   Engine& e = engine::context();
+  RenderObjects& r = e.render;
   ReleaseDebugObjects();
   ReleaseEffects();
   e.device = nullptr;
-  g_render.device.reset();
-  g_render.deviceLevel = 0;
+  r.device.reset();
+  r.deviceLevel = 0;
 }
 
 void SimulateDeviceLoss() {
   gfx::Device* d = engine::context().device;
   if (!d) return;
   d->simulateDeviceLost();
-  g_lossSimulatedThisFrame = true;
+  context().render.lossSimulatedThisFrame = true;
 }
 
-void SetBeforePresentHook(std::function<void()> hook) { g_beforePresent = std::move(hook); }
+void SetBeforePresentHook(std::function<void()> hook) { context().render.beforePresent = std::move(hook); }
 
 bool ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& height) {
   gfx::Device* d = engine::context().device;

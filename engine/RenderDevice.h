@@ -9,11 +9,10 @@
 #include <vector>
 
 #include "gfx/Device.h"
+#include "engine/DebugFont.h"
 #include "gfx/SpriteBatch.h"
 
 namespace engine {
-
-class DebugFont;
 
 // An effect file's bytes, kept for the 3D scene that owns their meaning.
 struct Effect {
@@ -31,8 +30,8 @@ struct PresentParams {
   bool presentImmediately = true;
 };
 
-// The process-wide render objects (created by CreateRenderDevice, released by the program
-// object's destroy in its order).
+// The process-wide render objects, held by the engine context (created by CreateRenderDevice,
+// released by the program object's destroy in its order).
 struct RenderObjects {
   std::unique_ptr<gfx::Device> device;
   PresentParams presentParams;
@@ -44,12 +43,17 @@ struct RenderObjects {
   std::unique_ptr<Effect> lambertEffect;
   std::unique_ptr<Effect> shadowEffect;
   std::string debugText;  // written only by the 3D scene
+  // Called in every drawn frame after the scene's render and before Present (headless tools).
+  std::function<void()> beforePresent;
+  // A simulated loss reports lost for one frame, then not-reset.
+  bool lossSimulatedThisFrame = false;
 };
+// The context's render objects.
 RenderObjects& renderObjects();
 
-// Creates the device on the main window with its fall-back chain. False on failure (after
-// its message).
-bool CreateRenderDevice();
+// Creates the device on the main window with its fall-back chain; createLayerResources makes the
+// layers' device resources before the first Present. False on failure (after its message).
+bool CreateRenderDevice(const std::function<void()>& createLayerResources);
 
 // Lighting, fog and normalisation off; blending, and an alpha test that drops alpha 0; linear
 // clamped sampling on stage 0. atCreation also turns the depth test on.
@@ -58,21 +62,8 @@ void SetCommonRenderState(bool atCreation);
 // Takes the first empty font slot for the debug font; the slot index, or -1.
 int32_t CreateDebugFont();
 
-// The program object's draw: the current scene's render, then recovery of a lost device.
-void RenderFrame();
-
-// Recovery: lost-device notices, up to 5 Reset attempts, the common state again and the
-// scene's reset handler.
-void ResetDevice();
-
-// TestCooperativeLevel == D3D_OK: scenes are switched and updated only then.
-bool DeviceUsable();
-
 // The debug text line at the bottom of the screen (each 2D scene's render, after its layers).
 void DrawDebugText();
-
-// The fade overlay over everything (each scene's render, after its own drawing).
-void DrawScreenFade();
 
 // The scenes' Present: runs the before-present hook, then presents.
 int32_t PresentFrame();

@@ -63,7 +63,7 @@ int32_t PathSearch::SetUpPathGrid(std::span<const uint8_t> attributes, int32_t g
   // The search thread walks the cells: they must not change under it.
   if (running) {
     platform::debugOutput(CP932("Aスター探索中にグリッドを設定しようとした\n"));
-    return hr::Fail;
+    return platform::result::Fail;
   }
   if (searchThread_.joinable()) searchThread_.join();
 
@@ -80,17 +80,17 @@ int32_t PathSearch::SetUpPathGrid(std::span<const uint8_t> attributes, int32_t g
   if (gridWidth <= 0 || gridHeight <= 0 || cellCount > INT32_MAX) {
     platform::debugOutput(CP932("Aスターのグリッドの大きさが不正だった: ") + std::to_string(gridWidth) + ", " +
                           std::to_string(gridHeight) + "\n");
-    return hr::InvalidArg;
+    return platform::result::InvalidArg;
   }
   if (attributes.size() < static_cast<uint64_t>(cellCount)) {
     platform::debugOutput(CP932("Aスターの属性データが足りなかった: ") + std::to_string(attributes.size()) +
                           " / " + std::to_string(cellCount) + "\n");
-    return hr::InvalidArg;
+    return platform::result::InvalidArg;
   }
   if (!(mapWidthWorld > 0.0f && mapDepthWorld > 0.0f && std::isfinite(mapWidthWorld) &&
         std::isfinite(mapDepthWorld))) {
     platform::debugOutput(CP932("Aスターのマップの大きさが不正だった\n"));
-    return hr::InvalidArg;
+    return platform::result::InvalidArg;
   }
 
   try {
@@ -107,7 +107,7 @@ int32_t PathSearch::SetUpPathGrid(std::span<const uint8_t> attributes, int32_t g
     std::vector<CellPoint>().swap(expanded);
     std::vector<CellPoint>().swap(path);
     std::vector<OpenEntry>().swap(openHeap_);
-    return hr::OutOfMemory;
+    return platform::result::OutOfMemory;
   }
 
   width = gridWidth;
@@ -125,7 +125,7 @@ int32_t PathSearch::SetUpPathGrid(std::span<const uint8_t> attributes, int32_t g
     }
   }
   heuristicWeight = 1.0f;
-  return hr::Ok;
+  return platform::result::Ok;
 }
 
 CellPoint PathSearch::WorldToCell(MapPosition world) const {
@@ -276,8 +276,9 @@ void PathSearch::ExtractPath() {
   for (size_t steps = 1;; ++steps) {
     // Links that leave the grid or run longer than the grid has cells never reach the start.
     if (steps > stepLimit || !IsInsideGrid(at)) {
-      platform::messageBox(CP932("親のリンクがスタート地点まで繋がっていないか、リンクが循環しています"),
-                           CP932("エラー"));
+      // Usually on the search thread: the main thread shows the box at its next frame.
+      platform::postMessageBox(CP932("親のリンクがスタート地点まで繋がっていないか、リンクが循環しています"),
+                               CP932("エラー"));
       return;
     }
     PathCell& c = CellAt(at);

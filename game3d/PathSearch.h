@@ -11,16 +11,9 @@
 #include <vector>
 
 #include "game3d/PathCell.h"
+#include "platform/ResultCodes.h"
 
 namespace game3d {
-
-// Result codes of SetUpPathGrid (the values Windows gives them).
-namespace hr {
-constexpr int32_t Ok = 0;
-constexpr int32_t Fail = static_cast<int32_t>(0x80004005u);         // E_FAIL: a search runs
-constexpr int32_t OutOfMemory = static_cast<int32_t>(0x8007000Eu);  // E_OUTOFMEMORY
-constexpr int32_t InvalidArg = static_cast<int32_t>(0x80070057u);   // E_INVALIDARG
-}  // namespace hr
 
 // A position on the map plane (world x and z; the map is centred on the origin).
 struct MapPosition {
@@ -50,9 +43,9 @@ class PathSearch {
   PathSearch& operator=(const PathSearch&) = delete;
 
   // Builds the cells from the map's attribute grid (attribute 1 blocks a cell, anything else
-  // is free); mapWidth and mapDepth are the map's extents along world x and z. Returns
-  // hr::Ok, hr::OutOfMemory, hr::InvalidArg (bad sizes: the grid is dropped) or hr::Fail (a
-  // search runs: the grid is left alone).
+  // is free); mapWidth and mapDepth are the map's extents along world x and z. Returns the
+  // platform::result codes Ok, OutOfMemory, InvalidArg (bad sizes: the grid is dropped) or Fail
+  // (a search runs: the grid is left alone).
   int32_t SetUpPathGrid(std::span<const uint8_t> attributes, int32_t gridWidth, int32_t gridHeight,
                         float mapWidthWorld, float mapDepthWorld);
 
@@ -75,7 +68,8 @@ class PathSearch {
   const PathCell& CellAt(CellPoint p) const { return cells[CellIndex(p)]; }
 
   // Follows the parent links from the goal back to the start into `path`. Called by the search
-  // thread on success; public so the loop guard can be exercised on hand-made links.
+  // thread on success; public so the loop guard can be exercised on hand-made links. Links that
+  // never reach the start post an error box to the main thread (platform::postMessageBox).
   void ExtractPath();
 
   // ---- The search state ----

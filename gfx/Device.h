@@ -8,20 +8,12 @@
 #include <vector>
 
 #include "gfx/Matrix.h"
+#include "platform/ResultCodes.h"
 
 namespace gfx {
 
-// ---- Result codes (the Direct3D values, so that logs read like the original's) ---------------
-namespace result {
-constexpr int32_t Ok = 0;
-constexpr int32_t Fail = static_cast<int32_t>(0x80004005u);
-constexpr int32_t OutOfMemory = static_cast<int32_t>(0x8007000Eu);
-constexpr int32_t DeviceLost = static_cast<int32_t>(0x88760868u);
-constexpr int32_t DeviceNotReset = static_cast<int32_t>(0x88760869u);
-constexpr int32_t InvalidCall = static_cast<int32_t>(0x8876086Cu);
-constexpr int32_t NotAvailable = static_cast<int32_t>(0x8876086Au);
-constexpr int32_t InvalidData = static_cast<int32_t>(0x88760B59u);  // D3DXERR_INVALIDDATA
-}  // namespace result
+// ---- Result codes (the Direct3D values, from the program's one table) -----------------------
+namespace result = platform::result;
 inline bool succeeded(int32_t hr) { return hr >= 0; }
 
 // ---- State names and values (Direct3D numbering) ---------------------------------------------

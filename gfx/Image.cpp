@@ -6,14 +6,16 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/ByteReader.h"
+
 namespace gfx {
 
 namespace {
 
-uint32_t be16(const uint8_t* p) { return uint32_t(p[0]) << 8 | p[1]; }
-uint32_t be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-uint32_t le16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+using platform::readBe16;
+using platform::readBe32;
+using platform::readLe16;
+using platform::readLe32;
 
 bool pngHeader(const uint8_t* d, size_t n, ImageInfo& out) {
   static const uint8_t sig[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
@@ -22,8 +24,8 @@ bool pngHeader(const uint8_t* d, size_t n, ImageInfo& out) {
     out.fileFormat = ImageFileFormat::Unknown;  // a PNG signature with no header: broken
     return true;
   }
-  out.width = be32(d + 16);
-  out.height = be32(d + 20);
+  out.width = readBe32(d + 16);
+  out.height = readBe32(d + 20);
   out.fileFormat = ImageFileFormat::Png;
   return true;
 }
@@ -43,13 +45,13 @@ bool jpegHeader(const uint8_t* d, size_t n, ImageInfo& out) {
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
     if (marker == 0xD9 || marker == 0xDA) return true;                  // end, or data before any frame
     if (i + 2 > n) return true;
-    const uint32_t length = be16(d + i);
+    const uint32_t length = readBe16(d + i);
     if (length < 2) return true;
     const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
     if (startOfFrame) {
       if (i + 7 > n) return true;
-      out.height = be16(d + i + 3);
-      out.width = be16(d + i + 5);
+      out.height = readBe16(d + i + 3);
+      out.width = readBe16(d + i + 5);
       out.fileFormat = ImageFileFormat::Jpg;
       return true;
     }
@@ -62,14 +64,14 @@ bool bmpHeader(const uint8_t* d, size_t n, ImageInfo& out) {
   if (n < 2 || d[0] != 'B' || d[1] != 'M') return false;
   out.fileFormat = ImageFileFormat::Unknown;
   if (n < 26) return true;
-  const uint32_t headerSize = le32(d + 14);
+  const uint32_t headerSize = readLe32(d + 14);
   if (headerSize == 12) {
-    out.width = le16(d + 18);
-    out.height = le16(d + 20);
+    out.width = readLe16(d + 18);
+    out.height = readLe16(d + 20);
   } else {
     if (headerSize < 40 || n < 26) return true;
-    const int32_t w = static_cast<int32_t>(le32(d + 18));
-    const int32_t h = static_cast<int32_t>(le32(d + 22));
+    const int32_t w = static_cast<int32_t>(readLe32(d + 18));
+    const int32_t h = static_cast<int32_t>(readLe32(d + 22));
     if (w <= 0 || h == 0 || h == INT32_MIN) return true;
     out.width = static_cast<uint32_t>(w);
     out.height = static_cast<uint32_t>(h < 0 ? -h : h);
@@ -82,11 +84,11 @@ bool bmpHeader(const uint8_t* d, size_t n, ImageInfo& out) {
 // are read as X8R8G8B8, opaque whatever their fourth byte holds.
 bool bmpHasAlpha(const uint8_t* d, size_t n) {
   if (n < 34) return false;
-  const uint32_t headerSize = le32(d + 14);
+  const uint32_t headerSize = readLe32(d + 14);
   if (headerSize < 40) return false;
-  const uint32_t compression = le32(d + 30);
+  const uint32_t compression = readLe32(d + 30);
   if (compression == 6) return true;  // BI_ALPHABITFIELDS
-  if (compression == 3 && headerSize >= 56 && n >= 58) return le32(d + 54) != 0;
+  if (compression == 3 && headerSize >= 56 && n >= 58) return readLe32(d + 54) != 0;
   return false;
 }
 

@@ -1,4 +1,4 @@
-// The sprite batch (what ID3DXSprite is to the original): textured rectangles queued between
+// The sprite batch (the contract of ID3DXSprite): textured rectangles queued between
 // begin and end under a per-sprite transform, drawn in submission order.
 #pragma once
 
@@ -19,7 +19,7 @@ constexpr uint32_t DoNotSaveState = 0x1, DoNotModifyRenderState = 0x2, ObjectSpa
                    SortDepthBackToFront = 0x80;
 }
 
-// Semantics kept from the original:
+// The contract the layers and windows rely on:
 // - begin saves the whole device state and sets the batch's state: blending SRCALPHA /
 //   INVSRCALPHA without separate alpha, alpha test GREATER 0, no culling, no lighting or fog,
 //   stage 0 = texture x diffuse for colour and alpha, no texture transform, sampler 0 clamped

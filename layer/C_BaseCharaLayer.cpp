@@ -5,20 +5,20 @@
 
 namespace layer {
 
-int32_t C_BaseCharaLayer::update(intptr_t /*arg*/) {
-  // 1.
+int32_t C_BaseCharaLayer::update(const engine::PadRecord* /*pad*/) {
+  // Both slots step their animations: the picture being replaced still fades and moves.
   animate(currentSlot, false);
   animate(currentSlot ^ 1, false);
-  // 2. The old picture goes once the new one has faded in.
+  // The old picture goes once the new one has faded in.
   if (otherPicture().name[0] != '\0' && !currentPicture().fadeActive) releasePicture(true);
-  // 3.
+  // A left drag follows the cursor until the button is released.
   if (dragging) {
     const engine::MouseState& m = engine::context().mouse;
     currentPicture().x = float(m.cursorX - dragOffsetX);
     currentPicture().y = float(m.cursorY - dragOffsetY);
     if (m.mouseEvents & engine::mouse::LeftUp) dragging = false;
   }
-  // 4.
+  // The busy state after this frame's animation steps.
   return computeBusy();
 }
 

@@ -15,17 +15,17 @@ class C_BaseCharaLayer : public C_BaseLayer {
   C_BaseCharaLayer() = default;
   ~C_BaseCharaLayer() override = default;
 
-  // slot 3: animations, release of the replaced picture, dragging; returns busyFlags.
-  int32_t update(intptr_t arg) override;
-  // slot 4
-  int32_t updateIdle() override { return update(0); }
-  // slot 27: the other slot (opaque) under the current one, at the given depth.
+  // Animations, release of the replaced picture, dragging; returns busyFlags.
+  int32_t update(const engine::PadRecord* pad) override;
+  // The same step without input.
+  int32_t updateIdle() override { return update(nullptr); }
+  // The other slot (opaque) under the current one, at the given depth.
   virtual void drawBoth(float depth);
-  // slot 28
+  // Ends both drags where they are.
   virtual void cancelDrag();
-  // slot 29: 1 for a press (draggable layers only), 2 for a release on the picture, 0 else.
+  // 1 for a press (draggable layers only), 2 for a release on the picture, 0 else.
   virtual int32_t handleMouse();
-  // slots 30-36: reserved.
+  // Reserved: no behaviour.
   virtual void reserved30() {}
   virtual void reserved31() {}
   virtual void reserved32() {}
@@ -41,7 +41,7 @@ class C_BaseCharaLayer : public C_BaseLayer {
   std::string variantLeft(size_t n) const;
   std::string variantRight(size_t n) const;
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   bool mouseEnabled = false;
   bool draggable = false;
   bool clickable = true;

@@ -8,16 +8,13 @@
 #include "engine/Engine.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
+#include "layer/CopyName.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 
 namespace layer {
 
 namespace {
-
-int32_t g_nextLayerId = 1;
-gfx::VertexBufferPtr g_quadBuffer;
-ClickMapLoader g_clickMapLoader = nullptr;
 
 struct QuadVertex {
   float x, y, z;
@@ -26,17 +23,10 @@ struct QuadVertex {
 };
 constexpr uint32_t kQuadFvf = gfx::fvf::Xyz | gfx::fvf::Diffuse | gfx::fvf::Tex1;
 
-void copyName(char (&dst)[128], const char* src) {
-  std::strncpy(dst, src ? src : "", sizeof dst - 1);
-  dst[sizeof dst - 1] = '\0';
-}
-
 int channel(uint32_t p, int shift) { return int((p >> shift) & 0xFF); }
 
 }  // namespace
 
-void setClickMapLoader(ClickMapLoader loader) { g_clickMapLoader = loader; }
-ClickMapLoader clickMapLoader() { return g_clickMapLoader; }
 
 bool DifferenceFitsBase(int32_t baseWidth, int32_t baseHeight, int32_t x, int32_t y, int32_t diffWidth,
                         int32_t diffHeight) {
@@ -66,7 +56,7 @@ bool BlendDifferencePixel(uint32_t saved, uint32_t diff, float t, uint32_t& out)
   return true;
 }
 
-C_BaseLayer::C_BaseLayer() : id(g_nextLayerId++) {
+C_BaseLayer::C_BaseLayer() : id(engine::context().nextLayerId++) {
   slots[0] = std::make_unique<PictureSlot>();
   slots[1] = std::make_unique<PictureSlot>();
   if (const C_TextureFact* f = engine::context().textureFact) slots[0]->info = slots[1]->info = f->defaultInfo;
@@ -84,7 +74,7 @@ C_BaseLayer::~C_BaseLayer() {
   }
 }
 
-void C_BaseLayer::resetIdCounterForTests() { g_nextLayerId = 1; }
+void C_BaseLayer::resetIdCounterForTests() { engine::context().nextLayerId = 1; }
 
 void C_BaseLayer::swapSlots() { std::swap(slots[0], slots[1]); }
 
@@ -97,22 +87,14 @@ const char* C_BaseLayer::getPictureName() { return currentPicture().name; }
 
 // ---- Pictures ------------------------------------------------------------------------------------
 
-void C_BaseLayer::loadClickMap(PictureSlot& s, const char* file) {
+void C_BaseLayer::loadClickMap(PictureSlot& s, const char* /*file*/) {
+  // No click-map reader exists yet: every picture's click map stays empty.
   s.clickMap.reset();
-  if (!file) return;
-  const std::string name(file);
-  const size_t dot = name.rfind('.');
-  const size_t separator = name.find_last_of("\\/");
-  if (dot == std::string::npos || (separator != std::string::npos && dot < separator)) return;
-  if (g_clickMapLoader) s.clickMap = g_clickMapLoader((name.substr(0, dot) + "_c.bmp").c_str());
 }
 
 void C_BaseLayer::releasePicture(bool other) {
   PictureSlot& s = slot(other);
-  if (s.sharedTexture) {
-    if (s.name[0] != '\0')
-      if (C_TextureFact* f = engine::context().textureFact) f->releaseTexture(s.name);
-  }
+  s.textureRef.reset();
   // The slot must not keep drawing a texture it gave back.
   s.texture.reset();
   s.blankDepth.reset();
@@ -124,14 +106,15 @@ void C_BaseLayer::setPicture(const char* file, const int32_t* rect, bool other) 
   C_TextureFact* factory = engine::context().textureFact;
   if (file && file[0] != '\0') {
     // A picture still held by the slot is given back, or its reference would never be.
-    const std::string previous = s.sharedTexture ? s.name : "";
+    TextureRef previous = std::move(s.textureRef);
     copyName(s.name, file);
     s.presetIndex = -1;
-    TextureEntry* entry = factory ? factory->acquireTexture(s.name) : nullptr;
+    s.textureRef = factory ? factory->acquire(s.name) : TextureRef();
+    TextureEntry* entry = s.textureRef.entry();
     s.texture = entry ? entry->texture : nullptr;
     s.auxTexture.reset();
     s.blankDepth.reset();
-    if (!previous.empty() && factory) factory->releaseTexture(previous.c_str());
+    previous.reset();
   }
   s.info = factory ? factory->getPictureInfo(file) : PictureInfo{};
   if (rect) {
@@ -204,7 +187,7 @@ void C_BaseLayer::createBlankPicture(int32_t width, int32_t height, bool other) 
 
 void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile, int32_t x, int32_t y, bool other) {
   gfx::Device* device = engine::context().device;
-  // 1. Both sizes, and the difference must lie inside the base.
+  // Both sizes, and the difference must lie inside the base.
   gfx::ImageInfo baseInfo, diffInfo;
   getImageInfo(baseFile, baseInfo);
   getImageInfo(diffFile, diffInfo);
@@ -214,7 +197,7 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
                          platform::mb::Ok);
     return;
   }
-  // 2. Both pictures at their own size in processor memory.
+  // Both pictures at their own size in processor memory.
   gfx::TexturePtr base, diff;
   if (loadTexture(baseFile, int32_t(baseInfo.width), int32_t(baseInfo.height), gfx::Pool::SystemMem, base) !=
       gfx::result::Ok) {
@@ -227,7 +210,7 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
     return;
   }
   if (!device) return;
-  // 3. Compose.
+  // Compose the difference into the base, pixel by pixel.
   gfx::LockedRect bl, dl;
   if (base->lockRect(0, bl) != gfx::result::Ok) return;
   if (diff->lockRect(0, dl) != gfx::result::Ok) {
@@ -240,7 +223,7 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
     for (uint32_t i = 0; i < diffInfo.width; ++i) b[i] = ComposePixel(b[i], d[i]);
   }
   diff->unlockRect(0);
-  // 4. A managed texture of the base size owned by the slot.
+  // A managed texture of the base size owned by the slot.
   gfx::TexturePtr composed;
   if (device->createTexture(int32_t(baseInfo.width), int32_t(baseInfo.height), 1, 0, gfx::Pool::Managed, composed) !=
       gfx::result::Ok) {
@@ -274,7 +257,7 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
   s.width = int16_t(s.info.imageWidth);
   s.height = int16_t(s.info.imageHeight);
   s.auxTexture.reset();
-  // 5.
+  // The click map follows the base picture's name.
   loadClickMap(s, baseFile);
   s.loaded = true;
   s.sharedTexture = false;
@@ -304,14 +287,14 @@ void C_BaseLayer::draw() {
 }
 
 void C_BaseLayer::createQuadBuffer() {
-  if (g_quadBuffer) return;
+  if (engine::context().quadBuffer) return;
   gfx::Device* device = engine::context().device;
   if (!device) return;
   if (device->createVertexBuffer(4 * sizeof(QuadVertex), gfx::usage::WriteOnly, kQuadFvf, gfx::Pool::Managed,
-                                 g_quadBuffer) != gfx::result::Ok)
+                                 engine::context().quadBuffer) != gfx::result::Ok)
     return;
   void* data = nullptr;
-  if (g_quadBuffer->lock(0, 0, &data) != gfx::result::Ok) {
+  if (engine::context().quadBuffer->lock(0, 0, &data) != gfx::result::Ok) {
     platform::messageBox(CP932("C_BaseLayer頂点バッファのロックに失敗"), "ERROR", platform::mb::Ok);
     return;
   }
@@ -320,13 +303,13 @@ void C_BaseLayer::createQuadBuffer() {
                            {0.5f, -0.5f, 0.1f, 0xFFFFFFFFu, 1.0f, 0.0f},
                            {0.5f, 0.5f, 0.1f, 0xFFFFFFFFu, 1.0f, 1.0f}};
   std::memcpy(data, v, sizeof v);
-  if (g_quadBuffer->unlock() != gfx::result::Ok)
+  if (engine::context().quadBuffer->unlock() != gfx::result::Ok)
     platform::messageBox(CP932("C_BaseLayer頂点バッファのアンロックに失敗"), "ERROR", platform::mb::Ok);
 }
 
-void C_BaseLayer::releaseQuadBuffer() { g_quadBuffer.reset(); }
+void C_BaseLayer::releaseQuadBuffer() { engine::context().quadBuffer.reset(); }
 
-const gfx::VertexBufferPtr& C_BaseLayer::quadBuffer() { return g_quadBuffer; }
+const gfx::VertexBufferPtr& C_BaseLayer::quadBuffer() { return engine::context().quadBuffer; }
 
 void C_BaseLayer::setSlotBlendStates(gfx::Device& device, bool otherSlot) {
   device.setRenderState(gfx::RenderState::SrcBlend, otherSlot ? gfx::blend::One : gfx::blend::SrcAlpha);
@@ -343,16 +326,16 @@ void C_BaseLayer::drawQuad() {
     const bool otherSlot = pass == 0;
     PictureSlot& s = slot(otherSlot);
     if (!s.loaded || s.alpha() == 0) continue;
-    // 1.
+    // The old picture goes under as it is, the current one blends by its alpha.
     setSlotBlendStates(*device, otherSlot);
-    // 2.
+    // Each slot is drawn on a fresh depth buffer, its alpha scaled by the slot's colour.
     device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
     device->setRenderState(gfx::RenderState::TextureFactor, s.colour);
     device->setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::Modulate);
     device->setTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::ta::Texture);
     device->setTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::ta::TFactor);
-    // 3.
-    if (!s.texture || !g_quadBuffer) {
+    // A slot without a texture still leaves its stage empty, so nothing stale is drawn.
+    if (!s.texture || !engine::context().quadBuffer) {
       device->setTexture(0, nullptr);
       continue;
     }
@@ -362,7 +345,7 @@ void C_BaseLayer::drawQuad() {
                              gfx::Matrix::translation(s.x - 0.5f, s.y - 0.5f, 0.0f));
     device->setTransform(gfx::TransformType::Projection, CentredProjection());
     device->setTexture(0, s.texture);
-    device->setStreamSource(0, g_quadBuffer, 0, sizeof(QuadVertex));
+    device->setStreamSource(0, engine::context().quadBuffer, 0, sizeof(QuadVertex));
     device->setFVF(kQuadFvf);
     if (s.useUvRect) {
       // A 2D texture transform keeps its translation in the third row.
@@ -376,7 +359,7 @@ void C_BaseLayer::drawQuad() {
     if (s.useUvRect)
       device->setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Disable);
   }
-  // 4.
+  // The stage's alpha is put back to texture x diffuse for the sprite draws that follow.
   device->setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::Modulate);
   device->setTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::ta::Texture);
   device->setTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::ta::Diffuse);

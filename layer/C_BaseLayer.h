@@ -15,49 +15,49 @@ class C_BaseLayer : public C_BaseObject {
   C_BaseLayer();
   ~C_BaseLayer() override;
 
-  // slot 5: the current slot through the sprite batch (half-pixel shift, depth 0.5).
+  // The current slot through the sprite batch (half-pixel shift, depth 0.5).
   void draw() override;
-  // slot 7
+  // Exchanges the two picture slots; currentSlot keeps its value.
   virtual void swapSlots();
-  // slot 8
+  // Whether the other slot holds a picture that is not fully transparent.
   virtual bool isOtherSlotShown();
-  // slot 9
+  // Drops the slot's move keys, which stops its key move.
   virtual void resetKeyMove(bool other);
-  // slot 10
+  // Fills the first free move key (relative: offsets from where the previous key left off).
   virtual void addKey(int32_t relative, float x, float y, float depth, float scaleX, float scaleY,
                       int32_t durationMs, bool other);
-  // slot 11
+  // Starts the key move at the first key now.
   virtual void startKeyMove(bool other);
-  // slot 12
+  // Fades the slot's colour, alpha included, to target over durationMs.
   virtual void startColourFade(uint32_t target, int32_t durationMs, bool other);
-  // slot 13
+  // A colour fade of the alpha alone.
   virtual void startAlphaFade(uint8_t alpha, int32_t durationMs, bool other);
-  // slot 14
+  // Lays a difference picture over the base at (x, y) in image pixels, blended in over durationMs.
   virtual void setDifference(const char* file, int32_t x, int32_t y, int32_t durationMs, bool other);
-  // slot 15
+  // Blends the difference into the base texture at fraction t of its fade (1: all of it).
   virtual void blendDifference(float t, bool other);
-  // slot 16
+  // Starts a new spline path at the slot's current position and scale.
   virtual void resetSplineMove(bool other);
-  // slot 17
+  // Appends a spline point (relative: offset from the previous point); depth is not used.
   virtual void addSplinePoint(int32_t relative, float x, float y, float depth, float scaleX, float scaleY,
                               bool other);
-  // slot 18
+  // Runs the spline over durationMs; with fewer than two points the move is refused.
   virtual void startSplineMove(int32_t durationMs, bool other);
-  // slot 19
+  // One animation step of the slot with that index; skip takes every animation to its end.
   virtual void animate(int32_t slotIndex, bool skip);
-  // slot 20
+  // Takes every animation of both slots to its end at once.
   virtual void finishAnimations();
-  // slot 21
+  // Sets and returns busyFlags from the current slot: 2 while it fades, 4 while it moves.
   virtual int32_t computeBusy();
-  // slot 22: rect (left, top, right, bottom in image pixels) may be null.
+  // rect (left, top, right, bottom in image pixels) may be null.
   virtual void setPicture(const char* file, const int32_t* rect, bool other);
-  // slot 23 (superseded)
+  // Superseded: warns in a message box, then sets the preset picture.
   virtual void setPresetPicture(int32_t index, bool other);
-  // slot 24 (superseded)
+  // Superseded: warns in a message box, then makes a blank render-target picture.
   virtual void createBlankPicture(int32_t width, int32_t height, bool other);
-  // slot 25
+  // The base with the difference composed in at (x, y), as a texture the slot owns.
   virtual void setPictureComposite(const char* baseFile, const char* diffFile, int32_t x, int32_t y, bool other);
-  // slot 26
+  // The current slot's picture name.
   virtual const char* getPictureName();
 
   // Releases the slot's picture (by name from the texture factory, or its own texture).
@@ -88,7 +88,7 @@ class C_BaseLayer : public C_BaseObject {
   // The layer counter starts again at 1 (tests).
   static void resetIdCounterForTests();
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   int32_t id = 0;
   bool opened = false;
   bool visible = true;

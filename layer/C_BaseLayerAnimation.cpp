@@ -114,10 +114,10 @@ void C_BaseLayer::releaseDifference(PictureSlot& s) {
 void C_BaseLayer::setDifference(const char* file, int32_t x, int32_t y, int32_t durationMs, bool other) {
   PictureSlot& s = slot(other);
   gfx::Device* device = engine::context().device;
-  // 1.
+  // Any earlier difference of the slot is dropped first.
   releaseDifference(s);
   s.diffActive = false;
-  // 2.
+  // The difference must lie inside the base picture.
   gfx::ImageInfo info;
   getImageInfo(file, info);
   if (!DifferenceFitsBase(s.info.imageWidth, s.info.imageHeight, x, y, int32_t(info.width), int32_t(info.height))) {
@@ -125,11 +125,11 @@ void C_BaseLayer::setDifference(const char* file, int32_t x, int32_t y, int32_t 
                          platform::mb::Ok);
     return;
   }
-  // 3. The base texture holds the picture stretched by the ratios.
+  // The base texture holds the picture stretched by the ratios.
   const float tx = float(x) / s.info.ratioX, ty = float(y) / s.info.ratioY;
   const float tw = float(info.width) / s.info.ratioX, th = float(info.height) / s.info.ratioY;
   const int32_t w = int32_t(tw), h = int32_t(th);
-  // 4.
+  // The difference, and a copy of the base region it covers for the blend to start from.
   gfx::TexturePtr diff;
   if (w <= 0 || h <= 0 || loadTexture(file, w, h, gfx::Pool::SystemMem, diff) != gfx::result::Ok) {
     platform::messageBox(file ? file : "", CP932("テクスチャ読み込みエラー"), platform::mb::Ok);
@@ -151,7 +151,7 @@ void C_BaseLayer::setDifference(const char* file, int32_t x, int32_t y, int32_t 
   }
   // Nothing changed in the base: hand it back without an upload.
   s.texture->unlockRect(0);
-  // 5.
+  // The difference fade starts at the first animation step.
   s.diffTexture = diff;
   s.savedRegion = saved;
   s.diffActive = true;
@@ -201,7 +201,7 @@ void C_BaseLayer::animate(int32_t slotIndex, bool skip) {
   PictureSlot& s = *slots[slotIndex & 1];
   const bool other = (slotIndex & 1) != currentSlot;
 
-  // 1. Key move.
+  // Key move (a spline move running at the same time has the last word on position).
   if (s.currentKey >= 0 || s.nextKey >= 0) {
     // A new segment starts when the next key is due. A skipping step in the middle of the
     // running segment finishes that segment (starting it afresh would add a relative key's
@@ -249,7 +249,7 @@ void C_BaseLayer::animate(int32_t slotIndex, bool skip) {
     }
   }
 
-  // 2. Spline move.
+  // Spline move.
   if (s.splineActive) {
     const int32_t elapsed = elapsedSince(s.splineStart);
     if (elapsed >= s.splineDuration || skip || !s.spline) {
@@ -278,7 +278,7 @@ void C_BaseLayer::animate(int32_t slotIndex, bool skip) {
     }
   }
 
-  // 3. Colour fade: each byte separately, truncated.
+  // Colour fade: each byte separately, truncated.
   if (s.fadeActive) {
     if (!s.fadeStamped) {
       s.fadeStart = now();
@@ -299,7 +299,7 @@ void C_BaseLayer::animate(int32_t slotIndex, bool skip) {
     }
   }
 
-  // 4. Difference fade.
+  // Difference fade.
   if (s.diffActive) {
     if (!s.diffStarted) {
       s.diffStart = now();

@@ -2,10 +2,12 @@
 #include "layer/C_Sprite.h"
 
 #include <cstring>
+#include <memory>
 
 #include "engine/Engine.h"
 #include "layer/C_SpriteFact.h"
 #include "layer/C_TextureFact.h"
+#include "layer/CopyName.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 
@@ -18,14 +20,6 @@ const char* const kPresetPictures[PresetPictureCount] = {
     "obj\\img\\tipViewArea.png", "obj\\img\\target1.png",     "obj\\img\\weaponLine.bmp",
 };
 
-C_Sprite* g_charaTarget = nullptr;
-bool g_charaTargetReady = false;
-gfx::SurfacePtr g_savedTarget, g_savedDepth;
-
-void copyName(char (&dst)[128], const char* src) {
-  std::strncpy(dst, src ? src : "", sizeof dst - 1);
-  dst[sizeof dst - 1] = '\0';
-}
 
 }  // namespace
 
@@ -39,23 +33,18 @@ gfx::Matrix CentredProjection() {
   return gfx::Matrix::orthoOffCenterLH(-w / 2, w / 2, h / 2, -h / 2, -10.0f, 10.0f);
 }
 
-C_Sprite::~C_Sprite() {
-  if (holdsFactoryTexture_ && engine::context().textureFact) engine::context().textureFact->releaseTexture(name);
-}
+C_Sprite::~C_Sprite() = default;
 
 void C_Sprite::setSpritePicture(const char* file) {
   C_TextureFact* factory = engine::context().textureFact;
-  if (holdsFactoryTexture_ && factory) factory->releaseTexture(name);
-  holdsFactoryTexture_ = false;
+  textureRef_.reset();
   copyName(name, file);
   presetIndex = -1;
   texture.reset();
   depthSurface.reset();
   if (factory) {
-    if (TextureEntry* entry = factory->acquireTexture(name)) {
-      texture = entry->texture;
-      holdsFactoryTexture_ = true;
-    }
+    textureRef_ = factory->acquire(name);
+    if (TextureEntry* entry = textureRef_.entry()) texture = entry->texture;
   }
   width = texture ? texture->width(0) : 0;
   height = texture ? texture->height(0) : 0;
@@ -87,16 +76,16 @@ void C_Sprite::drawSprite(bool insideBatch, float depth) {
 // ---- Character render target ---------------------------------------------------------------------
 
 void createCharaRenderTarget() {
-  if (g_charaTarget) {
+  if (engine::context().charaTarget) {
     platform::messageBox(CP932("キャラ用レンダリングターゲットがNULLじゃない状態で生成関数が呼ばれた"), "WORNING",
                          platform::mb::Ok);
     return;
   }
-  gfx::Device* device = engine::context().device;
-  auto* sprite = new C_Sprite();
-  g_charaTarget = sprite;
+  engine::Engine& e = engine::context();
+  gfx::Device* device = e.device;
+  e.charaTarget = engine::makeOwned<C_Sprite>();
+  C_Sprite* sprite = e.charaTarget.get();
   if (!device) return;
-  const engine::Engine& e = engine::context();
   if (device->createTexture(e.screenWidth, e.screenHeight, 1, gfx::usage::RenderTarget, gfx::Pool::Default,
                             sprite->texture) != gfx::result::Ok) {
     platform::messageBox(CP932("テクスチャの作成に失敗しました"), "", platform::mb::Ok);
@@ -111,33 +100,34 @@ void createCharaRenderTarget() {
   sprite->height = sprite->texture->height(0);
   sprite->sourceRect[2] = sprite->width;
   sprite->sourceRect[3] = sprite->height;
-  g_charaTargetReady = true;
+  e.charaTargetReady = true;
 }
 
 void destroyCharaRenderTarget() {
-  if (g_charaTarget) {
-    g_charaTarget->texture.reset();
-    g_charaTarget->depthSurface.reset();
-    delete g_charaTarget;
-    g_charaTarget = nullptr;
+  engine::Engine& e = engine::context();
+  if (e.charaTarget) {
+    e.charaTarget->texture.reset();
+    e.charaTarget->depthSurface.reset();
+    e.charaTarget.reset();
   }
-  g_charaTargetReady = false;
-  g_savedTarget.reset();
-  g_savedDepth.reset();
+  e.charaTargetReady = false;
+  e.savedTarget.reset();
+  e.savedDepth.reset();
 }
 
-C_Sprite* charaRenderTarget() { return g_charaTarget; }
-bool charaRenderTargetReady() { return g_charaTargetReady; }
+C_Sprite* charaRenderTarget() { return engine::context().charaTarget.get(); }
+bool charaRenderTargetReady() { return engine::context().charaTargetReady; }
 
 void beginCharaRender(bool fullOrtho, bool keepTarget) {
-  gfx::Device* device = engine::context().device;
+  engine::Engine& e = engine::context();
+  gfx::Device* device = e.device;
   if (!device) return;
-  const engine::Engine& e = engine::context();
-  if (!keepTarget && g_charaTarget && g_charaTarget->texture && g_charaTarget->depthSurface) {
-    g_savedTarget = device->getRenderTarget();
-    g_savedDepth = device->getDepthStencilSurface();
-    device->setRenderTarget(g_charaTarget->texture->surfaceLevel(0));
-    device->setDepthStencilSurface(g_charaTarget->depthSurface);
+  C_Sprite* target = e.charaTarget.get();
+  if (!keepTarget && target && target->texture && target->depthSurface) {
+    e.savedTarget = device->getRenderTarget();
+    e.savedDepth = device->getDepthStencilSurface();
+    device->setRenderTarget(target->texture->surfaceLevel(0));
+    device->setDepthStencilSurface(target->depthSurface);
     device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer | gfx::clearflag::Stencil, 0x00000000u, 1.0f, 0);
   }
   device->setTransform(gfx::TransformType::View, gfx::Matrix::lookAtLH({0, 0, -10}, {0, 0, 0}, {0, 1, 0}));
@@ -151,15 +141,17 @@ void beginCharaRender(bool fullOrtho, bool keepTarget) {
 }
 
 void endCharaRender(uint32_t colour) {
-  gfx::Device* device = engine::context().device;
+  engine::Engine& e = engine::context();
+  gfx::Device* device = e.device;
   if (!device) return;
-  if (g_savedTarget) device->setRenderTarget(g_savedTarget);
-  if (g_savedTarget || g_savedDepth) device->setDepthStencilSurface(g_savedDepth);
-  g_savedTarget.reset();
-  g_savedDepth.reset();
-  if (!g_charaTarget) return;
-  g_charaTarget->colour = colour;
-  g_charaTarget->drawSprite(false, 0.5f);
+  C_Sprite* target = e.charaTarget.get();
+  if (e.savedTarget) device->setRenderTarget(e.savedTarget);
+  if (e.savedTarget || e.savedDepth) device->setDepthStencilSurface(e.savedDepth);
+  e.savedTarget.reset();
+  e.savedDepth.reset();
+  if (!target) return;
+  target->colour = colour;
+  target->drawSprite(false, 0.5f);
 }
 
 }  // namespace layer

@@ -6,6 +6,7 @@
 
 #include "gfx/Device.h"
 #include "layer/C_BaseObject.h"
+#include "layer/TextureRef.h"
 
 namespace layer {
 
@@ -18,14 +19,14 @@ class C_Sprite : public C_BaseObject {
   C_Sprite() = default;
   ~C_Sprite() override;
 
-  // slot 7: world = scaling, rotation, translation to the screen position (no half-pixel
+  // World = scaling, rotation, translation to the screen position (no half-pixel
   // shift); begins and ends the sprite batch itself unless insideBatch.
   virtual void drawSprite(bool insideBatch, float depth);
 
   void setSpritePicture(const char* name);
   void setSpritePreset();
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   char name[128] = {};
   gfx::TexturePtr texture;
   gfx::SurfacePtr depthSurface;
@@ -38,7 +39,8 @@ class C_Sprite : public C_BaseObject {
   int32_t presetIndex = -1;
 
  private:
-  bool holdsFactoryTexture_ = false;
+  // The texture factory's reference behind texture, when the picture came from it.
+  TextureRef textureRef_;
 };
 
 // ---- The character render target (one process-wide C_Sprite) ----

@@ -10,25 +10,19 @@
 
 namespace layer {
 
-namespace {
-int32_t g_constructions = 0;
-int32_t g_inits = 0;
-std::unique_ptr<gfx::SpriteBatch> g_spriteBatch;
-}  // namespace
-
-gfx::SpriteBatch* spriteBatch() { return g_spriteBatch.get(); }
+gfx::SpriteBatch* spriteBatch() { return engine::context().spriteBatch.get(); }
 
 C_SpriteFact::C_SpriteFact() {
-  if (++g_constructions > 1) {
+  if (++engine::context().spriteFactConstructions > 1) {
     platform::messageBox(CP932("C_SpriteFactインスタンスは複数生成しないでください"), "error", platform::mb::Ok);
     std::abort();
   }
 }
 
-C_SpriteFact::~C_SpriteFact() { g_spriteBatch.reset(); }
+C_SpriteFact::~C_SpriteFact() { engine::context().spriteBatch.reset(); }
 
 void C_SpriteFact::init() {
-  if (++g_inits > 1) {
+  if (++engine::context().spriteFactInits > 1) {
     platform::messageBox(CP932("C_SpriteFactインスタンスの初期化は一度だけ行ってください"), "error", platform::mb::Ok);
     std::abort();
   }
@@ -37,12 +31,12 @@ void C_SpriteFact::init() {
     platform::messageBox(CP932("ID3DXSpriteオブジェクトの生成に失敗しました"), "error", platform::mb::Ok);
     std::abort();
   }
-  g_spriteBatch = std::make_unique<gfx::SpriteBatch>(*device);
+  engine::context().spriteBatch = std::make_unique<gfx::SpriteBatch>(*device);
 }
 
 void C_SpriteFact::resetCountsForTests() {
-  g_constructions = 0;
-  g_inits = 0;
+  engine::context().spriteFactConstructions = 0;
+  engine::context().spriteFactInits = 0;
 }
 
 }  // namespace layer

@@ -11,7 +11,7 @@ class C_SpriteFact : public C_BaseObject {
   // At most one may ever exist: a second construction shows its message and ends the process.
   C_SpriteFact();
   ~C_SpriteFact() override;
-  // slot 1 (SpriteFactInit): creates the sprite batch; a second call ends the process.
+  // Creates the sprite batch; a second call ends the process.
   void init() override;
 
   // Tests that build the engine twice in one process start the counts again.

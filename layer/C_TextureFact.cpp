@@ -18,6 +18,7 @@ C_TextureFact::C_TextureFact() {
 }
 
 C_TextureFact::~C_TextureFact() {
+  self_.reset();
   --liveInstances_;
   for (gfx::TexturePtr& t : fixedTextures) t.reset();
   // Entries still referenced are freed with the map, not released one by one.
@@ -51,6 +52,12 @@ TextureEntry* C_TextureFact::acquireTexture(const char* name) {
   entry.info.ratioX = float(entry.info.imageWidth) / float(entry.info.textureWidth);
   entry.info.ratioY = float(entry.info.imageHeight) / float(entry.info.textureHeight);
   return &entry;
+}
+
+TextureRef C_TextureFact::acquire(const char* name) {
+  TextureEntry* entry = acquireTexture(name);
+  if (!entry) return TextureRef();
+  return TextureRef(self_, entry, name);
 }
 
 void C_TextureFact::releaseTexture(const char* name) {

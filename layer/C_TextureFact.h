@@ -4,11 +4,13 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 #include "gfx/Device.h"
 #include "gfx/Image.h"
 #include "layer/C_BaseObject.h"
+#include "layer/TextureRef.h"
 
 namespace layer {
 
@@ -37,18 +39,22 @@ class C_TextureFact : public C_BaseObject {
   // counts one reference. A file that cannot be loaded shows its name and leaves the entry
   // without a texture.
   TextureEntry* acquireTexture(const char* name);
+  // acquireTexture with the reference held by the returned handle (empty for a null name).
+  TextureRef acquire(const char* name);
   // One reference less; at 0 the texture goes (the entry and its information stay).
   void releaseTexture(const char* name);
   // The entry's information, or defaultInfo for an unknown or null name.
   const PictureInfo& getPictureInfo(const char* name) const;
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   gfx::TexturePtr fixedTextures[6];
   std::map<std::string, TextureEntry> textures;  // compared bytewise; entries never removed
   PictureInfo defaultInfo;                       // 32, 32, 32, 32, 1.0, 1.0
 
  private:
   static int32_t liveInstances_;
+  // This factory without ownership: the handles' weak references expire with it.
+  std::shared_ptr<C_TextureFact> self_{this, [](C_TextureFact*) {}};
 };
 
 // Largest picture file the loader reads.

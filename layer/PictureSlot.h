@@ -9,16 +9,12 @@
 #include "gfx/Device.h"
 #include "layer/C_TextureFact.h"
 #include "layer/SplineCurve.h"
+#include "layer/TextureRef.h"
 
 namespace layer {
 
 // The click map of a picture (its regions belong to the click-map code).
 struct ClickMap;
-// Loads the click map of a picture's "_c.bmp" file; nullptr when there is none. Installed by
-// the click-map code; without it every picture's click map stays empty.
-using ClickMapLoader = std::shared_ptr<ClickMap> (*)(const char* bmpName);
-void setClickMapLoader(ClickMapLoader loader);
-ClickMapLoader clickMapLoader();
 
 struct MoveKey {
   int32_t relative = 0;  // 1: values are offsets from those at the start of the segment
@@ -34,6 +30,8 @@ struct PictureSlot {
   bool useUvRect = false;
   char name[128] = {};
   gfx::TexturePtr texture;
+  // The texture factory's counted reference behind texture while the slot shows a picture file.
+  TextureRef textureRef;
   gfx::TexturePtr auxTexture;
   PictureInfo info;
   int32_t sourceRect[4] = {0, 0, 0, 0};

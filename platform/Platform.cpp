@@ -2,6 +2,7 @@
 #include "platform/Platform.h"
 
 #include <cstdio>
+#include <deque>
 #include <mutex>
 
 #include "platform/Encoding.h"
@@ -14,7 +15,15 @@ Platform* g_current = nullptr;
 
 // Sound threads may report errors too, so the log takes a lock.
 std::mutex g_logMutex;
-std::vector<MessageBoxRecord> g_log;
+std::deque<MessageBoxRecord> g_log;
+
+// Boxes posted by worker threads, waiting for the main thread.
+struct PostedBox {
+  std::string textCp932, captionCp932;
+  unsigned flags = 0;
+};
+std::mutex g_postedMutex;
+std::vector<PostedBox> g_posted;
 
 void appendEscaped(std::string& out, std::string_view utf8) {
   for (char ch : utf8) {
@@ -64,6 +73,7 @@ int messageBox(std::string_view textCp932, std::string_view captionCp932, unsign
     record.textUtf8 = cp932ToUtf8(textCp932);
     record.flags = flags;
     std::lock_guard<std::mutex> lock(g_logMutex);
+    if (g_log.size() >= kMessageBoxLogLimit) g_log.pop_front();
     g_log.push_back(std::move(record));
   }
   if (Platform* p = g_current) return p->showMessageBox(textCp932, captionCp932, flags);
@@ -71,13 +81,30 @@ int messageBox(std::string_view textCp932, std::string_view captionCp932, unsign
   return isYesNo(flags) ? mb::IdNo : mb::IdOk;
 }
 
-const std::vector<MessageBoxRecord>& messageBoxLog() {
-  return g_log;
+std::vector<MessageBoxRecord> messageBoxLog() {
+  std::lock_guard<std::mutex> lock(g_logMutex);
+  return {g_log.begin(), g_log.end()};
 }
 
 void clearMessageBoxLog() {
   std::lock_guard<std::mutex> lock(g_logMutex);
   g_log.clear();
+}
+
+void postMessageBox(std::string_view textCp932, std::string_view captionCp932, unsigned flags) {
+  PostedBox box{std::string(textCp932), std::string(captionCp932), flags};
+  std::lock_guard<std::mutex> lock(g_postedMutex);
+  g_posted.push_back(std::move(box));
+}
+
+void showPostedMessageBoxes() {
+  std::vector<PostedBox> boxes;
+  {
+    std::lock_guard<std::mutex> lock(g_postedMutex);
+    boxes.swap(g_posted);
+  }
+  // Shown outside the lock: a box waits for the player, and workers may post meanwhile.
+  for (const PostedBox& box : boxes) messageBox(box.textCp932, box.captionCp932, box.flags);
 }
 
 }  // namespace platform

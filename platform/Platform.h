@@ -2,6 +2,7 @@
 // Engine code talks only to these interfaces; the desktop (SDL2) and headless backends fill them.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -159,10 +160,20 @@ struct MessageBoxRecord {
   std::string captionUtf8, textUtf8;    // converted at this edge
   unsigned flags = 0;
 };
-// Every box shown in this process, in order (tests read it). Boxes are recorded here by
-// messageBox(); a platform's showMessageBox called directly is not recorded.
-const std::vector<MessageBoxRecord>& messageBoxLog();
+// The boxes shown in this process, in order (tests read it): the newest kMessageBoxLogLimit,
+// so that a script failing every frame cannot grow it without end. Boxes are recorded here by
+// messageBox(); a platform's showMessageBox called directly is not recorded. The log is copied
+// under its lock, so any thread may read it while others show boxes.
+constexpr size_t kMessageBoxLogLimit = 1000;
+std::vector<MessageBoxRecord> messageBoxLog();
 void clearMessageBoxLog();
+
+// A box asked for by a worker thread, which must never show one itself (a modal box belongs to
+// the thread that runs the window): queued from any thread, and shown by the main thread with
+// messageBox() at the start of its next frame, answered OK.
+void postMessageBox(std::string_view textCp932, std::string_view captionCp932, unsigned flags = mb::Ok);
+// Shows the posted boxes in the order they were posted (main thread only).
+void showPostedMessageBoxes();
 
 // True when the flags ask for Yes and No buttons.
 bool isYesNo(unsigned flags);

@@ -7,6 +7,7 @@
 #include "engine/Engine.h"
 #include "chara/PlainCharas.h"
 #include "gfx/Device.h"
+#include "layer/C_BaseCharaLayer.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "platform/System.h"

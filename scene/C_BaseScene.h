@@ -1,4 +1,4 @@
-// The scene base class: the state every scene shares and its virtual slots 7-15.
+// The scene base class: the state every scene shares, device loss, snapshots and event starts.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +11,8 @@
 namespace gfx { class Surface; }
 namespace script { class C_EventMain; }
 namespace layer { class C_BaseCharaLayer; }
-namespace chara { class C_SolidCharaLayer; class C_SolidEventLayer; }
 namespace window {
 class C_WindowLayer;
-class C_HistoryWindowLayer;
-class C_DialogSet;
 class C_MultiWindowSet;
 }  // namespace window
 
@@ -34,28 +31,28 @@ class C_BaseScene : public layer::C_BaseObject {
   C_BaseScene();
   ~C_BaseScene() override;
 
-  // slot 3: update(pad) takes the address of the frame's pad record and returns the next
+  // update(pad) takes the address of the frame's pad record and returns the next
   // scene id or -1 to stay.
-  int32_t update(intptr_t /*pad*/) override { return 0; }
-  // slot 6: returns the result of the frame's Present.
+  int32_t update(const engine::PadRecord* /*pad*/) override { return 0; }
+  // Returns the result of the frame's Present.
   int32_t render() override { return 0; }
-  // slot 7
+  // Lets go of device resources before a reset (here: the capture surface).
   virtual void onDeviceLost();
-  // slot 8
+  // Makes the scene's device resources again after a reset.
   virtual void onDeviceReset() {}
-  // slot 9: reports the resume point to the debug output.
+  // Reports the resume point to the debug output.
   virtual void takeSnapshot();
-  // slot 10: never called by the engine.
+  // Never called by the engine.
   virtual void buildSaveRecord() {}
-  // slot 11: the selection callback.
+  // The selection callback.
   virtual void startSelectionEvent(int32_t choice);
-  // slot 12
+  // Jumps to label in file, leaving the running script (not while the scene is busy).
   virtual void StartEventJump(const char* file, const char* label);
-  // slot 13
+  // Calls label in file and returns to the running script after it; its first lines run now.
   virtual int32_t StartEventCall(const char* file, const char* label);
-  // slot 14
+  // A touch event's call: further event starts are locked out until endTouchCall.
   virtual int32_t StartEventTouchCall(const char* file, const char* label);
-  // slot 15
+  // Lifts the lock a touch call set.
   virtual void endTouchCall() { eventLock = false; }
 
   // Every change of state first copies the old value into previousState.
@@ -67,9 +64,7 @@ class C_BaseScene : public layer::C_BaseObject {
   // The event system's resume point, which the snapshot hook reports.
   int32_t resumePoint() const;
 
-  static const engine::PadRecord& padOf(intptr_t arg) { return *reinterpret_cast<const engine::PadRecord*>(arg); }
-
-  // ---- Fields, in order ----
+  // ---- Fields ----
   int32_t state = 0;
   int32_t previousState = 0;
   engine::PadRecord lastPad;
@@ -77,22 +72,21 @@ class C_BaseScene : public layer::C_BaseObject {
   int32_t nextScene = -1;
   std::vector<void*> snapshotList;  // kept for the snapshot hook; never read
   std::shared_ptr<gfx::Surface> captureSurface;  // the last rendered frame's back buffer
-  layer::C_BaseCharaLayer* background = nullptr;
-  chara::C_SolidCharaLayer* solidCharas = nullptr;
-  int32_t solidCharaCount = 0;
-  std::vector<chara::C_SolidCharaLayer*> solidOrder;
-  chara::C_SolidEventLayer* solidEvent = nullptr;
-  std::vector<layer::C_BaseCharaLayer*> plainCharas;
+  // The members below belong to the scene: the code that makes one hands it over here, and the
+  // scene's destructor ends them in a fixed order (background and characters, then windows).
+  std::unique_ptr<layer::C_BaseCharaLayer> background;
+  // The solid characters (owned here the same way, with their count and draw order) and the solid
+  // event layer come with their classes.
+  std::vector<std::unique_ptr<layer::C_BaseCharaLayer>> plainCharas;
   // Window lists, each in page order.
-  std::vector<window::C_WindowLayer*> btnWindows;
-  std::vector<window::C_WindowLayer*> checkWindows;
-  std::vector<window::C_WindowLayer*> mesWindows;
-  std::vector<window::C_WindowLayer*> selWindows;
-  std::vector<window::C_WindowLayer*> plnWindows;
-  std::vector<window::C_WindowLayer*> slideWindows;
-  window::C_HistoryWindowLayer* history = nullptr;
-  window::C_DialogSet* dialog = nullptr;
-  window::C_MultiWindowSet* windowSet = nullptr;
+  std::vector<std::unique_ptr<window::C_WindowLayer>> btnWindows;
+  std::vector<std::unique_ptr<window::C_WindowLayer>> checkWindows;
+  std::vector<std::unique_ptr<window::C_WindowLayer>> mesWindows;
+  std::vector<std::unique_ptr<window::C_WindowLayer>> selWindows;
+  std::vector<std::unique_ptr<window::C_WindowLayer>> plnWindows;
+  std::vector<std::unique_ptr<window::C_WindowLayer>> slideWindows;
+  // The history window and the dialog set (owned here the same way) come with their classes.
+  std::unique_ptr<window::C_MultiWindowSet> windowSet;
   bool windowsShown = true;
   bool hideToggleEnabled = true;
   bool spaceLatch = false;
@@ -105,6 +99,8 @@ class C_BaseScene : public layer::C_BaseObject {
   int32_t autoTimeType = 0;
   int32_t autoTimer = 0;
   int32_t activeAutoTime = 0;
+  // The solid characters' reaction mode: the message window's click cursor shows its pulse.
+  bool reactionMode = false;
 };
 
 }  // namespace scene

@@ -4,12 +4,13 @@
 #include "engine/Engine.h"
 #include "engine/RenderDevice.h"
 #include "gfx/Device.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace scene {
 
-int32_t C_SceneGame_Dummy::update(intptr_t padArg) {
-  const engine::PadRecord& pad = padOf(padArg);
+int32_t C_SceneGame_Dummy::update(const engine::PadRecord* padArg) {
+  const engine::PadRecord& pad = *padArg;
   const bool pressed = pad.v[6] != 0 && lastPad.v[6] == 0;
   lastPad = pad;
   return pressed ? SCENE_SANDBOX : -1;
@@ -23,7 +24,7 @@ int32_t C_SceneGame_Dummy::render() {
   device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
   device->beginScene();
   engine::DrawDebugText();
-  engine::DrawScreenFade();
+  layer::DrawScreenFade();
   device->endScene();
   return engine::PresentFrame();
 }

@@ -7,7 +7,7 @@ namespace scene {
 
 class C_SceneGame_Dummy : public C_BaseScene {
  public:
-  int32_t update(intptr_t pad) override;
+  int32_t update(const engine::PadRecord* pad) override;
   int32_t render() override;
 };
 

@@ -1,7 +1,7 @@
 // The script scene: settings, the first script, the frame update and render.
 #include "scene/C_SceneSandBox.h"
 
-#include "app/Config.h"
+#include "scene/ScriptSettings.h"
 #include "engine/Engine.h"
 #include "engine/Input.h"
 #include "engine/RenderDevice.h"
@@ -16,41 +16,42 @@
 #include "script/ScriptStepHooks.h"
 #include "window/SceneWidgets.h"
 #include "window/SceneWindows.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace scene {
 
 C_SceneSandBox::~C_SceneSandBox() = default;
 
 void C_SceneSandBox::init() {
-  // 1.
-  app::ReadScriptSettings(*this);
-  // 2-3. A new script scene always starts "0first.evt".
+  // The script settings first: the first script's frame already uses them.
+  ReadScriptSettings(*this);
+  // A new script scene always starts "0first.evt".
   if (eventSystem) {
     if (!eventSystem->scriptRunning()) eventSystem->StartScript("0first.evt", "", this);
     eventSystem->EventFrameUpdate();
   }
-  // 4. The camera comes with the 3D scene's work.
+  // The camera comes with the 3D scene's work.
 }
 
 void C_SceneSandBox::release() {
   if (eventSystem) eventSystem->ResetEventSystem();
 }
 
-int32_t C_SceneSandBox::update(intptr_t padArg) {
-  const engine::PadRecord& pad = padOf(padArg);
-  // 1. dialogShown comes from the window set (and the dialog once it exists); Control held
+int32_t C_SceneSandBox::update(const engine::PadRecord* padArg) {
+  const engine::PadRecord& pad = *padArg;
+  // dialogShown comes from the window set (and the dialog once it exists); Control held
   // means skip.
   dialogShown = window::WindowSetShown(*this);
   skip = engine::KeyDown(platform::vk::Control);
-  // 2.
+  // The members take the mouse and animate before the script looks at the frame.
   const MemberFrame members = updateMembers();
-  // 3.
+  // The script step sees this frame's busy count and mouse.
   scriptStep(members);
-  // 4. Window hiding (Space, right button).
+  // Window hiding (Space, right button).
   window::ToggleWindowHiding(*this);
-  // 5. Remember the pad for edge detection.
+  // Remember the pad for edge detection.
   lastPad = pad;
-  // 6. A pending scene-change request.
+  // A pending scene-change request.
   if (nextScene == -1) return -1;
   const int32_t next = nextScene;
   nextScene = -1;
@@ -117,32 +118,32 @@ int32_t C_SceneSandBox::render() {
   gfx::Device* device = engine::context().device;
   gfx::SpriteBatch* batch = layer::spriteBatch();
   if (!device || !batch) return 0;
-  // 1.
+  // A black frame, depth cleared.
   device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
   device->beginScene();
-  // 2. The background, below everything.
+  // The background, below everything.
   batch->begin(gfx::spriteflag::AlphaBlend);
   chara::DrawBackground(*this);
   device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
   batch->end();
-  // 3. The solid layer pass comes with the solid characters.
-  // 4.
+  // The solid layer pass comes with the solid characters.
+  // The plain characters, then the windows above them in one batch, on a fresh depth buffer.
   device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
   batch->begin(gfx::spriteflag::AlphaBlend);
   chara::DrawPlainCharas(*this);
-  // 5. The windows, typing their text as they go.
+  // The windows, typing their text as they go.
   window::DrawSceneWindows(*this);
-  // 6.
+  // The screen fade and the debug line go on top of everything.
   batch->end();
   device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
-  engine::DrawScreenFade();
+  layer::DrawScreenFade();
   engine::DrawDebugText();
   device->endScene();
-  // 7. The capture surface now stands for the back buffer.
+  // The capture surface now stands for the back buffer.
   captureSurface = device->getBackBuffer();
   if (!captureSurface)
     platform::messageBox(CP932("バックバッファからサーフェイスの取得に失敗"), CP932("エラー"), platform::mb::Ok);
-  // 8.
+  // The frame is shown; a lost device reports here.
   return engine::PresentFrame();
 }
 

@@ -7,7 +7,7 @@ namespace game3d { class C_Camera; }
 
 namespace scene {
 
-// What the members' update (step 2) tells the script step.
+// What the members' update tells the script step that follows it.
 struct MemberFrame {
   // Members whose update reports that they still animate; the script step adds a running fade.
   int32_t animatingCount = 0;
@@ -21,7 +21,7 @@ class C_SceneSandBox : public C_BaseScene {
   ~C_SceneSandBox() override;
   void init() override;
   void release() override;
-  int32_t update(intptr_t pad) override;
+  int32_t update(const engine::PadRecord* pad) override;
   int32_t render() override;
   void onDeviceLost() override;
   void onDeviceReset() override;
@@ -29,9 +29,9 @@ class C_SceneSandBox : public C_BaseScene {
   game3d::C_Camera* camera = nullptr;  // used by the 3D parts only
 
  private:
-  // Step 2: mouse dispatch front-first and the update of every member.
+  // Mouse dispatch front-first and the update of every member.
   MemberFrame updateMembers();
-  // Step 3: busy count, scene state, click, skip and auto mode, the event system's frame.
+  // Busy count, scene state, click, skip and auto mode, the event system's frame.
   void scriptStep(const MemberFrame& members);
 };
 

@@ -8,7 +8,8 @@
 #include "gfx/Device.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_SpriteFact.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace scene {
 
@@ -17,19 +18,17 @@ namespace {
 float nextFraction() { return float(std::rand() % 32768) / 32767.0f; }
 }  // namespace
 
+C_SceneTitle::C_SceneTitle() = default;
+
 C_SceneTitle::~C_SceneTitle() {
-  for (layer::C_BaseCharaLayer*& star : starLayers) {
-    delete star;
-    star = nullptr;
-  }
   stars.clear();
-  delete titleBackground;
-  titleBackground = nullptr;
+  for (std::unique_ptr<layer::C_BaseCharaLayer>& star : starLayers) star.reset();
+  titleBackground.reset();
 }
 
 void C_SceneTitle::init() {
   const engine::Engine& e = engine::context();
-  titleBackground = new layer::C_BaseCharaLayer();
+  titleBackground = std::make_unique<layer::C_BaseCharaLayer>();
   titleBackground->setPicture("obj\\back01.jpg", nullptr, false);
   layer::PictureSlot& bg = titleBackground->currentPicture();
   // Fills the screen: the screen size already is the scaled layout, so screenScale is not
@@ -40,8 +39,9 @@ void C_SceneTitle::init() {
   }
   bg.x = bg.y = 0.0f;
   bg.rotation = 0.0f;
-  for (layer::C_BaseCharaLayer*& star : starLayers) {
-    star = new layer::C_BaseCharaLayer();
+  for (std::unique_ptr<layer::C_BaseCharaLayer>& owned : starLayers) {
+    owned = std::make_unique<layer::C_BaseCharaLayer>();
+    layer::C_BaseCharaLayer* star = owned.get();
     star->setPicture("obj\\fx_star1.jpg", nullptr, false);
     // Stars can be picked up and dragged.
     star->mouseEnabled = true;
@@ -55,8 +55,8 @@ void C_SceneTitle::init() {
   }
 }
 
-int32_t C_SceneTitle::update(intptr_t padArg) {
-  const engine::PadRecord& pad = padOf(padArg);
+int32_t C_SceneTitle::update(const engine::PadRecord* padArg) {
+  const engine::PadRecord& pad = *padArg;
   // Stars in list order are asked for the mouse until one takes it; it comes to the front.
   for (size_t i = 0; i < stars.size(); ++i) {
     if (stars[i]->handleMouse() == 0) continue;
@@ -65,7 +65,7 @@ int32_t C_SceneTitle::update(intptr_t padArg) {
     stars.push_back(taken);
     break;
   }
-  for (layer::C_BaseCharaLayer* star : stars) star->update(0);
+  for (layer::C_BaseCharaLayer* star : stars) star->update(nullptr);
   int32_t result = -1;
   // Buttons 4-6 (Z, X, C) pressed now and not in the previous frame start the 3D scene.
   for (int i = 4; i <= 6; ++i) {
@@ -86,7 +86,7 @@ int32_t C_SceneTitle::render() {
   for (layer::C_BaseCharaLayer* star : stars) star->drawBoth(0.5f);
   batch->end();
   engine::DrawDebugText();
-  engine::DrawScreenFade();
+  layer::DrawScreenFade();
   device->endScene();
   return engine::PresentFrame();
 }

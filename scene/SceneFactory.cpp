@@ -4,15 +4,15 @@
 #include "scene/C_SceneGame_Dummy.h"
 #include "scene/C_SceneSandBox.h"
 #include "scene/C_SceneTitle.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
 
 namespace scene {
 
-C_BaseScene* CreateScene(int32_t id) {
+std::unique_ptr<C_BaseScene> CreateScene(int32_t id) {
   switch (id) {
-    case SCENE_SANDBOX: return new C_SceneSandBox();
-    case SCENE_TITLE: return new C_SceneTitle();
-    case SCENE_GAME: return new C_SceneGame_Dummy();
+    case SCENE_SANDBOX: return std::make_unique<C_SceneSandBox>();
+    case SCENE_TITLE: return std::make_unique<C_SceneTitle>();
+    case SCENE_GAME: return std::make_unique<C_SceneGame_Dummy>();
     default: return nullptr;
   }
 }

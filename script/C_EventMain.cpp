@@ -19,10 +19,11 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "scene/C_BaseScene.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
 #include "script/EventScriptTranslator.h"
 #include "script/LuaHost.h"
 #include "script/ScriptStepHooks.h"
+#include "text/Cp932.h"
 
 namespace script {
 
@@ -41,7 +42,7 @@ std::string WithTrailBackslashesEscaped(const std::string& line) {
   chunk.reserve(line.size() + 8);
   for (size_t i = 0; i < line.size(); ++i) {
     chunk.push_back(line[i]);
-    if (!IsLeadByte(static_cast<unsigned char>(line[i])) || i + 1 >= line.size()) continue;
+    if (!text::isLeadByte(static_cast<uint8_t>(line[i])) || i + 1 >= line.size()) continue;
     chunk.push_back(line[++i]);
     if (line[i] == '\\') chunk.push_back('\\');
   }
@@ -145,17 +146,17 @@ void C_EventMain::ResetEventSystem() {
 
 int32_t C_EventMain::EventFrameUpdate() {
   if (activeResumes_ == 0) ReleaseRetiredThreads();
-  // 1. Waiting for a still screen.
+  // Each wait below ends the frame's script work until it is over. Waiting for a still screen.
   if (waitChara) {
     if (!drivenScene || drivenScene->state != scene::state::Still) return 0;
     waitChara = false;
   }
-  // 2.
+  // A map jump holds the script back for one frame.
   if (skipOneFrame) {
     skipOneFrame = false;
     return 0;
   }
-  // 3. The timed wait counts frame time; the lines after it run in the frame it ends.
+  // The timed wait counts frame time; the lines after it run in the frame it ends.
   if (waitTime > 0) {
     waitTime -= engine::context().frameDeltaMs;
     if (waitTime > 0) return 0;
@@ -163,9 +164,9 @@ int32_t C_EventMain::EventFrameUpdate() {
     if (drivenScene) drivenScene->autoTimer = -1;
     SetSceneState(scene::state::Busy);
   }
-  // 4.
+  // A click wait is ended by the scene's script step, not here.
   if (waitClick) return 0;
-  // 5. A key wait ends in the frame the key is down; lines run from the next frame.
+  // A key wait ends in the frame the key is down; lines run from the next frame.
   if (waitKey != 0 && waitKey != -1) {
     if (engine::KeyDown(waitKey)) {
       waitKey = 0;
@@ -173,13 +174,13 @@ int32_t C_EventMain::EventFrameUpdate() {
     }
     return 0;
   }
-  // 6.
+  // A running Lua script gets its step before any event lines; a result ends the frame.
   int32_t result = 0;
   if (luaRunning) {
     RunLuaScriptStep(result);
     if (result != 0) return result;
   }
-  // 7.
+  // The event lines up to the next wait.
   if (running) RunLines();
   return 0;
 }

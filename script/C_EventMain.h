@@ -11,8 +11,8 @@
 #include <lua.hpp>
 
 #include "layer/C_BaseObject.h"
-#include "script/FlagStore.h"
-#include "script/HistoryRecord.h"
+#include "engine/FlagStore.h"
+#include "engine/HistoryRecord.h"
 #include "script/TagLine.h"
 #include "script/TagTable.h"
 
@@ -101,7 +101,7 @@ class C_EventMain : public layer::C_BaseObject {
 
   // ---- Operations of the Sc functions and tags ----
   void Wait(int32_t durationMs);
-  // Wait for the player; the scene goes still (3).
+  // Wait for the player; the scene goes still (state::Still).
   void WaitClick();
   void WaitKey(int32_t virtualKey);
   // Wait until the scene is still (nothing animates, no fade).

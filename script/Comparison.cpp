@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "script/FlagStore.h"
+#include "engine/FlagStore.h"
 
 namespace script {
 

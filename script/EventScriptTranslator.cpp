@@ -9,6 +9,7 @@
 
 #include "archive/ArchiveSet.h"
 #include "archive/Scramble.h"
+#include "text/Cp932.h"
 
 namespace script {
 
@@ -125,7 +126,7 @@ std::vector<std::string> TranslateEventSource(const char* data, size_t n, Transl
           line += "<n>";
         }
       }
-    } else if (!line.empty() && (IsLeadByte(static_cast<unsigned char>(line[0])) || line[0] == '<')) {
+    } else if (!line.empty() && (text::isLeadByte(static_cast<uint8_t>(line[0])) || line[0] == '<')) {
       line.insert(0, kTextMarker);
       line += "<n>";
       std::string_view next;
@@ -136,7 +137,7 @@ std::vector<std::string> TranslateEventSource(const char* data, size_t n, Transl
           break;
         }
         std::string part = CleanBlockLine(next, notes);
-        if (part.empty() || !IsLeadByte(static_cast<unsigned char>(part[0]))) {
+        if (part.empty() || !text::isLeadByte(static_cast<uint8_t>(part[0]))) {
           line += "\")";
           raw = next;
           closingLinePending = true;

@@ -20,9 +20,6 @@ constexpr size_t kMaxSourceLineBytes = kLineBufferBytes - 1;
 // Put before the first line of a text block; the runner expands it into a ScSetTextWindow call.
 constexpr std::string_view kTextMarker = "@*!text!*@";
 
-// A lead byte of a code page 932 double-byte character.
-constexpr bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
 // What the translator had to mend; the event system reports these on the debug output.
 struct TranslationNotes {
   size_t linesCut = 0;           // source lines longer than the line buffer, cut to fit

@@ -72,9 +72,11 @@ int LoadLuaFile(lua_State* state, const char* name) {
 }
 
 void RegisterScriptFunctions(lua_State* state) {
+  size_t position = 0;
   for (const bind::ScFunction* const* table = bind::kAllTables; *table; ++table) {
     for (const bind::ScFunction* f = *table; f->name; ++f) {
-      lua_pushcclosure(state, f->function, 0);
+      // Each binding runs behind the guard that keeps C++ exceptions out of Lua.
+      lua_pushcclosure(state, bind::GuardedScFunction(position++), 0);
       lua_setfield(state, LUA_GLOBALSINDEX, f->name);
     }
   }

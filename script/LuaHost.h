@@ -27,7 +27,8 @@ lua_State* NewStateWithLibraries();
 // A failed archive view loads nothing and returns 0. The error value is left on the stack.
 int LoadLuaFile(lua_State* state, const char* name);
 
-// Registers every Sc function as a global native function of state.
+// Registers every Sc function as a global native function of state, each behind the guard
+// that turns a C++ exception into a Lua error (bind::CallGuarded).
 void RegisterScriptFunctions(lua_State* state);
 
 }  // namespace script

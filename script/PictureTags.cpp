@@ -10,7 +10,6 @@
 // a relative move adds nothing.
 #include <string>
 
-#include "app/C_GameProg.h"
 #include "engine/Engine.h"
 #include "chara/PlainCharas.h"
 #include "layer/C_BaseCharaLayer.h"
@@ -27,7 +26,7 @@ namespace {
 scene::C_BaseScene* Scene(const C_EventMain& events) {
   if (events.drivenScene) return events.drivenScene;
   engine::Engine& e = engine::context();
-  return e.gameProg ? e.gameProg->currentScene : nullptr;
+  return e.currentScene;
 }
 
 struct Layout {

@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "script/FlagStore.h"
+#include "engine/FlagStore.h"
 
 namespace script {
 

@@ -18,6 +18,7 @@
 
 #include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
+#include "platform/ByteReader.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "sound/MmioReader.h"
@@ -63,28 +64,17 @@ int SeekMemoryFile(MemoryFile& file, int64_t offset, int whence) {
 
 namespace {
 
-size_t BgmRead(void* out, size_t size, size_t count, void* source) {
+// Music and effects alike hand the decoder their own copy as its data source.
+size_t MemoryRead(void* out, size_t size, size_t count, void* source) {
   return ReadMemoryFile(*static_cast<MemoryFile*>(source), out, size, count);
 }
-int BgmSeek(void* source, ogg_int64_t offset, int whence) {
+int MemorySeek(void* source, ogg_int64_t offset, int whence) {
   return SeekMemoryFile(*static_cast<MemoryFile*>(source), offset, whence);
 }
 int MemoryClose(void*) { return 0; }
-long BgmTell(void* source) { return long(static_cast<MemoryFile*>(source)->position); }
+long MemoryTell(void* source) { return long(static_cast<MemoryFile*>(source)->position); }
 
-// The SE callbacks find their copy through the player's SE decoding index.
-MemoryFile& SeFile(void* source) {
-  auto* player = static_cast<C_SoundPlayer*>(source);
-  return player->seOggData[size_t(player->seDecodeIndex)];
-}
-size_t SeRead(void* out, size_t size, size_t count, void* source) {
-  return ReadMemoryFile(SeFile(source), out, size, count);
-}
-int SeSeek(void* source, ogg_int64_t offset, int whence) { return SeekMemoryFile(SeFile(source), offset, whence); }
-long SeTell(void* source) { return long(SeFile(source).position); }
-
-const ov_callbacks kBgmCallbacks = {BgmRead, BgmSeek, MemoryClose, BgmTell};
-const ov_callbacks kSeCallbacks = {SeRead, SeSeek, MemoryClose, SeTell};
+const ov_callbacks kMemoryCallbacks = {MemoryRead, MemorySeek, MemoryClose, MemoryTell};
 
 // The buffer format of a decoder's stream: 16-bit PCM in its channel count and rate.
 audio::WaveFormat DecodedFormat(OggVorbis_File* decoder) {
@@ -97,9 +87,6 @@ bool EndsWith(const std::string& s, const char* suffix) {
   const size_t n = std::strlen(suffix);
   return s.size() >= n && s.compare(s.size() - n, n, suffix) == 0;
 }
-
-uint16_t le16(const uint8_t* p) { return uint16_t(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
 }  // namespace
 
@@ -224,20 +211,21 @@ bool C_SoundPlayer::LoadFileToMemory(const std::string& name, std::vector<uint8_
   return archive::archiveSet().LoadGameFile(name, out);
 }
 
-void C_SoundPlayer::ReleaseCurrentBgm() {
-  const int32_t slot = currentBgmSlot;
+void C_SoundPlayer::ReleaseCurrentBgm(int32_t slot) {
+  EndStream(slot);
   bgmBuffers[slot].reset();
   bgmFileData[slot].bytes = {};
   bgmFileData[slot].position = 0;
 }
 
 bool C_SoundPlayer::OpenBgmStream(const std::string& file, int32_t slot) {
-  ReleaseCurrentBgm();
+  // The players open streams only in the current slot.
+  ReleaseCurrentBgm(slot);
   MemoryFile& copy = bgmFileData[slot];
   if (!LoadFileToMemory(file, copy.bytes)) return false;
   copy.position = 0;
   auto* decoder = new OggVorbis_File{};
-  if (ov_open_callbacks(&copy, decoder, nullptr, 0, kBgmCallbacks) < 0) {
+  if (ov_open_callbacks(&copy, decoder, nullptr, 0, kMemoryCallbacks) < 0) {
     delete decoder;
     copy.bytes = {};
     return false;
@@ -394,11 +382,10 @@ void C_SoundPlayer::ReleaseSeOgg(int32_t index) {
 }
 
 bool C_SoundPlayer::OpenSeOgg(const std::string& file, int32_t index, OggVorbis_File* decoder) {
-  seDecodeIndex = index;
   MemoryFile& copy = seOggData[index];
   if (!LoadFileToMemory(file, copy.bytes)) return false;
   copy.position = 0;
-  if (ov_open_callbacks(this, decoder, nullptr, 0, kSeCallbacks) < 0) {
+  if (ov_open_callbacks(&copy, decoder, nullptr, 0, kMemoryCallbacks) < 0) {
     ReleaseSeOgg(index);
     return false;
   }
@@ -462,13 +449,13 @@ bool C_SoundPlayer::LoadSeWave(int32_t index, const std::string& file) {
   const size_t want = std::min<size_t>(fmt.cksize, sizeof raw);
   if (reader.read(raw, want) != want) return false;
   audio::WaveFormat format;
-  format.formatTag = le16(raw);
-  format.channels = le16(raw + 2);
-  format.samplesPerSec = le32(raw + 4);
-  format.avgBytesPerSec = le32(raw + 8);
-  format.blockAlign = le16(raw + 12);
-  format.bitsPerSample = le16(raw + 14);
-  format.cbSize = le16(raw + 16);
+  format.formatTag = platform::readLe16(raw);
+  format.channels = platform::readLe16(raw + 2);
+  format.samplesPerSec = platform::readLe32(raw + 4);
+  format.avgBytesPerSec = platform::readLe32(raw + 8);
+  format.blockAlign = platform::readLe16(raw + 12);
+  format.bitsPerSample = platform::readLe16(raw + 14);
+  format.cbSize = platform::readLe16(raw + 16);
   reader.ascend(fmt);
   ChunkInfo data;
   data.ckid = MakeFourCC('d', 'a', 't', 'a');

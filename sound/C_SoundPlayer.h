@@ -63,17 +63,18 @@ class C_SoundPlayer : public layer::C_BaseObject {
   C_SoundPlayer();
   ~C_SoundPlayer() override;
 
-  // slot 1: takes the audio device of the engine context (none: every buffer stays absent).
+  // Takes the audio device of the engine context (none: every buffer stays absent).
   void init() override;
-  // slot 4: the per-frame update.
+  // The per-frame update.
   int32_t updateIdle() override;
-  // slot 7: releases the current slot's buffer and file copy.
-  virtual void ReleaseCurrentBgm();
-  // slot 8
+  // Releases the buffer and file copy of BGM slot `slot` (the current one, where streams
+  // open), ending the slot's refill thread first so that it never reads a freed buffer.
+  virtual void ReleaseCurrentBgm(int32_t slot);
+  // Frees the file copy of effect index (an invalid index is ignored).
   virtual void ReleaseSeOgg(int32_t index);
-  // slot 9: loads the file and opens the slot's decoder on the copy.
+  // Loads the file and opens the slot's decoder on the copy.
   virtual bool OpenBgmStream(const std::string& file, int32_t slot);
-  // slot 10: loads the file into the index's copy and opens `decoder` on it.
+  // Loads the file into the index's copy and opens `decoder` on it.
   virtual bool OpenSeOgg(const std::string& file, int32_t index, OggVorbis_File* decoder);
 
   void Init() { init(); }
@@ -122,8 +123,6 @@ class C_SoundPlayer : public layer::C_BaseObject {
   std::array<MemoryFile, SeBufferMax> seOggData;
   int32_t currentBgmSlot = 0;
   audio::Device* device = nullptr;
-  // The SE copy the SE decoding callbacks read (main thread only).
-  int32_t seDecodeIndex = 0;
 
  private:
   void SetBgmSlotVolume(int32_t slot, int32_t volume);

@@ -4,26 +4,24 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/ByteReader.h"
+
 namespace sound {
 
 namespace {
 
 constexpr uint32_t RiffId = MakeFourCC('R', 'I', 'F', 'F');
 
-uint32_t le32(const uint8_t* p) {
-  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 }  // namespace
 
 bool MmioReader::descend(ChunkInfo& ck, const ChunkInfo* /*parent*/, uint32_t flags) {
   uint64_t at = position_;
   while (at + 8 <= size_) {
-    const uint32_t id = le32(data_ + at);
-    const uint32_t size = le32(data_ + at + 4);
+    const uint32_t id = platform::readLe32(data_ + at);
+    const uint32_t size = platform::readLe32(data_ + at + 4);
     const uint64_t dataAt = at + 8;
     if (flags & FindRiff) {
-      if (id == RiffId && dataAt + 4 <= size_ && le32(data_ + dataAt) == ck.fccType) {
+      if (id == RiffId && dataAt + 4 <= size_ && platform::readLe32(data_ + dataAt) == ck.fccType) {
         ck.ckid = id;
         ck.cksize = size;
         ck.dataOffset = dataAt;
@@ -34,7 +32,7 @@ bool MmioReader::descend(ChunkInfo& ck, const ChunkInfo* /*parent*/, uint32_t fl
       ck.ckid = id;
       ck.cksize = size;
       ck.dataOffset = dataAt;
-      if (id == RiffId && dataAt + 4 <= size_) ck.fccType = le32(data_ + dataAt);
+      if (id == RiffId && dataAt + 4 <= size_) ck.fccType = platform::readLe32(data_ + dataAt);
       position_ = dataAt;
       return true;
     }

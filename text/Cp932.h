@@ -7,12 +7,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Encoding.h"
+
 namespace text {
 
 // IsDBCSLeadByte for code page 932: one byte decides, whatever follows it.
-constexpr bool isLeadByte(uint8_t byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
+using platform::isLeadByte;
 
 // One character of a code page 932 text. code is the byte for a single-byte character and
 // lead << 8 | trail for a double-byte one (the code GetGlyphOutlineA takes).

@@ -12,11 +12,11 @@ void C_MultiWindowSet::release() {
   for (auto& list : memberLists) list.clear();
 }
 
-int32_t C_MultiWindowSet::update(intptr_t arg) {
+int32_t C_MultiWindowSet::update(const engine::PadRecord* pad) {
   const bool wasFading = currentPicture().fadeActive;
-  const int32_t busy = C_WindowLayer::update(arg);
-  forEachMember([arg](C_WindowLayer& member) {
-    if (member.opened) member.update(arg);
+  const int32_t busy = C_WindowLayer::update(pad);
+  forEachMember([pad](C_WindowLayer& member) {
+    if (member.opened) member.update(pad);
   });
   if (wasFading && !currentPicture().fadeActive && currentPicture().alpha() == 0) shown = false;
   return busy;

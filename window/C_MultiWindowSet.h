@@ -15,24 +15,24 @@ class C_MultiWindowSet : public C_WindowLayer {
   C_MultiWindowSet() = default;
   ~C_MultiWindowSet() override;
 
-  // slot 2: empties the lists (the first list's members are deleted).
+  // Empties the lists (the first list's members are deleted).
   void release() override;
-  // slot 3: its own update, then every opened member's; a finished close hides the set.
-  int32_t update(intptr_t arg) override;
-  // slot 7
+  // Its own update, then every opened member's; a finished close hides the set.
+  int32_t update(const engine::PadRecord* pad) override;
+  // Swaps its own slots and those of every opened member.
   void swapSlots() override;
-  // slot 20
+  // Takes its own and every member's animations to their end.
   void finishAnimations() override;
-  // slot 27: nothing unless shown.
+  // Nothing unless shown.
   void drawBoth(float depth) override;
-  // slot 29: the opened members of lists two to four are asked first, up to the first that
+  // The opened members of lists two to four are asked first, up to the first that
   // reports a release on it.
   int32_t handleMouse() override;
-  // slot 37
+  // Gives up its own and every member's text target when the device is lost.
   void releaseTextTarget() override;
-  // slot 38
+  // Restores its own and every member's text target after a reset.
   void restoreTextTarget() override;
-  // slot 47: also opens every member of the first list that has a picture, and binds it.
+  // Also opens every member of the first list that has a picture, and binds it.
   void open(int32_t timeMs) override;
 
   // Every member of the four lists, in list order.
@@ -43,7 +43,7 @@ class C_MultiWindowSet : public C_WindowLayer {
       for (C_WindowLayer* member : list) visit(*member);
   }
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   bool shown = false;
   std::vector<std::unique_ptr<C_WindowLayer>> ownedMembers;  // the first list
   std::array<std::vector<C_WindowLayer*>, 3> memberLists;    // lists two to four, not owned

@@ -20,8 +20,6 @@ const char* const kCursorChipPictures[kCursorChipCount] = {"cur0.png", "cur1.png
 
 namespace {
 
-ReactionModeQuery g_reactionModeQuery = nullptr;
-
 // Render targets larger than this are refused by every renderer; keeps the size conversion defined.
 constexpr float kMaxTargetSide = 16384.0f;
 
@@ -71,7 +69,6 @@ int32_t ReactionCursorChip(int32_t totalMs) {
   return n < 3 ? 2 + int32_t(n) : 3;
 }
 
-void setReactionModeQuery(ReactionModeQuery query) { g_reactionModeQuery = query; }
 
 C_WindowLayer::C_WindowLayer() = default;
 
@@ -83,12 +80,12 @@ void C_WindowLayer::setWindow(int32_t kindCode, int32_t width, int32_t height, f
                               bool reuse) {
   const engine::Engine& e = engine::context();
   layer::PictureSlot& s = currentPicture();
-  // 1.
+  // The window is open and takes the mouse; the click-wait cursor starts hidden.
   kind = kindCode;
   opened = true;
   mouseEnabled = true;
   clickCursorShown = false;
-  // 2. The frame picture is stretched to the requested size.
+  // The frame picture is stretched to the requested size.
   s.width = int16_t(width);
   s.height = int16_t(height);
   s.scaleX = s.width != 0 ? float(width) / float(s.width) * e.screenScale : 0.0f;
@@ -96,14 +93,14 @@ void C_WindowLayer::setWindow(int32_t kindCode, int32_t width, int32_t height, f
   s.x = e.screenScale * x;
   s.y = e.screenScale * y;
   draggable = isDraggable;
-  // 3.
+  // "win_h.png" is drawn as a frame mesh; any other picture as one quad.
   if (std::strstr(s.name, "win_h.png")) {
     buildFrameMesh();
   } else {
     frameMesh.clear();
     frameMeshBuffer.reset();
   }
-  // 4.
+  // A fresh window drops its text target; a message window makes its cursor chips.
   if (!reuse) {
     textTarget.reset();
     if (kind == kind::Message) {
@@ -114,7 +111,7 @@ void C_WindowLayer::setWindow(int32_t kindCode, int32_t width, int32_t height, f
       }
     }
   }
-  // 5. Invisible until opened.
+  // Invisible until opened.
   s.colour = 0x00FFFFFFu;
 }
 
@@ -148,27 +145,27 @@ void C_WindowLayer::buildFrameMesh() {
 void C_WindowLayer::setTextArea(float left, float top, float right, float bottom) {
   const engine::Engine& e = engine::context();
   const float scale = e.screenScale;
-  // 1. In low-spec mode an area taller than the scaled screen is cut to fit.
+  // In low-spec mode an area taller than the scaled screen is cut to fit.
   if (scale < 1.0f && scale * 768.0f <= bottom - top) bottom -= (bottom - top - scale * 768.0f) + 1.0f;
-  // 2.
+  // The area in layout units, and its size.
   textArea[0] = left;
   textArea[1] = top;
   textArea[2] = right;
   textArea[3] = bottom;
   textAreaWidth = right - left;
   textAreaHeight = bottom - top;
-  // 3. The area's centre relative to the window's centre.
+  // The area's centre relative to the window's centre.
   const layer::PictureSlot& s = currentPicture();
   const float windowLeft = s.x - float(s.width) * s.scaleX / 2.0f;
   const float windowTop = s.y - float(s.height) * s.scaleY / 2.0f;
   textOffsetX = (windowLeft + scale * left + windowLeft + scale * right) / 2.0f - s.x;
   textOffsetY = (windowTop + scale * top + windowTop + scale * bottom) / 2.0f - s.y;
-  // 4.
+  // The text target takes the area's size, so it is made once the area is known.
   createTextTarget();
-  // 5.
+  // The cursor chips' place relative to the window's centre.
   chipOffsetX = 393.0f * scale;
   chipOffsetY = 68.0f * scale;
-  // 6.
+  // The new target starts empty.
   clearTextTarget();
 }
 
@@ -247,16 +244,16 @@ FontInfo C_WindowLayer::getFont() { return {fontSize, fontWeight, faceName, font
 
 // ---- Frame update ------------------------------------------------------------------------------------
 
-int32_t C_WindowLayer::update(intptr_t /*arg*/) {
+int32_t C_WindowLayer::update(const engine::PadRecord* /*pad*/) {
   const engine::Engine& e = engine::context();
-  // 1.
+  // Both slots step their animations; a close that ends this frame is noticed below.
   const bool wasFading = currentPicture().fadeActive;
   animate(currentSlot, false);
   animate(currentSlot ^ 1, false);
-  // 2. A finished close clears the page.
+  // A finished close clears the page.
   const layer::PictureSlot& s = currentPicture();
   if (wasFading && !s.fadeActive && s.alpha() == 0) setText(std::string(), false);
-  // 3. The coin turns: its two faces' widths follow the cosine and the sine of the game time.
+  // The coin turns: its two faces' widths follow the cosine and the sine of the game time.
   if (hasCursorChips()) {
     const float t = float(e.totalMs) * 0.005f;
     cursorChips[0]->scaleX = std::cos(t) * e.screenScale;
@@ -266,14 +263,14 @@ int32_t C_WindowLayer::update(intptr_t /*arg*/) {
       chip->y = chipOffsetY + s.y;
     }
   }
-  // 4.
+  // A left drag follows the cursor until the button is released.
   if (dragging) {
     layer::PictureSlot& moved = currentPicture();
     moved.x = float(e.mouse.cursorX - dragOffsetX);
     moved.y = float(e.mouse.cursorY - dragOffsetY);
     if (e.mouse.mouseEvents & engine::mouse::LeftUp) dragging = false;
   }
-  // 5.
+  // The busy state after this frame's steps.
   return computeBusy();
 }
 
@@ -314,12 +311,12 @@ void C_WindowLayer::draw() {
     const bool other = pass == 0;
     layer::PictureSlot& s = slot(other);
     if (!s.loaded || s.alpha() == 0) continue;
-    // 1.
+    // Each slot's pass starts on a fresh depth buffer, its alpha scaled by the slot's colour.
     setSlotBlendStates(*device, other);
     device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
     device->setRenderState(gfx::RenderState::TextureFactor, s.colour);
     setAlphaFromTextureAndFactor(*device);
-    // 2. A picture strip (the widgets' cells) shows the part its texture transform selects.
+    // The frame: as a mesh without its first rectangle, or as the shared quad.
     if (s.texture) {
       if (s.useUvRect) setCellTransform(*device, s);
       const gfx::Matrix world = gfx::Matrix::rotationZ(s.rotation) *
@@ -344,7 +341,7 @@ void C_WindowLayer::draw() {
       }
       if (s.useUvRect) device->setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Disable);
     }
-    // 3.
+    // The text goes over the frame in the same slot colour.
     setAlphaFromTextureAndDiffuse(*device);
     if (textTarget) {
       device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
@@ -378,7 +375,7 @@ void C_WindowLayer::drawClickCursor() {
   const int32_t t = engine::context().totalMs;
   int32_t shown[2] = {0, 1};
   int32_t count = 2;
-  if (owner && g_reactionModeQuery && g_reactionModeQuery(*owner)) {
+  if (owner && owner->reactionMode) {
     shown[0] = ReactionCursorChip(t);
     count = 1;
   }

@@ -48,11 +48,6 @@ extern const char* const kCursorChipPictures[kCursorChipCount];
 // 128 ms per picture.
 int32_t ReactionCursorChip(int32_t totalMs);
 
-// Whether the owner's character-reaction mode is on; the solid characters install the answer,
-// until then it is off.
-using ReactionModeQuery = bool (*)(const scene::C_BaseScene& owner);
-void setReactionModeQuery(ReactionModeQuery query);
-
 // A glyph quad in text-target pixels with the texture coordinates of its corners.
 struct GlyphQuad {
   float x0, y0, x1, y1;
@@ -75,59 +70,59 @@ class C_WindowLayer : public layer::C_BaseCharaLayer {
   C_WindowLayer();
   ~C_WindowLayer() override;
 
-  // slot 3: animations, the page cleared after a finished close, the cursor chips, dragging;
+  // Animations, the page cleared after a finished close, the cursor chips, dragging;
   // returns computeBusy.
-  int32_t update(intptr_t arg) override;
-  // slot 5: both slots (frame mesh or quad, then the text target) with separate alpha blending.
+  int32_t update(const engine::PadRecord* pad) override;
+  // Both slots (frame mesh or quad, then the text target) with separate alpha blending.
   void draw() override;
-  // slot 21: 2 colour fade, 4 key or spline move, 8 typing.
+  // 2 colour fade, 4 key or spline move, 8 typing.
   int32_t computeBusy() override;
 
-  // slot 37
+  // Gives up the text target when the device is lost.
   virtual void releaseTextTarget();
-  // slot 38: the restored target is empty: the page typed so far is not drawn again.
+  // The restored target is empty: the page typed so far is not drawn again.
   virtual void restoreTextTarget();
-  // slot 39
+  // Whether the click-wait cursor is shown.
   virtual void setClickCursorShown(bool shown) { clickCursorShown = shown; }
-  // slot 40: the typing step (called while the frame is drawn).
+  // The typing step (called while the frame is drawn).
   virtual void runRenderer();
-  // slot 41
+  // Whether a page is being typed.
   virtual bool isTyping() { return cursor >= 0; }
-  // slot 42
+  // The rest of the page is typed at once on the next typing step.
   virtual void requestShowAll() { showAllRequest = true; }
-  // slot 43: after setPicture of the frame picture; x, y are the centre in layout units.
+  // After setPicture of the frame picture; x, y are the centre in layout units.
   virtual void setWindow(int32_t kindCode, int32_t width, int32_t height, float x, float y, bool isDraggable,
                          bool reuse);
-  // slot 44: in layout units relative to the window's top-left corner.
+  // In layout units relative to the window's top-left corner.
   virtual void setTextArea(float left, float top, float right, float bottom);
-  // slot 45
+  // Font type (0 types text, 1 types nothing), size, face and weight; margins go back to 2.
   virtual void setFont(uint8_t type, int32_t size, const char* face, int32_t weight);
-  // slot 46
+  // Spacing added between characters and between lines.
   virtual void setFontMargin(int32_t x, int32_t y);
-  // slot 47
+  // Shows the window, fading it in over timeMs (at once for 0).
   virtual void open(int32_t timeMs);
-  // slot 48
+  // Fades the window out over timeMs.
   virtual void close(int32_t timeMs);
-  // slot 49: flag has no effect here.
+  // The page to type from its start; flag has no effect here.
   virtual void setText(const std::string& newText, bool flag);
-  // slot 50
+  // The text area as set by setTextArea.
   virtual TextArea getTextArea();
-  // slot 51
+  // The font as set by setFont.
   virtual FontInfo getFont();
-  // slot 52
+  // The result a window hands over once it is done; plain windows have none (0).
   virtual int32_t takeResult() { return 0; }
-  // slot 53: the renderer of font type 1: draws nothing, but ends the page, which would
+  // The renderer of font type 1: draws nothing, but ends the page, which would
   // otherwise keep the scene busy for good.
   virtual void typeNothing();
-  // slot 54: the renderer of font type 0.
+  // The renderer of font type 0.
   virtual void typeText();
-  // slot 55
+  // Draws the text target over the slot, in the slot's colour.
   virtual void drawTextTarget(bool other);
-  // slot 56: the current picture's rectangle, edges included.
+  // The current picture's rectangle, edges included.
   virtual bool hitTest(float x, float y) { return C_BaseCharaLayer::hitTest(x, y); }
-  // slot 57
+  // Sets the window's active flag (SetWindowActive).
   virtual void setActive(bool flag) { active = flag; }
-  // slot 58
+  // The window's active flag.
   virtual bool isActive() { return active; }
 
   // Rasterises and draws one character of 1 or 2 bytes at the layout position and advances the
@@ -142,7 +137,7 @@ class C_WindowLayer : public layer::C_BaseCharaLayer {
     lineBytes = 0;
   }
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   bool textTargetLost = false;
   bool showAllRequest = false;
   bool wrapByWidth = true;

@@ -164,7 +164,7 @@ void C_WindowLayer::finishPage() {
 // characters per second whatever the frame rate; a long frame types several characters.
 void C_WindowLayer::typeText() {
   const auto atEnd = [this](int32_t at) { return size_t(at) >= text.size(); };
-  // 1. A request to show the rest types the whole page again in this call, over what is there.
+  // A request to show the rest types the whole page again in this call, over what is there.
   const float savedSpeed = speed;
   if (showAllRequest) {
     speed = 0.0f;
@@ -172,13 +172,13 @@ void C_WindowLayer::typeText() {
     typeTimer = 0.0f;
     lineIndex = lineBytes = penX = 0;
   }
-  // 2.
+  // A page already typed to its end stops typing.
   if (cursor >= 0 && atEnd(cursor)) {
     cursor = -1;
     showAllRequest = false;
     typingFinished = true;
   }
-  // 3.
+  // The characters the frame's time has paid for, drawn into the text target.
   nextGlyphTexture_ = 0;
   if (cursor >= 0) {
     if (gfx::Device* device = engine::context().device) {
@@ -223,13 +223,13 @@ void C_WindowLayer::typeText() {
     }
   }
   unbindTextTarget();
-  // 4.
+  // A show-all request ends with the page: typing stops this frame.
   if (showAllRequest) {
     showAllRequest = false;
     cursor = -1;
     typingFinished = true;
   }
-  // 5.
+  // The speed a show-all request zeroed comes back.
   speed = savedSpeed;
 }
 
@@ -274,7 +274,7 @@ bool C_WindowLayer::drawCharacter(const char* bytes, int32_t length) {
   if (glyphResourcesMissing()) return true;
   const uint32_t code =
       length == 2 ? (uint32_t(uint8_t(bytes[0])) << 8 | uint8_t(bytes[1])) : uint32_t(uint8_t(bytes[0]));
-  // 1. The metrics at twice the size, and the grey bitmap.
+  // The metrics at twice the size, and the grey bitmap.
   const text::TextMetrics metrics = font->textMetrics();
   text::GlyphMetrics glyph;
   const uint32_t needed = font->glyphOutline(code, glyph, nullptr, 0);
@@ -286,23 +286,23 @@ bool C_WindowLayer::drawCharacter(const char* bytes, int32_t length) {
     if (got != text::GdiError) bitsBytes = got;
   }
   const int32_t inkHalf = int32_t((double(glyph.blackBoxX) + double(glyph.originX)) * 0.5);
-  // 2. A character that would not fit starts a new line.
+  // A character that would not fit starts a new line.
   if (wrapByWidth && float(int64_t(marginX) + inkHalf + penX) > textAreaWidth) newLine();
-  // 3. The glyph texture: white, the grey levels as alpha.
+  // The glyph texture: white, the grey levels as alpha.
   glyphTexture = nextGlyphTexture();
   gfx::LockedRect locked;
   if (glyphTexture->lockRect(0, locked) != gfx::result::Ok || !locked.bits) return false;
   text::fillGlyphTexels(metrics, glyph, glyphBits_.data(), bitsBytes, locked.bits, uint32_t(glyphTexture->width(0)),
                         uint32_t(glyphTexture->height(0)), uint32_t(locked.pitch));
   glyphTexture->unlockRect(0);
-  // 4-5. The quad shows the whole glyph texture at half size.
+  // The quad shows the whole glyph texture at half size.
   const float x0 = float(penX), x1 = float(penX) + float(glyph.cellIncX) * 0.5f;
   const float y0 = float(int64_t(fontSize) + marginY) * float(lineIndex), y1 = y0 + float(metrics.height) * 0.5f;
   GlyphQuad quad{x0, y0, x1, y1, 0.0f, 0.0f, 1.0f, 1.0f};
   if (clipToInk(quad, metrics, glyph, bitsBytes > 0, glyphTexture->width(0), glyphTexture->height(0)) &&
       !drawGlyphQuads(quad))
     return false;
-  // 6. The pen follows the ink's width, not the cell advance.
+  // The pen follows the ink's width, not the cell advance.
   penX = saturatedSum(marginX, inkHalf, penX);
   return true;
 }

@@ -25,15 +25,15 @@ constexpr TypeName kTypeCodes[] = {{"MES", kind::Message}, {"SEL", kind::Select}
                                    {"D_BTN", kind::Dialog}, {"PLN", kind::Plain},   {"BTN", kind::Button},
                                    {"HIST", kind::History}, {"CHECK", kind::Check}};
 
-C_WindowLayer* makeWindowLayer() { return new C_WindowLayer(); }
+std::unique_ptr<C_WindowLayer> makeWindowLayer() { return std::make_unique<C_WindowLayer>(); }
 template <typename Window>
-C_WindowLayer* makeWidget() {
-  return new Window();
+std::unique_ptr<C_WindowLayer> makeWidget() {
+  return std::make_unique<Window>();
 }
 
 struct WindowMaker {
   std::string_view type;
-  C_WindowLayer* (*make)();
+  std::unique_ptr<C_WindowLayer> (*make)();
 };
 
 // The classes of the list types. Message and plain windows are the window layer itself.
@@ -45,8 +45,8 @@ constexpr WindowMaker kWindowMakers[] = {{"MES", makeWindowLayer},
                                          {"SLIDE", makeWidget<C_SlideLayer>}};
 
 template <typename Visit>
-void forEach(std::vector<C_WindowLayer*>& list, Visit visit) {
-  for (C_WindowLayer* w : list) visit(*w);
+void forEach(WindowLayers& list, Visit visit) {
+  for (const std::unique_ptr<C_WindowLayer>& w : list) visit(*w);
 }
 
 // Loaded and not transparent.
@@ -55,11 +55,11 @@ bool showing(C_WindowLayer& w) {
   return s.loaded && s.alpha() != 0;
 }
 
-int32_t updateWithoutTakingMouse(std::vector<C_WindowLayer*>& list, bool mouseTaken) {
+int32_t updateWithoutTakingMouse(WindowLayers& list, bool mouseTaken) {
   int32_t animating = 0;
-  for (C_WindowLayer* w : list) {
+  for (const std::unique_ptr<C_WindowLayer>& w : list) {
     if (!mouseTaken) w->handleMouse();
-    if (w->update(0) != 0) ++animating;
+    if (w->update(nullptr) != 0) ++animating;
   }
   return animating;
 }
@@ -72,7 +72,7 @@ int32_t WindowTypeCode(std::string_view type) {
   return -1;
 }
 
-std::vector<C_WindowLayer*>* WindowList(scene::C_BaseScene& scene, std::string_view type) {
+WindowLayers* WindowList(scene::C_BaseScene& scene, std::string_view type) {
   if (type == "MES") return &scene.mesWindows;
   if (type == "SEL") return &scene.selWindows;
   if (type == "PLN") return &scene.plnWindows;
@@ -83,16 +83,16 @@ std::vector<C_WindowLayer*>* WindowList(scene::C_BaseScene& scene, std::string_v
 }
 
 C_WindowLayer* LookUpWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page) {
-  if (std::vector<C_WindowLayer*>* list = WindowList(scene, type)) {
+  if (WindowLayers* list = WindowList(scene, type)) {
     if (page < 0 || size_t(page) >= list->size()) return nullptr;
-    return (*list)[size_t(page)];
+    return (*list)[size_t(page)].get();
   }
   // "HIST", "DIALOG" and "D_BTN" answer here once the history window and the dialog set are
   // part of the engine.
   return nullptr;
 }
 
-C_WindowLayer* MakeWindow(std::string_view type) {
+std::unique_ptr<C_WindowLayer> MakeWindow(std::string_view type) {
   for (const WindowMaker& m : kWindowMakers)
     if (m.type == type) return m.make();
   return nullptr;
@@ -100,30 +100,28 @@ C_WindowLayer* MakeWindow(std::string_view type) {
 
 // ---- The scene's life ----------------------------------------------------------------------------
 
-C_MultiWindowSet* CreateWindowSet() { return new C_MultiWindowSet(); }
+std::unique_ptr<C_MultiWindowSet> CreateWindowSet() { return std::make_unique<C_MultiWindowSet>(); }
 
 void DestroySceneWindows(scene::C_BaseScene& scene) {
   for (auto* list : {&scene.btnWindows, &scene.checkWindows, &scene.mesWindows, &scene.selWindows,
                      &scene.plnWindows, &scene.slideWindows}) {
-    for (C_WindowLayer* w : *list) delete w;
     list->clear();
   }
-  delete scene.windowSet;
-  scene.windowSet = nullptr;
+  scene.windowSet.reset();
 }
 
 bool WindowSetShown(const scene::C_BaseScene& scene) {
-  C_MultiWindowSet* set = scene.windowSet;
+  C_MultiWindowSet* set = scene.windowSet.get();
   return set && set->visible && showing(*set);
 }
 
 // ---- Update -----------------------------------------------------------------------------------------
 
 void UpdateWindowSet(scene::C_BaseScene& scene, bool& mouseTaken) {
-  C_MultiWindowSet* set = scene.windowSet;
+  C_MultiWindowSet* set = scene.windowSet.get();
   if (!set) return;
   if (!mouseTaken && set->handleMouse() != 0) mouseTaken = true;
-  set->update(0);
+  set->update(nullptr);
 }
 
 int32_t UpdateMessageWindows(scene::C_BaseScene& scene, bool mouseTaken) {
@@ -148,7 +146,7 @@ void ToggleWindowHiding(scene::C_BaseScene& scene) {
   // With nothing left to hide, the windows count as shown again.
   bool anyShowing = false;
   for (auto* list : {&scene.mesWindows, &scene.plnWindows})
-    for (C_WindowLayer* w : *list) anyShowing = anyShowing || showing(*w);
+    for (const std::unique_ptr<C_WindowLayer>& w : *list) anyShowing = anyShowing || showing(*w);
   if (!anyShowing) scene.windowsShown = true;
   for (auto* list : {&scene.mesWindows, &scene.plnWindows}) forEach(*list, [&](C_WindowLayer& w) {
       w.visible = scene.windowsShown;
@@ -185,7 +183,7 @@ void ClearMessagePages(scene::C_BaseScene& scene) {
 }
 
 bool AnyMessageWindowAtEndOfText(const scene::C_BaseScene& scene) {
-  for (const C_WindowLayer* w : scene.mesWindows)
+  for (const std::unique_ptr<C_WindowLayer>& w : scene.mesWindows)
     if (w->typingFinished) return true;
   return false;
 }

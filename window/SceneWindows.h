@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string_view>
 #include <vector>
 
@@ -13,12 +14,15 @@ namespace window {
 class C_WindowLayer;
 class C_MultiWindowSet;
 
+// A window list of the scene, which owns its windows.
+using WindowLayers = std::vector<std::unique_ptr<C_WindowLayer>>;
+
 // The kind code a type name gives ("MES" 0, "SEL" 1, "DIALOG" and "D_BTN" 2, "PLN" 3, "BTN" 4,
 // "HIST" 5, "CHECK" 7); -1 for any other name. Names are compared exactly.
 int32_t WindowTypeCode(std::string_view type);
 
 // The scene's list for "MES", "SEL", "PLN", "BTN", "SLIDE" or "CHECK"; nullptr for other names.
-std::vector<C_WindowLayer*>* WindowList(scene::C_BaseScene& scene, std::string_view type);
+WindowLayers* WindowList(scene::C_BaseScene& scene, std::string_view type);
 
 // LookUpWindow: the page-th window of a list type, or nullptr when page is not below the list's
 // length; the history window, the dialog set and its buttons for "HIST", "DIALOG" and "D_BTN";
@@ -26,11 +30,11 @@ std::vector<C_WindowLayer*>* WindowList(scene::C_BaseScene& scene, std::string_v
 C_WindowLayer* LookUpWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page);
 
 // A new window for a list type's class, or nullptr while that class is not part of the engine.
-C_WindowLayer* MakeWindow(std::string_view type);
+std::unique_ptr<C_WindowLayer> MakeWindow(std::string_view type);
 
 // ---- The scene's life ----
 // The window set the scene's constructor makes (empty, not shown).
-C_MultiWindowSet* CreateWindowSet();
+std::unique_ptr<C_MultiWindowSet> CreateWindowSet();
 // Deletes every window of the six lists and the window set.
 void DestroySceneWindows(scene::C_BaseScene& scene);
 // The window set is visible, loaded and not transparent (the scene's dialogShown).

@@ -143,14 +143,15 @@ void SetButtonEvent(scene::C_BaseScene& scene, std::string_view type, int32_t pa
 
 C_SlideLayer* SliderForPage(scene::C_BaseScene& scene, int32_t page) {
   if (page < 0) return nullptr;
-  std::vector<C_WindowLayer*>& list = scene.slideWindows;
-  if (size_t(page) < list.size()) return dynamic_cast<C_SlideLayer*>(list[size_t(page)]);
+  auto& list = scene.slideWindows;
+  if (size_t(page) < list.size()) return dynamic_cast<C_SlideLayer*>(list[size_t(page)].get());
   // Like ScSetWindow's new windows, one new slider whatever page was asked.
-  C_WindowLayer* made = MakeWindow("SLIDE");
+  std::unique_ptr<C_WindowLayer> made = MakeWindow("SLIDE");
   if (!made) return nullptr;
   made->owner = &scene;
-  list.push_back(made);
-  return dynamic_cast<C_SlideLayer*>(made);
+  C_WindowLayer* slider = made.get();
+  list.push_back(std::move(made));
+  return dynamic_cast<C_SlideLayer*>(slider);
 }
 
 void SetSlideData(scene::C_BaseScene& scene, int32_t page, float width, float height, float x, float y,

@@ -2,12 +2,14 @@
 #include "window/WindowOperations.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "scene/C_BaseScene.h"
-#include "script/FlagInsertion.h"
-#include "script/FlagStore.h"
-#include "script/HistoryRecord.h"
+#include "engine/FlagInsertion.h"
+#include "engine/FlagStore.h"
+#include "engine/HistoryRecord.h"
 #include "sound/VoiceTag.h"
 #include "window/C_WindowLayer.h"
 #include "window/SceneWindows.h"
@@ -30,31 +32,32 @@ void withChildren(C_WindowLayer& w, Apply apply) {
 
 void SetWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, const char* file, int32_t width,
                int32_t height, float x, float y, bool draggable) {
-  // 1.
+  // An unknown window type or a negative page sets nothing up.
   const int32_t code = WindowTypeCode(type);
   if (code < 0 || page < 0) return;
-  // 2. A page beyond the list makes one new window, which takes the next free page.
-  std::vector<C_WindowLayer*>* list = WindowList(scene, type);
-  // 3. The history window and the dialog set take their set-up here once they are part of the
+  // A page beyond the list makes one new window, which takes the next free page.
+  WindowLayers* list = WindowList(scene, type);
+  // The history window and the dialog set take their set-up here once they are part of the
   // engine.
   if (!list) return;
   C_WindowLayer* w = nullptr;
   const bool reuse = int64_t(page) + 1 <= int64_t(list->size());
   if (reuse) {
-    w = (*list)[size_t(page)];
+    w = (*list)[size_t(page)].get();
   } else {
-    w = MakeWindow(type);
-    if (!w) return;
-    list->push_back(w);
+    std::unique_ptr<C_WindowLayer> made = MakeWindow(type);
+    if (!made) return;
+    w = made.get();
+    list->push_back(std::move(made));
     AdoptNewWindow(scene, type, *w);
   }
-  // 4.
+  // A new frame picture replaces the old one before the window is laid out on it.
   if (file && file[0] != '\0') {
     w->releasePicture(false);
     w->setPicture(file, nullptr, false);
   }
   w->setWindow(code, width, height, x, y, draggable, reuse);
-  // 5.
+  // Earlier bindings are dropped; the window belongs to this scene.
   w->children.clear();
   w->owner = &scene;
 }
@@ -100,15 +103,15 @@ void SetTextWindow(scene::C_BaseScene& scene, const script::FlagStore& flags, sc
                    std::string_view type, int32_t page, std::string_view source) {
   C_WindowLayer* w = LookUpWindow(scene, type, page);
   if (!w) return;
-  // 1.
+  // Flag values are put into the text first, within the text buffer's size.
   std::string text = script::InsertFlagValues(source, flags, kTextBufferBytes - 1);
-  // 2. Message windows speak the inline voice and keep the page for the history.
+  // Message windows speak the inline voice and keep the page for the history.
   if (type == "MES") {
     const sound::VoiceTag voice = sound::CutVoiceTag(text);
     sound::PlayVoiceTag(voice);
     history.record(text, voice.file, page);
   }
-  // 3.
+  // The page starts typing.
   w->setText(text, false);
 }
 

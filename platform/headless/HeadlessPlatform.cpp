@@ -126,11 +126,10 @@ struct HeadlessPlatform::Impl {
   std::deque<int> answers;
 };
 
-HeadlessPlatform::HeadlessPlatform(const HeadlessOptions& options) : impl_(new Impl(options)) {}
+HeadlessPlatform::HeadlessPlatform(const HeadlessOptions& options) : impl_(std::make_unique<Impl>(options)) {}
 
 HeadlessPlatform::~HeadlessPlatform() {
   if (current() == this) setCurrent(nullptr);
-  delete impl_;
 }
 
 Window& HeadlessPlatform::window() {

@@ -22,10 +22,6 @@ namespace platform {
 
 namespace {
 
-bool isLeadByte(unsigned char c) {
-  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-}
-
 unsigned char foldAscii(unsigned char c) {
   return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c;
 }

@@ -51,7 +51,7 @@ bool MappedFile::open(const std::string& path) {
 }
 
 bool MappedFile::createMapping() {
-  // An empty file cannot be mapped (nor could it on the original system).
+  // An empty file has nothing to map; callers report it as a failed mapping.
   if (fd_ < 0 || size_ == 0 || size_ > SIZE_MAX) return false;
   mapping_ = true;
   return true;

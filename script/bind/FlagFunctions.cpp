@@ -29,7 +29,7 @@ FlagStoreId Resolve(StoreChoice choice, std::string_view name) {
 // (name, value): a number is stored as a number, a string as a string, anything else nothing.
 template <StoreChoice choice>
 int SetFlag(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "sv");
   size_t nameLength = 0;
   const char* name = args.string(1, &nameLength);
   const int valueType = args.type(2);
@@ -49,7 +49,7 @@ int SetFlag(lua_State* L) {
 
 template <StoreChoice choice>
 int GetFlagNum(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "s");
   size_t nameLength = 0;
   const char* name = args.string(1, &nameLength);
   double value = 0.0;
@@ -63,7 +63,7 @@ int GetFlagNum(lua_State* L) {
 
 template <StoreChoice choice>
 int GetFlagStr(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "s");
   size_t nameLength = 0;
   const char* name = args.string(1, &nameLength);
   C_EventMain* events = Events();
@@ -78,7 +78,7 @@ int GetFlagStr(lua_State* L) {
 }
 
 int ScSetSaveName(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "s");
   size_t length = 0;
   const char* name = args.string(1, &length);
   if (C_EventMain* events = Events()) events->saveName.assign(name, length);

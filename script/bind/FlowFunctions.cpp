@@ -21,7 +21,7 @@ void TakeSnapshot(C_EventMain& events) {
 }
 
 int ScWait(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer durationMs = args.integer(1);
   if (C_EventMain* events = Events()) events->Wait(static_cast<int32_t>(durationMs));
   return lua_yield(L, 0);
@@ -36,7 +36,7 @@ int ScWaitClick(lua_State* L) {
 }
 
 int ScWaitKey(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer key = args.integer(1);
   if (C_EventMain* events = Events()) {
     events->WaitKey(static_cast<int32_t>(key));
@@ -47,7 +47,7 @@ int ScWaitKey(lua_State* L) {
 
 template <int32_t direction>
 int Fade(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "ii");
   const lua_Integer colour = args.integer(1);
   const lua_Integer durationMs = args.integer(2);
   engine::StartScreenFade(direction, static_cast<int32_t>(durationMs), static_cast<uint32_t>(colour));
@@ -57,7 +57,7 @@ int Fade(lua_State* L) {
 // (file, label) copied out of the Lua stack: a jump empties the calling thread's stack.
 template <void (C_EventMain::*operation)(const std::string&, const std::string&)>
 int JumpOrCall(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "ss");
   size_t fileLength = 0, labelLength = 0;
   const char* file = args.string(1, &fileLength);
   const char* label = args.string(2, &labelLength);
@@ -75,7 +75,7 @@ int ScReturn(lua_State* L) {
 }
 
 int ScLoop(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer count = args.integer(1);
   if (C_EventMain* events = Events()) events->Loop(static_cast<int32_t>(count));
   return 0;
@@ -106,7 +106,7 @@ RawOperand ReadOperand(const ScArgs& args, int k) {
 }
 
 int ScCompJump(lua_State* L) {
-  ScArgs args(L, 5);
+  ScArgs args(L, "sssss");
   const RawOperand left = ReadOperand(args, 1);
   size_t opLength = 0;
   const char* op = args.string(2, &opLength);
@@ -128,7 +128,7 @@ int ScCompJump(lua_State* L) {
 }
 
 int ScSetNextScene(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "s");
   size_t length = 0;
   const char* name = args.string(1, &length);
   if (C_EventMain* events = Events()) events->SetNextScene(std::string_view(name, length));
@@ -142,7 +142,7 @@ struct PlaceArguments {
 };
 
 PlaceArguments ReadPlace(lua_State* L) {
-  ScArgs args(L, 5);
+  ScArgs args(L, "innnn");
   PlaceArguments place;
   place.number = args.integer(1);
   place.x = args.number(2);

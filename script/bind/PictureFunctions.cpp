@@ -2,7 +2,6 @@
 // operation of the script scene's pictures.
 #include <cstdint>
 
-#include "app/C_GameProg.h"
 #include "engine/Engine.h"
 #include "chara/PlainCharas.h"
 #include "scene/C_BaseScene.h"
@@ -18,7 +17,7 @@ namespace {
 scene::C_BaseScene* Scene() {
   engine::Engine& e = engine::context();
   if (e.eventMain && e.eventMain->drivenScene) return e.eventMain->drivenScene;
-  return e.gameProg ? e.gameProg->currentScene : nullptr;
+  return e.currentScene;
 }
 
 int32_t Int(lua_Integer v) { return static_cast<int32_t>(v); }
@@ -33,7 +32,7 @@ int32_t Truncated(lua_Number v) {
 }
 
 int ScSetBG(lua_State* L) {
-  ScArgs args(L, 7);
+  ScArgs args(L, "siinnni");
   const char* file = args.string(1);
   const lua_Integer width = args.integer(2), height = args.integer(3);
   const lua_Number x = args.number(4), y = args.number(5), rotation = args.number(6);
@@ -44,14 +43,14 @@ int ScSetBG(lua_State* L) {
 }
 
 int ScReSizeBG(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "nn");
   const lua_Number width = args.number(1), height = args.number(2);
   if (scene::C_BaseScene* s = Scene()) chara::ReSizeBackground(*s, Num(width), Num(height));
   return ReturnZero(L);
 }
 
 int ScSetPlainChara(lua_State* L) {
-  ScArgs args(L, 5);
+  ScArgs args(L, "isnni");
   const lua_Integer page = args.integer(1);
   const char* file = args.string(2);
   const lua_Number x = args.number(3), y = args.number(4);
@@ -61,14 +60,14 @@ int ScSetPlainChara(lua_State* L) {
 }
 
 int ScDelPlainChara(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "ii");
   const lua_Integer page = args.integer(1), time = args.integer(2);
   if (scene::C_BaseScene* s = Scene()) chara::DeletePlainChara(*s, Int(page), Int(time));
   return ReturnZero(L);
 }
 
 int ScPutPlainChara(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "inn");
   const lua_Integer page = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3);
   if (scene::C_BaseScene* s = Scene()) chara::PutPlainChara(*s, Int(page), Num(x), Num(y));
@@ -76,7 +75,7 @@ int ScPutPlainChara(lua_State* L) {
 }
 
 int ScReSizePlainChara(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "inn");
   const lua_Integer page = args.integer(1);
   const lua_Number width = args.number(2), height = args.number(3);
   if (scene::C_BaseScene* s = Scene()) chara::ReSizePlainChara(*s, Int(page), Num(width), Num(height));
@@ -84,7 +83,7 @@ int ScReSizePlainChara(lua_State* L) {
 }
 
 int ScReScalePlainChara(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "inn");
   const lua_Integer page = args.integer(1);
   const lua_Number scaleX = args.number(2), scaleY = args.number(3);
   if (scene::C_BaseScene* s = Scene()) chara::ReScalePlainChara(*s, Int(page), Num(scaleX), Num(scaleY));
@@ -92,14 +91,14 @@ int ScReScalePlainChara(lua_State* L) {
 }
 
 int ScMovePlainCharaReset(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
   if (scene::C_BaseScene* s = Scene()) chara::MovePlainCharaReset(*s, Int(page));
   return ReturnZero(L);
 }
 
 int MovePlainCharaAdd(lua_State* L, bool relative) {
-  ScArgs args(L, 6);
+  ScArgs args(L, "innnnn");
   const lua_Integer page = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3), scaleX = args.number(4), scaleY = args.number(5);
   const lua_Number time = args.number(6);
@@ -111,21 +110,21 @@ int ScMovePlainCharaAdd_REL(lua_State* L) { return MovePlainCharaAdd(L, true); }
 int ScMovePlainCharaAdd_ABS(lua_State* L) { return MovePlainCharaAdd(L, false); }
 
 int ScMovePlainCharaSet(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
   if (scene::C_BaseScene* s = Scene()) chara::MovePlainCharaSet(*s, Int(page));
   return ReturnZero(L);
 }
 
 int ScMoveSplinePlainCharaReset(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
   if (scene::C_BaseScene* s = Scene()) chara::MoveSplinePlainCharaReset(*s, Int(page));
   return ReturnZero(L);
 }
 
 int MoveSplinePlainCharaAdd(lua_State* L, bool relative) {
-  ScArgs args(L, 5);
+  ScArgs args(L, "innnn");
   const lua_Integer page = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3), scaleX = args.number(4), scaleY = args.number(5);
   if (scene::C_BaseScene* s = Scene())
@@ -136,14 +135,14 @@ int ScMoveSplinePlainCharaAdd_REL(lua_State* L) { return MoveSplinePlainCharaAdd
 int ScMoveSplinePlainCharaAdd_ABS(lua_State* L) { return MoveSplinePlainCharaAdd(L, false); }
 
 int ScMoveSplinePlainCharaSet(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "ii");
   const lua_Integer page = args.integer(1), time = args.integer(2);
   if (scene::C_BaseScene* s = Scene()) chara::MoveSplinePlainCharaSet(*s, Int(page), Int(time));
   return ReturnZero(L);
 }
 
 int ScUseUVPlainChara(lua_State* L) {
-  ScArgs args(L, 5);
+  ScArgs args(L, "innnn");
   const lua_Integer page = args.integer(1);
   const lua_Number offsetU = args.number(2), offsetV = args.number(3), scaleU = args.number(4),
                    scaleV = args.number(5);
@@ -153,7 +152,7 @@ int ScUseUVPlainChara(lua_State* L) {
 }
 
 int ScNoUseUVPlainChara(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
   if (scene::C_BaseScene* s = Scene()) chara::NoUseUVPlainChara(*s, Int(page));
   return ReturnZero(L);

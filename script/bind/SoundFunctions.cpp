@@ -14,7 +14,7 @@ namespace {
 sound::C_SoundPlayer* Player() { return engine::context().soundPlayer; }
 
 int ScPlayBGM(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "sii");
   const char* file = args.string(1);
   const lua_Integer time = args.integer(2);
   const lua_Integer loop = args.integer(3);  // music always loops
@@ -24,21 +24,21 @@ int ScPlayBGM(lua_State* L) {
 }
 
 int ScStopBGM(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer time = args.integer(1);
   if (sound::C_SoundPlayer* player = Player()) player->StopBGM(static_cast<int32_t>(time));
   return ReturnZero(L);
 }
 
 int ScVolumeBGM(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer volume = args.integer(1);
   if (sound::C_SoundPlayer* player = Player()) player->SetBGMVolume(static_cast<int32_t>(volume));
   return ReturnZero(L);
 }
 
 int ScCrossFadeBGM(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "sii");
   const char* file = args.string(1);
   const lua_Integer time = args.integer(2);
   const lua_Integer volume = args.integer(3);
@@ -50,7 +50,7 @@ int ScCrossFadeBGM(lua_State* L) {
 
 // Buffer numbers outside 0..19 are ignored by the player.
 int ScPlaySE(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "isi");
   const lua_Integer buffer = args.integer(1);
   const char* file = args.string(2);
   const lua_Integer loopCount = args.integer(3);  // effects play once
@@ -61,7 +61,7 @@ int ScPlaySE(lua_State* L) {
 }
 
 int ScStopSE(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer buffer = args.integer(1);
   if (sound::C_SoundPlayer* player = Player()) player->StopSE(static_cast<int32_t>(buffer));
   return ReturnZero(L);
@@ -73,7 +73,7 @@ int ScStopAllSE(lua_State* L) {
 }
 
 int ScVolumeSE(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "ii");
   const lua_Integer buffer = args.integer(1);
   const lua_Integer volume = args.integer(2);
   if (sound::C_SoundPlayer* player = Player()) {

@@ -39,7 +39,7 @@ Address ReadAddress(const ScArgs& args) {
 }
 
 int ScSetWindow(lua_State* L) {
-  ScArgs args(L, 8);
+  ScArgs args(L, "sisiinni");
   const Address at = ReadAddress(args);
   size_t fileLength = 0;
   const char* file = args.string(3, &fileLength);
@@ -59,7 +59,7 @@ int ScSetWindow(lua_State* L) {
 }
 
 int ScSetTextAreaWindow(lua_State* L) {
-  ScArgs args(L, 6);
+  ScArgs args(L, "sinnnn");
   const Address at = ReadAddress(args);
   const lua_Number left = args.number(3), top = args.number(4), right = args.number(5), bottom = args.number(6);
   if (scene::C_BaseScene* scene = Scene())
@@ -69,7 +69,7 @@ int ScSetTextAreaWindow(lua_State* L) {
 }
 
 int ScSetFontWindow(lua_State* L) {
-  ScArgs args(L, 6);
+  ScArgs args(L, "siiisi");
   const Address at = ReadAddress(args);
   const lua_Integer fontType = args.integer(3);
   const lua_Integer size = args.integer(4);
@@ -87,7 +87,7 @@ int ScSetFontWindow(lua_State* L) {
 }
 
 int ScSetFontMargin(lua_State* L) {
-  ScArgs args(L, 4);
+  ScArgs args(L, "siii");
   const Address at = ReadAddress(args);
   const lua_Integer marginW = args.integer(3), marginH = args.integer(4);
   if (scene::C_BaseScene* scene = Scene())
@@ -97,7 +97,7 @@ int ScSetFontMargin(lua_State* L) {
 }
 
 int ScSetFontSpeedWindow(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "sin");
   const Address at = ReadAddress(args);
   const lua_Number speed = args.number(3);
   if (scene::C_BaseScene* scene = Scene())
@@ -107,7 +107,7 @@ int ScSetFontSpeedWindow(lua_State* L) {
 
 template <void (*Operation)(scene::C_BaseScene&, std::string_view, int32_t, int32_t)>
 int TimedWindowFunction(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "sii");
   const Address at = ReadAddress(args);
   const lua_Integer time = args.integer(3);
   if (scene::C_BaseScene* scene = Scene()) Operation(*scene, at.typeName(), at.pageNumber(), static_cast<int32_t>(time));
@@ -115,7 +115,7 @@ int TimedWindowFunction(lua_State* L) {
 }
 
 int ScShowWindow(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "sii");
   const Address at = ReadAddress(args);
   const lua_Integer visible = args.integer(3);
   if (scene::C_BaseScene* scene = Scene()) window::ShowWindow(*scene, at.typeName(), at.pageNumber(), visible != 0);
@@ -123,7 +123,7 @@ int ScShowWindow(lua_State* L) {
 }
 
 int ScSetTextWindow(lua_State* L) {
-  ScArgs args(L, 3);
+  ScArgs args(L, "sis");
   const Address at = ReadAddress(args);
   size_t textLength = 0;
   const char* text = args.string(3, &textLength);
@@ -138,7 +138,7 @@ int ScSetTextWindow(lua_State* L) {
 
 template <void (*Operation)(scene::C_BaseScene&, std::string_view, int32_t, std::string_view, int32_t)>
 int BindingFunction(lua_State* L) {
-  ScArgs args(L, 4);
+  ScArgs args(L, "sisi");
   const Address at = ReadAddress(args);
   size_t parentLength = 0;
   const char* parentType = args.string(3, &parentLength);
@@ -150,7 +150,7 @@ int BindingFunction(lua_State* L) {
 
 template <bool active>
 int WindowActivation(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "si");
   const Address at = ReadAddress(args);
   if (scene::C_BaseScene* scene = Scene()) window::SetWindowActive(*scene, at.typeName(), at.pageNumber(), active);
   return ReturnZero(L);

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Config.h"
+#include "scene/ScriptSettings.h"
 #include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
 #include "platform/Platform.h"
@@ -94,7 +95,7 @@ TEST_F(ConfigTest, ScriptSettingsFillTheSceneAndTheActiveAutoWait) {
   sound::C_SoundPlayer player;
   engine::context().soundPlayer = &player;
   scene::C_BaseScene scene;
-  app::ReadScriptSettings(scene);
+  scene::ReadScriptSettings(scene);
   EXPECT_TRUE(platform::messageBoxLog().empty());
   EXPECT_TRUE(scene.skip);
   EXPECT_FALSE(scene.skipWaitTime);
@@ -122,7 +123,7 @@ TEST_F(ConfigTest, ScriptSettingsTypeErrorsShowOneMessageEachForValuesAndTable) 
   dir_.write("scriptSettings.lua", text + "g_CharaDiffPos = 5\n");
   testsupport::ScopedChdir cd(dir_.path());
   scene::C_BaseScene scene;
-  app::ReadScriptSettings(scene);
+  scene::ReadScriptSettings(scene);
   ASSERT_EQ(platform::messageBoxLog().size(), 2u);
   for (const auto& r : platform::messageBoxLog()) {
     EXPECT_EQ(r.textUtf8, "scriptSettings.lua の値が正しく取得できませんでした");
@@ -137,7 +138,7 @@ TEST_F(ConfigTest, OverlongOffsetListIsCutAtFifteenPairs) {
   dir_.write("scriptSettings.lua", std::string(kGoodSettings) + list + "}\n");
   testsupport::ScopedChdir cd(dir_.path());
   scene::C_BaseScene scene;
-  app::ReadScriptSettings(scene);
+  scene::ReadScriptSettings(scene);
   EXPECT_EQ(engine::context().charaDiffPos[14][0], 28);
   EXPECT_EQ(engine::context().charaDiffPos[14][1], 29);
 }

@@ -1,11 +1,13 @@
 // The paced frame loop on the virtual clock: sleeps, late frames without a draw, frame timers.
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include "engine/Engine.h"
 #include "app/FrameLoop.h"
 #include "layer/C_BaseObject.h"
+#include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"
 
 namespace {
@@ -51,6 +53,20 @@ TEST_F(FrameLoopTest, OnTimeFramesSleepTheRestOfThePeriodAndDrawOnce) {
   EXPECT_FLOAT_EQ(engine::context().frameStep, 1.0f);
   EXPECT_EQ(engine::context().totalMs, 170);
   EXPECT_EQ(engine::context().frameCounter, 10u);
+}
+
+// A worker thread never shows a box itself: the frame after it posted one shows it, once.
+TEST_F(FrameLoopTest, BoxesPostedByWorkerThreadsAreShownAtTheNextFrame) {
+  platform::clearMessageBoxLog();
+  FakeProgram program(platform_);
+  std::thread([] { platform::postMessageBox("posted by a worker", "ERROR"); }).join();
+  EXPECT_TRUE(platform::messageBoxLog().empty());
+  app::RunOneFrame(program);
+  ASSERT_EQ(platform::messageBoxLog().size(), 1u);
+  EXPECT_EQ(platform::messageBoxLog()[0].textUtf8, "posted by a worker");
+  app::RunOneFrame(program);
+  EXPECT_EQ(platform::messageBoxLog().size(), 1u);
+  platform::clearMessageBoxLog();
 }
 
 TEST_F(FrameLoopTest, AHundredMillisecondStallSkipsAboutFiveDrawsThenResumes) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/ByteReader.h"
 #include "platform/System.h"
 #include "support/GameProcess.h"
 #include "support/TempDir.h"
@@ -55,12 +56,8 @@ TEST(StartUpTest, BadOptionsExitWithTwo) {
 
 namespace {
 
-uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
-}
-uint32_t be32(const std::vector<uint8_t>& b, size_t at) {
-  return (uint32_t(b[at]) << 24) | (b[at + 1] << 16) | (b[at + 2] << 8) | b[at + 3];
-}
+uint32_t le32(const std::vector<uint8_t>& b, size_t at) { return platform::readLe32(b.data() + at); }
+uint32_t be32(const std::vector<uint8_t>& b, size_t at) { return platform::readBe32(b.data() + at); }
 
 TEST(StartUpTest, PlayWritesTheScreenshotOfItsFrameAndTheWholeMix) {
   testsupport::GameFolder game("@[WaitClick]\n");

@@ -11,7 +11,7 @@
 #include "platform/Encoding.h"
 #include "platform/System.h"
 #include "support/TempDir.h"
-#include "tests/archive/TestArchive.h"
+#include "support/TestArchive.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 
 #include "archive/ArchiveSet.h"
 #include "support/TempDir.h"
-#include "tests/archive/TestArchive.h"
+#include "support/TestArchive.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "archive/Scramble.h"
-#include "tests/archive/TestArchive.h"
+#include "support/TestArchive.h"
 
 namespace {
 

@@ -9,17 +9,14 @@
 
 #include "audio/Device.h"
 #include "audio/null/NullDevice.h"
+#include "platform/ByteReader.h"
 #include "platform/Platform.h"
+#include "support/ManualClock.h"
 #include "support/TempDir.h"
 
 namespace {
 
-class ManualClock final : public platform::Clock {
- public:
-  uint32_t nowMs() override { return now.load(); }
-  void sleepMs(uint32_t ms) override { now += ms; }
-  std::atomic<uint32_t> now{1000};
-};
+using testsupport::ManualClock;
 
 uint32_t playCursor(audio::Buffer& b) {
   uint32_t play = 0, write = 0;
@@ -27,9 +24,7 @@ uint32_t playCursor(audio::Buffer& b) {
   return play;
 }
 
-uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
-  return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
-}
+uint32_t le32(const std::vector<uint8_t>& b, size_t at) { return platform::readLe32(b.data() + at); }
 
 TEST(NullDevice, CursorsMoveOnlyWithTheClockWhenPumped) {
   ManualClock clock;

@@ -2,11 +2,13 @@
 // device loss running the scenes' handlers.
 #include <gtest/gtest.h>
 
+#include "app/RenderFrame.h"
 #include "app/C_GameProg.h"
 #include "engine/ScreenFade.h"
 #include "chara/PlainCharas.h"
 #include "layer/LayerWorld.h"
 #include "scene/C_SceneSandBox.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace {
 
@@ -96,8 +98,8 @@ TEST(PlainCharas, TheFrontMostTakesTheClickAndComesToTheFront) {
     chara::SetPlainChara(scene, i, "c.png", float(i * 5), 0, 0);
     scene.plainCharas.back()->mouseEnabled = true;
   }
-  layer::C_BaseCharaLayer* first = scene.plainCharas[0];
-  layer::C_BaseCharaLayer* last = scene.plainCharas[2];
+  layer::C_BaseCharaLayer* first = scene.plainCharas[0].get();
+  layer::C_BaseCharaLayer* last = scene.plainCharas[2].get();
   engine::MouseState& m = engine::context().mouse;
   bool none = false;
   chara::UpdatePlainCharas(scene, none);  // the 0 ms fades bring them in
@@ -108,20 +110,20 @@ TEST(PlainCharas, TheFrontMostTakesTheClickAndComesToTheFront) {
   bool taken = false;
   chara::UpdatePlainCharas(scene, taken);
   EXPECT_TRUE(taken);
-  EXPECT_EQ(scene.plainCharas.back(), last) << "the front-most (last drawn) took it";
+  EXPECT_EQ(scene.plainCharas.back().get(), last) << "the front-most (last drawn) took it";
   // Only the first one is under the mouse here: it comes to the front.
   m.cursorX = -9;
   taken = false;
   chara::UpdatePlainCharas(scene, taken);
   EXPECT_TRUE(taken);
-  EXPECT_EQ(scene.plainCharas.back(), first);
+  EXPECT_EQ(scene.plainCharas.back().get(), first);
 }
 
 // Steps the screen fade one 17 ms frame and returns the overlay's alpha as drawn.
 int fadeFrame() {
   engine::context().frameDeltaMs = 17;
   engine::StepScreenFade();
-  engine::DrawScreenFade();
+  layer::DrawScreenFade();
   return int(engine::context().fadeOverlay->currentPicture().colour >> 24);
 }
 
@@ -183,31 +185,32 @@ TEST(DeviceLoss, TheScenesHandlersRunAndFramesResume) {
   LayerWorld world;
   auto* prog = new app::C_GameProg();
   auto* scene = new CountingScene();
-  prog->currentScene = scene;
+  prog->currentScene.reset(scene);
+  engine::context().currentScene = scene;
 
-  engine::RenderFrame();
+  app::RenderFrame();
   EXPECT_EQ(scene->renders, 1);
   EXPECT_TRUE(scene->captureSurface);
   engine::SimulateDeviceLoss();
-  EXPECT_FALSE(engine::DeviceUsable());
-  engine::RenderFrame();  // lost: nothing drawn
+  EXPECT_FALSE(app::DeviceUsable());
+  app::RenderFrame();  // lost: nothing drawn
   EXPECT_EQ(scene->renders, 1);
   EXPECT_EQ(scene->lost, 0);
-  EXPECT_FALSE(engine::DeviceUsable());  // now not-reset
+  EXPECT_FALSE(app::DeviceUsable());  // now not-reset
   world.device().simulateResetFailures(5);
-  engine::RenderFrame();  // five failed attempts: tried again next frame
+  app::RenderFrame();  // five failed attempts: tried again next frame
   EXPECT_EQ(scene->lost, 1);
   EXPECT_EQ(scene->resets, 0);
   EXPECT_FALSE(layer::charaRenderTarget()) << "the scene gave the character target back";
-  engine::RenderFrame();
+  app::RenderFrame();
   EXPECT_EQ(scene->lost, 2);
   EXPECT_EQ(scene->resets, 1);
-  EXPECT_TRUE(engine::DeviceUsable());
+  EXPECT_TRUE(app::DeviceUsable());
   EXPECT_TRUE(layer::charaRenderTargetReady());
   // The common state is back.
   EXPECT_EQ(world.device().getRenderState(gfx::RenderState::AlphaTestEnable), 1u);
   EXPECT_EQ(world.device().getRenderState(gfx::RenderState::Lighting), 0u);
-  engine::RenderFrame();
+  app::RenderFrame();
   EXPECT_EQ(scene->renders, 2);
   delete prog;
 }

@@ -90,7 +90,7 @@ std::vector<uint8_t> Attributes(const Map& map) {
 void LoadMap(PathSearch& search, const Map& map) {
   ASSERT_EQ(search.SetUpPathGrid(Attributes(map), map.width(), map.height(), static_cast<float>(map.width()),
                                  static_cast<float>(map.height())),
-            hr::Ok);
+            platform::result::Ok);
 }
 
 // Starts a search between two cell centres (one world unit per cell).
@@ -244,7 +244,7 @@ TEST(PathSearch, AttributeGridSharesTheCellLayout) {
   DebugCapture debug;
   PathSearch search;
   const std::vector<uint8_t> attributes = {0, 2, 0, 255, 1, 0};  // width 3, height 2
-  ASSERT_EQ(search.SetUpPathGrid(attributes, 3, 2, 3.0f, 2.0f), hr::Ok);
+  ASSERT_EQ(search.SetUpPathGrid(attributes, 3, 2, 3.0f, 2.0f), platform::result::Ok);
   EXPECT_EQ(search.CellAt({2, 0}).state, cell::Blocked);
   EXPECT_EQ(search.CellAt({0, 1}).state, cell::Free);
   EXPECT_EQ(search.CellAt({1, 1}).state, cell::Free);
@@ -298,7 +298,7 @@ TEST(PathSearch, WorldToCellAtTheMapEdges) {
   // with row 0 at +z. Conversions truncate toward zero, so a sliver beyond the -x and -z edges
   // still lands in the first column and the last row.
   PathSearch search;
-  ASSERT_EQ(search.SetUpPathGrid(std::vector<uint8_t>(32), 8, 4, 16.0f, 8.0f), hr::Ok);
+  ASSERT_EQ(search.SetUpPathGrid(std::vector<uint8_t>(32), 8, 4, 16.0f, 8.0f), platform::result::Ok);
   struct Case {
     MapPosition world;
     CellPoint cell;
@@ -339,7 +339,7 @@ TEST(PathSearch, BadGridsAreRefusedAndDropTheOldGrid) {
     LoadMap(search, {{"....", "....", "....", "...."}});
     EXPECT_EQ(search.SetUpPathGrid(std::vector<uint8_t>(c.attributeCount), c.width, c.height, c.mapWidth,
                                    c.mapDepth),
-              hr::InvalidArg);
+              platform::result::InvalidArg);
     EXPECT_FALSE(search.StartPathSearch({-1.5f, 1.5f}, {1.5f, -1.5f}));
     EXPECT_FALSE(search.running);
     EXPECT_EQ(debug.all(), (std::vector<std::string>{c.line, "Aスターのグリッドが設定されていない\n"}));
@@ -360,7 +360,7 @@ TEST(PathSearch, SecondStartAndNewGridAreRefusedWhileASearchRuns) {
        "Aスタースレッド起動中に起動しようとした\n"},
       {"new grid",
        [](PathSearch& s, const Map& m) {
-         return s.SetUpPathGrid(Attributes(m), m.width(), m.height(), 20.0f, 20.0f) == hr::Fail;
+         return s.SetUpPathGrid(Attributes(m), m.width(), m.height(), 20.0f, 20.0f) == platform::result::Fail;
        },
        "Aスター探索中にグリッドを設定しようとした\n"},
   };
@@ -435,8 +435,11 @@ TEST(PathSearch, ExtractionStopsOnLinksThatNeverReachTheStart) {
       search.CellAt(at).parentX = parent.x;
       search.CellAt(at).parentY = parent.y;
     }
-    search.ExtractPath();
+    // On a worker thread, as the search runs it; the box waits for the main thread's next frame.
+    std::thread([&search] { search.ExtractPath(); }).join();
     EXPECT_LE(search.path.size(), 9u);
+    EXPECT_TRUE(platform::messageBoxLog().empty());
+    platform::showPostedMessageBoxes();
     ASSERT_EQ(platform::messageBoxLog().size(), 1u);
     EXPECT_EQ(platform::messageBoxLog()[0].textUtf8,
               "親のリンクがスタート地点まで繋がっていないか、リンクが循環しています");

@@ -10,6 +10,7 @@
 
 #include "gfx/Device.h"
 #include "gfx/Image.h"
+#include "support/Pictures.h"
 
 namespace gfxtest {
 
@@ -25,21 +26,9 @@ inline std::unique_ptr<gfx::Device> headlessDevice(int32_t width = 64, int32_t h
   return device;
 }
 
-// A picture filled by f(x, y) -> 0xAARRGGBB.
-template <typename F>
-gfx::Image makeImage(int32_t width, int32_t height, F f) {
-  gfx::Image image;
-  image.width = width;
-  image.height = height;
-  image.pixels.resize(size_t(width) * size_t(height));
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t x = 0; x < width; ++x) image.pixels[size_t(y) * size_t(width) + size_t(x)] = f(x, y);
-  return image;
-}
-
-inline gfx::Image solidImage(int32_t width, int32_t height, uint32_t argb) {
-  return makeImage(width, height, [argb](int32_t, int32_t) { return argb; });
-}
+using testsupport::makeImage;
+using testsupport::pngBytes;
+using testsupport::solidImage;
 
 // A texture holding the picture at its own size (one level unless asked otherwise).
 inline gfx::TexturePtr makeTexture(gfx::Device& device, const gfx::Image& image, int32_t levels = 1,
@@ -120,12 +109,6 @@ inline std::vector<uint8_t> bmpBytes(const gfx::Image& image, int bitsPerPixel) 
     }
   }
   return b;
-}
-
-inline std::vector<uint8_t> pngBytes(const gfx::Image& image) {
-  std::vector<uint8_t> out;
-  EXPECT_TRUE(gfx::encodePng(image, out));
-  return out;
 }
 
 }  // namespace gfxtest

@@ -10,7 +10,7 @@
 #include "platform/Encoding.h"
 #include "support/GameProcess.h"
 #include "support/TempDir.h"
-#include "tests/archive/TestArchive.h"
+#include "support/TestArchive.h"
 
 namespace {
 

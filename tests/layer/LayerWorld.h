@@ -18,24 +18,14 @@
 #include "layer/C_SpriteFact.h"
 #include "layer/C_TextureFact.h"
 #include "platform/Platform.h"
+#include "support/Pictures.h"
 #include "support/TempDir.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace layertest {
 
-template <typename F>
-gfx::Image makeImage(int32_t width, int32_t height, F f) {
-  gfx::Image image;
-  image.width = width;
-  image.height = height;
-  image.pixels.resize(size_t(width) * size_t(height));
-  for (int32_t y = 0; y < height; ++y)
-    for (int32_t x = 0; x < width; ++x) image.pixels[size_t(y) * size_t(width) + size_t(x)] = f(x, y);
-  return image;
-}
-
-inline gfx::Image solidImage(int32_t width, int32_t height, uint32_t argb) {
-  return makeImage(width, height, [argb](int32_t, int32_t) { return argb; });
-}
+using testsupport::makeImage;
+using testsupport::solidImage;
 
 inline std::string hex(uint32_t v) {
   char b[16];
@@ -60,7 +50,7 @@ class LayerWorld {
     e.windowed = true;
     dir_.write("lambart.fx", "// lambert\n");
     dir_.write("ShadowMap.fx", "// shadow map\n");
-    created_ = engine::CreateRenderDevice();
+    created_ = engine::CreateRenderDevice(layer::createDeviceResources);
     EXPECT_TRUE(created_);
     e.textureFact = new layer::C_TextureFact();
     e.spriteFact = new layer::C_SpriteFact();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "LayerWorld.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ TEST(RenderDevice, AMissingEffectEndsTheStartUpWithTwoMessages) {
   engine::context().screenWidth = 64;
   engine::context().screenHeight = 48;
   dir.write("lambart.fx", "x");
-  EXPECT_FALSE(engine::CreateRenderDevice());
+  EXPECT_FALSE(engine::CreateRenderDevice(layer::createDeviceResources));
   const auto& log = platform::messageBoxLog();
   ASSERT_EQ(log.size(), 2u);
   for (const auto& box : log) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <utility>
 
 #include "LayerWorld.h"
 
@@ -63,6 +64,38 @@ TEST(TextureFact, LayersGiveBackExactlyTheReferencesTheyTook) {
   EXPECT_TRUE(f.textures.at("a.png").texture) << "the keeper's picture is still loaded";
   keeper.reset();
   EXPECT_EQ(count("a.png"), 0);
+}
+
+TEST(TextureFact, EachHandleHoldsOneReferenceUntilItIsResetOrGone) {
+  LayerWorld world;
+  world.picture("a.png", solidImage(8, 8, 0xFF102030u));
+  layer::C_TextureFact& f = *engine::context().textureFact;
+  auto count = [&] { return f.textures.at("a.png").refCount; };
+  EXPECT_FALSE(f.acquire(nullptr)) << "a null name takes nothing";
+
+  layer::TextureRef first = f.acquire("a.png");
+  ASSERT_TRUE(first);
+  ASSERT_TRUE(first.entry());
+  EXPECT_TRUE(first.entry()->texture);
+  layer::TextureRef moved = std::move(first);
+  EXPECT_FALSE(first);
+  EXPECT_EQ(count(), 1) << "a move passes the reference on";
+  layer::TextureRef second = f.acquire("a.png");
+  EXPECT_EQ(count(), 2);
+  second = std::move(moved);
+  EXPECT_EQ(count(), 1) << "the handle assigned to gives its own reference back";
+  second.reset();
+  second.reset();
+  EXPECT_EQ(count(), 0) << "given back once";
+  EXPECT_FALSE(f.textures.at("a.png").texture);
+
+  // A handle that outlives its factory has nothing to give back to.
+  layer::TextureRef orphan = f.acquire("a.png");
+  delete std::exchange(engine::context().textureFact, nullptr);
+  EXPECT_TRUE(orphan);
+  EXPECT_EQ(orphan.entry(), nullptr);
+  orphan.reset();
+  EXPECT_FALSE(orphan);
 }
 
 TEST(TextureFact, PictureInformation) {

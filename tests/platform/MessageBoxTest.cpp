@@ -1,6 +1,10 @@
 // Message boxes without a platform: the stderr line, the log, and the default answers.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "ProcessHelpers.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
@@ -72,6 +76,62 @@ TEST(MessageBoxRouter, YesNoIsTheButtonSetNotTheIcon) {
   EXPECT_FALSE(platform::isYesNo(Ok));
   EXPECT_FALSE(platform::isYesNo(IconWarning));  // 0x30 shares no bit with the button set
   EXPECT_FALSE(platform::isYesNo(IconError));
+}
+
+// A script that fails every frame shows a box every frame: the log keeps only the newest boxes.
+TEST(MessageBoxRouter, TheLogKeepsTheNewestBoxesUpToItsLimit) {
+  platform::clearMessageBoxLog();
+  platformtest::StderrCapture capture;
+  const size_t shown = platform::kMessageBoxLogLimit + 25;
+  for (size_t i = 0; i < shown; ++i) platform::messageBox(std::to_string(i), "ERROR");
+  capture.restore();
+  const std::vector<platform::MessageBoxRecord> log = platform::messageBoxLog();
+  ASSERT_EQ(log.size(), platform::kMessageBoxLogLimit);
+  EXPECT_EQ(log.front().textUtf8, "25");
+  EXPECT_EQ(log.back().textUtf8, std::to_string(shown - 1));
+  platform::clearMessageBoxLog();
+}
+
+// A worker thread posts its box; nothing is shown until the main thread takes the posted boxes,
+// which it shows in posting order, each once.
+TEST(MessageBoxRouter, PostedBoxesWaitForTheMainThread) {
+  platform::clearMessageBoxLog();
+  platformtest::StderrCapture capture;
+  std::thread worker([] {
+    for (int i = 0; i < 50; ++i) platform::postMessageBox("posted " + std::to_string(i), "ERROR");
+  });
+  worker.join();
+  EXPECT_TRUE(platform::messageBoxLog().empty());
+  platform::showPostedMessageBoxes();
+  platform::showPostedMessageBoxes();
+  capture.restore();
+  const std::vector<platform::MessageBoxRecord> log = platform::messageBoxLog();
+  ASSERT_EQ(log.size(), 50u);
+  for (int i = 0; i < 50; ++i) {
+    EXPECT_EQ(log[size_t(i)].textUtf8, "posted " + std::to_string(i));
+    EXPECT_EQ(log[size_t(i)].captionUtf8, "ERROR");
+  }
+  EXPECT_NE(capture.text().find("[MessageBox] ERROR | posted 49\n"), std::string::npos);
+  platform::clearMessageBoxLog();
+}
+
+// Sound threads may show boxes while the main thread reads the log: every copy is whole.
+TEST(MessageBoxRouter, TheLogIsCopiedUnderItsLock) {
+  platform::clearMessageBoxLog();
+  platformtest::StderrCapture capture;
+  std::thread worker([] {
+    for (int i = 0; i < 200; ++i) platform::messageBox("from a thread", "ERROR");
+  });
+  size_t seen = 0;
+  while (seen < 200) {
+    const std::vector<platform::MessageBoxRecord> log = platform::messageBoxLog();
+    ASSERT_GE(log.size(), seen);
+    for (const platform::MessageBoxRecord& r : log) ASSERT_EQ(r.textUtf8, "from a thread");
+    seen = log.size();
+  }
+  worker.join();
+  capture.restore();
+  platform::clearMessageBoxLog();
 }
 
 }  // namespace

@@ -4,14 +4,14 @@
 #include "engine/Engine.h"
 #include "scene/C_SceneGame_Dummy.h"
 #include "scene/C_SceneTitle.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
 
 namespace {
 
 int32_t Step(scene::C_BaseScene& s, std::initializer_list<int> held) {
   engine::PadRecord pad;
   for (int i : held) pad.v[i] = 1;
-  return s.update(reinterpret_cast<intptr_t>(&pad));
+  return s.update(&pad);
 }
 
 TEST(SceneExit, ButtonsHeldOnEntryMustBeReleasedAndPressedAgain) {

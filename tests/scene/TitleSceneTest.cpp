@@ -49,12 +49,12 @@ TEST(TitleScene, TenStarsOverTheBackgroundThatTheMouseCanPickUp) {
   layer::C_BaseCharaLayer* expected = nullptr;
   for (layer::C_BaseCharaLayer* star : title.stars)
     if (!expected && star->hitTest(float(m.cursorX), float(m.cursorY))) expected = star;
-  EXPECT_EQ(title.update(reinterpret_cast<intptr_t>(&pad)), -1);
+  EXPECT_EQ(title.update(&pad), -1);
   EXPECT_EQ(title.stars.back(), expected);
   EXPECT_TRUE(expected->dragging);
   m.mouseEvents = 0;
   m.cursorX += 40;
-  title.update(reinterpret_cast<intptr_t>(&pad));
+  title.update(&pad);
   EXPECT_NEAR(expected->currentPicture().x, float(m.cursorX - expected->dragOffsetX), 1e-4f);
 
   // The frame: background, stars, and nothing left over in the device state.

@@ -6,7 +6,7 @@
 
 #include "ScriptWorld.h"
 #include "script/Comparison.h"
-#include "script/FlagStore.h"
+#include "engine/FlagStore.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "ScriptWorld.h"
 #include "engine/Engine.h"
 #include "platform/Platform.h"
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
 #include "script/ScriptStepHooks.h"
 
 namespace {

@@ -72,7 +72,7 @@ void ScriptWorld::frame(int32_t deltaMs, uint32_t mouseEvents) {
   e.frameDeltaMs = deltaMs;
   e.mouse.mouseEvents = mouseEvents;
   engine::PadRecord pad;
-  lastUpdateResult_ = scene_->update(reinterpret_cast<intptr_t>(&pad));
+  lastUpdateResult_ = scene_->update(&pad);
   engine::StepScreenFade();
   e.mouse.mouseEvents = 0;
 }

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "script/FlagStore.h"
+#include "engine/FlagStore.h"
 #include "script/TagLine.h"
 
 namespace {

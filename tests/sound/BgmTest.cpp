@@ -119,6 +119,27 @@ TEST_F(SoundTest, StopBgmWithoutTimeStopsAtOnce) {
   EXPECT_FALSE(player->streamThreads[0].joinable());
 }
 
+// Releasing a slot whose music is playing ends the slot's refill thread before its buffer goes,
+// and leaves the other slot's music alone.
+TEST_F(SoundTest, ReleasingAPlayingSlotEndsItsRefillThreadFirst) {
+  const auto music = testsupport::encodeOgg(tone(44100, 1, 0.02), 1, 22050);
+  player->PlayBGM(file("a.ogg", music), 0);
+  player->CrossFadeBGM(file("b.ogg", music), 0, 100);
+  runFrames(3);
+  const int32_t current = player->currentBgmSlot;
+  ASSERT_TRUE(player->streaming[current]);
+  player->ReleaseCurrentBgm(current);
+  EXPECT_FALSE(player->streaming[current]);
+  EXPECT_FALSE(player->streamThreads[current].joinable());
+  EXPECT_EQ(player->bgmBuffers[current], nullptr);
+  EXPECT_TRUE(player->bgmFileData[current].bytes.empty());
+  runFrames(3);
+  // The music can start again in the released slot.
+  player->PlayBGM(file("c.ogg", music), 0);
+  runFrames(3);
+  EXPECT_TRUE(player->streaming[current]);
+}
+
 TEST_F(SoundTest, NewMusicDoesNotInheritAFadeOut) {
   const auto a = testsupport::encodeOgg(tone(30000, 2, 0.01), 2, 44100);
   const auto b = testsupport::encodeOgg(tone(30000, 2, 0.02), 2, 44100);

@@ -15,17 +15,13 @@
 #include "audio/Device.h"
 #include "platform/Platform.h"
 #include "sound/C_SoundPlayer.h"
+#include "support/ManualClock.h"
 #include "support/OggFixture.h"
 #include "support/TempDir.h"
 
 namespace soundtest {
 
-class ManualClock final : public platform::Clock {
- public:
-  uint32_t nowMs() override { return now.load(); }
-  void sleepMs(uint32_t ms) override { now += ms; }
-  std::atomic<uint32_t> now{5000};
-};
+using testsupport::ManualClock;
 
 inline void put16(std::vector<uint8_t>& b, uint16_t v) {
   b.push_back(uint8_t(v));
@@ -134,7 +130,7 @@ class SoundTest : public ::testing::Test {
     return name;
   }
 
-  ManualClock clock;
+  ManualClock clock{5000};
   testsupport::TempDir dir;
   std::unique_ptr<testsupport::ScopedChdir> chdir_;
   std::unique_ptr<audio::Device> device;

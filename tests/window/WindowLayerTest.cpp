@@ -144,7 +144,7 @@ TEST(WindowLayer, TheClickWaitCursorShowsOnlyOnAStillMessageWindowThatAsksForIt)
       {"never for a button window", window::kind::Button, 3, false, true, false, none},
   };
   for (const Case& c : cases) {
-    window::setReactionModeQuery(c.reaction ? +[](const scene::C_BaseScene&) { return true; } : nullptr);
+    owner.reactionMode = c.reaction;
     owner.state = c.ownerState;
     window::C_WindowLayer w;
     w.setPicture("frame.png", nullptr, false);
@@ -162,7 +162,6 @@ TEST(WindowLayer, TheClickWaitCursorShowsOnlyOnAStillMessageWindowThatAsksForIt)
     // The chips sit at (393, 68) from the window's centre; the frame does not reach there.
     EXPECT_EQ(WindowWorld::rgbAt(pixels, 512 + 393, 384 + 68), c.expected) << c.name;
   }
-  window::setReactionModeQuery(nullptr);
 }
 
 TEST(WindowLayer, TheReactionCursorCyclesThroughItsPicturesEvery128Ms) {

@@ -9,9 +9,9 @@
 #include "layer/C_Sprite.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
-#include "script/FlagInsertion.h"
-#include "script/FlagStore.h"
-#include "script/HistoryRecord.h"
+#include "engine/FlagInsertion.h"
+#include "engine/FlagStore.h"
+#include "engine/HistoryRecord.h"
 #include "window/SceneWindows.h"
 #include "window/WindowOperations.h"
 
@@ -42,14 +42,14 @@ TEST(WindowFunctions, SetWindowReusesAPageOrAppendsOneNewWindow) {
   };
   EXPECT_EQ(set("MES", 5), "");
   ASSERT_EQ(scene.mesWindows.size(), 1u) << "a page beyond the list makes exactly one window";
-  window::C_WindowLayer* first = scene.mesWindows[0];
+  window::C_WindowLayer* first = scene.mesWindows[0].get();
   EXPECT_EQ(first->owner, &scene);
   set("MES", 1);
   ASSERT_EQ(scene.mesWindows.size(), 2u);
-  first->children.push_back(scene.mesWindows[1]);
+  first->children.push_back(scene.mesWindows[1].get());
   set("MES", 0);
   EXPECT_EQ(scene.mesWindows.size(), 2u);
-  EXPECT_EQ(scene.mesWindows[0], first) << "page 0 is set up again";
+  EXPECT_EQ(scene.mesWindows[0].get(), first) << "page 0 is set up again";
   EXPECT_TRUE(first->children.empty()) << "a window set up again has no bound windows";
   set("MES", 5);
   EXPECT_EQ(scene.mesWindows.size(), 3u) << "page 5 with two windows makes the third";
@@ -227,7 +227,7 @@ TEST(WindowTags, DrawNameFindsItsWindowThroughTheFlagsNumberView) {
   const Case cases[] = {{"1", 1}, {"1.75", 1}, {"\"1\"", 1}, {"0", 0}, {"-0.5", 0},
                         {"1e10", -1}, {"-1", -1}, {"-3e9", -1}, {"0/0", -1}};
   for (const Case& c : cases) {
-    for (window::C_WindowLayer* w : scene.mesWindows) w->setText("", false);
+    for (const auto& w : scene.mesWindows) w->setText("", false);
     ASSERT_EQ(world.runLua(std::string("ScSetTempFlag(\"T_NameWinNo\", ") + c.flagValue + ")"), "") << c.flagValue;
     world.events().ExecuteTagLine(sjis("@[DrawName name=\"ミオ\"]"));
     for (int32_t page = 0; page < 2; ++page)
@@ -246,7 +246,7 @@ TEST(WindowTags, ShowWindowAndCloseWindowReachTheBoundWindowsToo) {
               "@[WaitClick]\n");
   world.start();
   scene::C_BaseScene& scene = world.scene();
-  for (window::C_WindowLayer* w : scene.plnWindows) EXPECT_FALSE(w->visible);
+  for (const auto& w : scene.plnWindows) EXPECT_FALSE(w->visible);
   world.runLua("ScResetBindWindow(\"PLN\", 1, \"PLN\", 0) ScCloseWindow(\"PLN\", 0, 0)");
   world.frame();
   EXPECT_EQ(scene.plnWindows[0]->currentPicture().alpha(), 0);

@@ -12,21 +12,11 @@
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "script/ScriptStepHooks.h"
+#include "support/Pictures.h"
 #include "text/GlyphRasterizer.h"
+#include "layer/ScreenFadeOverlay.h"
 
 namespace windowtest {
-
-namespace {
-
-gfx::Image solid(int32_t width, int32_t height, uint32_t argb) {
-  gfx::Image image;
-  image.width = width;
-  image.height = height;
-  image.pixels.assign(size_t(width) * size_t(height), argb);
-  return image;
-}
-
-}  // namespace
 
 WindowWorld::WindowWorld() : cd_(dir_.path()), platform_(platform::HeadlessOptions{false, false, false, false}) {
   engine::resetEngine();
@@ -48,13 +38,13 @@ WindowWorld::WindowWorld() : cd_(dir_.path()), platform_(platform::HeadlessOptio
         "g_Scr_IsSkipMode = false\ng_Scr_IsSkipWaitTime = false\ng_Scr_IsAutoMode = false\n"
         "g_Scr_AutoModeTime_FAST = 1000\ng_Scr_AutoModeTime_MID = 2000\ng_Scr_AutoModeTime_SLOW = 3000\n"
         "g_Scr_IsAutoModeTimeType = 0\ng_Scr_SoundBufFirst = 10\ng_Scr_SoundBufEnd = 20\ng_CharaDiffPos = { 0, 0 }\n");
-  picture("win_h.png", solid(63, 63, kFrameColour));
-  picture("frame.png", solid(32, 32, kFrameColour));
-  picture("white.bmp", solid(32, 32, 0xFFFFFFFFu));  // the selection window's highlight bar
-  picture("cur0.png", solid(32, 32, kCoinColour));
-  picture("cur1.png", solid(32, 32, kCoinColour));
-  for (const char* name : {"cur10.png", "cur11.png", "cur12.png"}) picture(name, solid(32, 32, kPulseColour));
-  EXPECT_TRUE(engine::CreateRenderDevice());
+  picture("win_h.png", testsupport::solidImage(63, 63, kFrameColour));
+  picture("frame.png", testsupport::solidImage(32, 32, kFrameColour));
+  picture("white.bmp", testsupport::solidImage(32, 32, 0xFFFFFFFFu));  // the selection window's highlight bar
+  picture("cur0.png", testsupport::solidImage(32, 32, kCoinColour));
+  picture("cur1.png", testsupport::solidImage(32, 32, kCoinColour));
+  for (const char* name : {"cur10.png", "cur11.png", "cur12.png"}) picture(name, testsupport::solidImage(32, 32, kPulseColour));
+  EXPECT_TRUE(engine::CreateRenderDevice(layer::createDeviceResources));
   e.textureFact = new layer::C_TextureFact();
   e.spriteFact = new layer::C_SpriteFact();
   e.spriteFact->init();
@@ -121,7 +111,7 @@ void WindowWorld::frame(int32_t deltaMs, uint32_t mouseEvents) {
   e.totalMs += deltaMs;
   e.mouse.mouseEvents = mouseEvents;
   engine::PadRecord pad;
-  scene_->update(reinterpret_cast<intptr_t>(&pad));
+  scene_->update(&pad);
   engine::StepScreenFade();
   e.mouse.mouseEvents = 0;
   scene_->render();

@@ -20,7 +20,7 @@ class HistoryRecord {
   // empty voice records nothing.
   void record(std::string_view text, std::string_view voiceFile, int page);
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   std::vector<std::string> historyTexts;
   std::vector<std::string> historyVoices;
   bool recording = false;        // set by the first recorded text

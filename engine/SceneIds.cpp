@@ -1,5 +1,5 @@
 // Scene names as scripts give them.
-#include "scene/SceneIds.h"
+#include "engine/SceneIds.h"
 
 namespace scene {
 

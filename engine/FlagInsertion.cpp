@@ -1,9 +1,9 @@
 // Flag values inserted into message texts.
-#include "script/FlagInsertion.h"
+#include "engine/FlagInsertion.h"
 
 #include <algorithm>
 
-#include "script/FlagStore.h"
+#include "engine/FlagStore.h"
 #include "text/Cp932.h"
 
 namespace script {

@@ -1,5 +1,5 @@
 // The history record's page accumulation and its capacity.
-#include "script/HistoryRecord.h"
+#include "engine/HistoryRecord.h"
 
 namespace script {
 

@@ -1,5 +1,5 @@
 // The flag stores: prefix rule, the two views and the number/string exclusion within a store.
-#include "script/FlagStore.h"
+#include "engine/FlagStore.h"
 
 #include <cstdio>
 #include <cstdlib>
