@@ -66,6 +66,15 @@ void C_BaseScene::startSelectionEvent(int32_t choice) {
   eventSystem->StartScript(selection.variantLeft(size_t(choice)), selection.variantRight(size_t(choice)), this);
 }
 
+void C_BaseScene::onSelectionWindowMade() {
+  if (eventSystem) eventSystem->pendingChoices.clear();
+}
+
+void C_BaseScene::onSelectionActive() {
+  if (eventSystem) eventSystem->resumePoint = eventSystem->lineIndex;
+  takeSnapshot();
+}
+
 void C_BaseScene::StartEventJump(const char* file, const char* label) {
   if (!eventSystem || eventLock) return;
   if (eventSystem->scriptRunning() && state == state::Busy) return;

@@ -40,7 +40,7 @@ float Layout(double v) {
 bool SelectClear(C_EventMain& events, const TagTokens& tokens) {
   Address at("SEL");
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) { at.read(key, value); });
-  window::ClearSelect(events, events.drivenScene, at.page);
+  window::ClearSelect(events.pendingChoices, events.drivenScene, at.page);
   return true;
 }
 
@@ -53,14 +53,14 @@ bool SelectAdd(C_EventMain& events, const TagTokens& tokens) {
     if (key == "file") file = value;
     if (key == "label") label = value;
   });
-  window::AddSelect(events, text, file, label);
+  window::AddSelect(events.pendingChoices, text, file, label);
   return true;
 }
 
 bool CommitSelect(C_EventMain& events, const TagTokens& tokens) {
   Address at("SEL");
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) { at.read(key, value); });
-  if (events.drivenScene) window::CommitSelect(events, *events.drivenScene, at.page);
+  if (events.drivenScene) window::CommitSelect(events.pendingChoices, *events.drivenScene, at.page);
   return true;
 }
 
@@ -69,7 +69,7 @@ bool SelectActivation(C_EventMain& events, const TagTokens& tokens) {
   Address at("SEL");
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) { at.read(key, value); });
   if (!events.drivenScene) return true;
-  if (active) window::SelectActive(&events, *events.drivenScene, at.page);
+  if (active) window::SelectActive(*events.drivenScene, at.page);
   else window::SelectNotActive(*events.drivenScene, at.page);
   return true;
 }
@@ -154,7 +154,7 @@ bool SetSlideColor(C_EventMain& events, const TagTokens& tokens) {
   return true;
 }
 
-template <void (*Operation)(C_EventMain&, scene::C_BaseScene&, int32_t, std::string_view)>
+template <void (*Operation)(FlagStore&, scene::C_BaseScene&, int32_t, std::string_view)>
 bool IntoFlagTag(C_EventMain& events, const TagTokens& tokens) {
   int32_t page = 0;
   std::string flag;
@@ -162,7 +162,7 @@ bool IntoFlagTag(C_EventMain& events, const TagTokens& tokens) {
     if (key == "page") page = TagInt(value);
     if (key == "valiant") flag = value;
   });
-  if (events.drivenScene) Operation(events, *events.drivenScene, page, flag);
+  if (events.drivenScene) Operation(events.flags, *events.drivenScene, page, flag);
   return true;
 }
 

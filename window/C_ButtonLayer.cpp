@@ -124,7 +124,7 @@ int32_t C_ButtonLayer::handleMouse() {
   return 0;
 }
 
-int32_t C_ButtonLayer::update(intptr_t /*arg*/) {
+int32_t C_ButtonLayer::update(const engine::PadRecord* /*pad*/) {
   animate(currentSlot, false);
   animate(currentSlot ^ 1, false);
   if (clickTimer > 0) {

@@ -42,7 +42,7 @@ class C_ButtonLayer : public C_WindowLayer {
   ~C_ButtonLayer() override;
 
   // slot 3: the fades, the click timer and shownState; returns computeBusy.
-  int32_t update(intptr_t arg) override;
+  int32_t update(const engine::PadRecord* pad) override;
   // slot 5: drawn like a window with the cell of shownState, then its caption.
   void draw() override;
   // slot 22: the picture, then the cell count its name gives.

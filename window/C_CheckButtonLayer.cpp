@@ -44,7 +44,7 @@ int32_t C_CheckButtonLayer::handleMouse() {
   return 0;
 }
 
-int32_t C_CheckButtonLayer::update(intptr_t /*arg*/) {
+int32_t C_CheckButtonLayer::update(const engine::PadRecord* /*pad*/) {
   animate(currentSlot, false);
   animate(currentSlot ^ 1, false);
   shownState = state;

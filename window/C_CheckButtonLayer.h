@@ -20,7 +20,7 @@ class C_CheckButtonLayer : public C_WindowLayer {
   ~C_CheckButtonLayer() override;
 
   // slot 3: the fades; shownState follows state.
-  int32_t update(intptr_t arg) override;
+  int32_t update(const engine::PadRecord* pad) override;
   // slot 5: the state's cell, and the check mark over it when checked.
   void draw() override;
   // slot 29: toggles on the press; never reports a click (always 0).

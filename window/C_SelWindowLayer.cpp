@@ -121,7 +121,7 @@ int32_t C_SelWindowLayer::handleMouse() {
 
 // ---- Frame ----------------------------------------------------------------------------------------
 
-int32_t C_SelWindowLayer::update(intptr_t /*arg*/) {
+int32_t C_SelWindowLayer::update(const engine::PadRecord* /*pad*/) {
   animate(currentSlot, false);
   animate(currentSlot ^ 1, false);
   if (dragging) {

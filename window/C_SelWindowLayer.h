@@ -21,7 +21,7 @@ class C_SelWindowLayer : public C_WindowLayer {
   ~C_SelWindowLayer() override;
 
   // slot 3: the fades and a drag; no cursor chips, and a finished close keeps the choices.
-  int32_t update(intptr_t arg) override;
+  int32_t update(const engine::PadRecord* pad) override;
   // slot 5: the window, then the bar on the hovered row.
   void draw() override;
   // slot 29: while active, the row under the mouse; a release without a press in the same frame

@@ -162,7 +162,7 @@ int32_t C_SlideLayer::handleMouse() {
   return result;
 }
 
-int32_t C_SlideLayer::update(intptr_t /*arg*/) {
+int32_t C_SlideLayer::update(const engine::PadRecord* /*pad*/) {
   animate(currentSlot, false);
   animate(currentSlot ^ 1, false);
   // A range of one value keeps its thumb at the start.

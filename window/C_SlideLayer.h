@@ -23,7 +23,7 @@ class C_SlideLayer : public C_WindowLayer {
   ~C_SlideLayer() override;
 
   // slot 3: the fades; while dragging the position follows the mouse.
-  int32_t update(intptr_t arg) override;
+  int32_t update(const engine::PadRecord* pad) override;
   // slot 5: the track and the thumb, faded with the slot's alpha.
   void draw() override;
   // slot 29: thumb presses start a drag, track presses step the value; 1 for a press, 2 for a

@@ -1,6 +1,7 @@
 // The selection windows and widgets in the script scene's frame.
 #include "window/SceneWidgets.h"
 
+#include <memory>
 #include <vector>
 
 #include "scene/C_BaseScene.h"
@@ -12,12 +13,12 @@ namespace window {
 namespace {
 
 // By index: an event started by a window runs script lines, which may append windows to the list.
-int32_t askAndUpdate(std::vector<C_WindowLayer*>& list, bool& mouseTaken) {
+int32_t askAndUpdate(const std::vector<std::unique_ptr<C_WindowLayer>>& list, bool& mouseTaken) {
   int32_t animating = 0;
   for (size_t i = 0; i < list.size(); ++i) {
-    C_WindowLayer* w = list[i];
+    C_WindowLayer* w = list[i].get();
     if (!mouseTaken && w->handleMouse() != 0) mouseTaken = true;
-    if (w->update(0) != 0) ++animating;
+    if (w->update(nullptr) != 0) ++animating;
   }
   return animating;
 }
@@ -30,10 +31,10 @@ int32_t UpdateSelectionWindows(scene::C_BaseScene& scene, bool& mouseTaken) {
 
 int32_t UpdateButtons(scene::C_BaseScene& scene, bool& mouseTaken) {
   const bool asked = scene.state == scene::state::NoScript || scene.state == scene::state::Still;
-  std::vector<C_WindowLayer*>& list = scene.btnWindows;
+  const std::vector<std::unique_ptr<C_WindowLayer>>& list = scene.btnWindows;
   int32_t animating = 0;
   for (size_t i = 0; i < list.size(); ++i) {
-    auto* button = dynamic_cast<C_ButtonLayer*>(list[i]);
+    auto* button = dynamic_cast<C_ButtonLayer*>(list[i].get());
     if (!button) continue;
     if (!asked) {
       // A disabled button stays disabled whatever the scene state.
@@ -41,7 +42,7 @@ int32_t UpdateButtons(scene::C_BaseScene& scene, bool& mouseTaken) {
     } else if (!mouseTaken && button->handleMouse() != 0) {
       mouseTaken = true;
     }
-    if (button->update(0) != 0) ++animating;
+    if (button->update(nullptr) != 0) ++animating;
   }
   return animating;
 }

@@ -6,7 +6,7 @@
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
-#include "script/C_EventMain.h"
+#include "engine/FlagStore.h"
 #include "window/C_ButtonLayer.h"
 #include "window/C_CheckButtonLayer.h"
 #include "window/C_SelWindowLayer.h"
@@ -45,55 +45,50 @@ void AdoptNewWindow(scene::C_BaseScene& scene, std::string_view type, C_WindowLa
     selection->container = &scene;
     selection->choiceHandler = StartJumpEvent;
   }
-  if (script::C_EventMain* events = scene.eventSystem) {
-    events->pendingChoiceTexts.clear();
-    events->pendingChoiceTargets.clear();
-  }
+  scene.onSelectionWindowMade();
 }
 
 // ---- Selections ------------------------------------------------------------------------------------
 
-void ClearSelect(script::C_EventMain& events, scene::C_BaseScene* scene, int32_t page) {
-  events.pendingChoiceTexts.clear();
-  events.pendingChoiceTargets.clear();
+void ClearSelect(PendingChoices& pending, scene::C_BaseScene* scene, int32_t page) {
+  pending.clear();
   C_SelWindowLayer* w = scene ? Selection(*scene, page) : nullptr;
   if (!w) return;
   w->setText(std::string(), false);
   w->variants.clear();
 }
 
-void AddSelect(script::C_EventMain& events, std::string_view text, std::string_view file, std::string_view label) {
-  if (events.pendingChoiceTexts.size() >= kMaxPendingChoices) return;
-  events.pendingChoiceTexts.emplace_back(text);
-  events.pendingChoiceTargets.push_back(Target(file, label));
+void AddSelect(PendingChoices& pending, std::string_view text, std::string_view file, std::string_view label) {
+  if (pending.texts.size() >= kMaxPendingChoices) return;
+  pending.texts.emplace_back(text);
+  pending.targets.push_back(Target(file, label));
 }
 
-void CommitSelect(script::C_EventMain& events, scene::C_BaseScene& scene, int32_t page) {
+void CommitSelect(PendingChoices& pending, scene::C_BaseScene& scene, int32_t page) {
   C_SelWindowLayer* w = Selection(scene, page);
   if (!w) {
     Report("Luaスクリプトで、存在しない選択肢ウィンドウをコミットしようとした", "ERROR:ScCommitSelect");
     return;
   }
-  if (events.pendingChoiceTexts.empty()) return;
+  if (pending.texts.empty()) return;
   std::string joined;
-  for (size_t i = 0; i < events.pendingChoiceTexts.size(); ++i) {
+  for (size_t i = 0; i < pending.texts.size(); ++i) {
     if (i != 0) joined += '\n';
-    joined += events.pendingChoiceTexts[i];
+    joined += pending.texts[i];
   }
   w->setText(joined, false);
-  w->variants = events.pendingChoiceTargets;
-  events.pendingChoiceTargets.clear();
+  w->variants = pending.targets;
+  pending.targets.clear();
 }
 
-void SelectActive(script::C_EventMain* events, scene::C_BaseScene& scene, int32_t page) {
+void SelectActive(scene::C_BaseScene& scene, int32_t page) {
   C_SelWindowLayer* w = Selection(scene, page);
   if (!w) {
     Report("Luaスクリプトで、存在しない選択肢ウィンドウをアクティブにしようとした", "ERROR:ScSelectActive");
     return;
   }
   w->setActive(true);
-  if (events) events->resumePoint = events->lineIndex;
-  scene.takeSnapshot();
+  scene.onSelectionActive();
 }
 
 void SelectNotActive(scene::C_BaseScene& scene, int32_t page) {
@@ -173,8 +168,8 @@ void SetSlideColour(scene::C_BaseScene& scene, int32_t page, const SlideColours&
   slider->switchAct = colours.switchAct;
 }
 
-void GetSlideValue(script::C_EventMain& events, scene::C_BaseScene& scene, int32_t page, std::string_view flag) {
-  if (C_SlideLayer* slider = SliderForPage(scene, page)) events.flags.setNumber(flag, slider->getValue());
+void GetSlideValue(script::FlagStore& flags, scene::C_BaseScene& scene, int32_t page, std::string_view flag) {
+  if (C_SlideLayer* slider = SliderForPage(scene, page)) flags.setNumber(flag, slider->getValue());
 }
 
 void SetSlideValue(scene::C_BaseScene& scene, int32_t page, int64_t value) {
@@ -185,9 +180,9 @@ void SetCheckButtonChecked(scene::C_BaseScene& scene, int32_t page, bool checked
   if (C_CheckButtonLayer* check = CheckButton(scene, page)) check->checked = checked;
 }
 
-void GetCheckButtonChecked(script::C_EventMain& events, scene::C_BaseScene& scene, int32_t page,
+void GetCheckButtonChecked(script::FlagStore& flags, scene::C_BaseScene& scene, int32_t page,
                            std::string_view flag) {
-  if (C_CheckButtonLayer* check = CheckButton(scene, page)) events.flags.setString(flag, check->checked ? "true" : "false");
+  if (C_CheckButtonLayer* check = CheckButton(scene, page)) flags.setString(flag, check->checked ? "true" : "false");
 }
 
 bool CheckedFromText(std::string_view text) { return text == "true" || text == "True" || text == "TRUE"; }

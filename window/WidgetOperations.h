@@ -6,8 +6,10 @@
 #include <string>
 #include <string_view>
 
+#include "window/PendingChoices.h"
+
 namespace scene { class C_BaseScene; }
-namespace script { class C_EventMain; }
+namespace script { class FlagStore; }
 
 namespace window {
 
@@ -18,19 +20,19 @@ class C_SlideLayer;
 constexpr size_t kMaxPendingChoices = 1024;
 
 // A new window of a list type joins the scene: a selection window gets the scene as its
-// container and the commit's jump, and the pending choices are emptied.
+// container and the commit's jump, and the scene drops the pending choices.
 void AdoptNewWindow(scene::C_BaseScene& scene, std::string_view type, C_WindowLayer& w);
 
-// ---- Selections (the pending lists are the event system's) ----
+// ---- Selections (the pending choices are the event system's) ----
 // Empties the pending lists; selection window `page`, when it exists, gets no choices.
-void ClearSelect(script::C_EventMain& events, scene::C_BaseScene* scene, int32_t page);
-void AddSelect(script::C_EventMain& events, std::string_view text, std::string_view file, std::string_view label);
+void ClearSelect(PendingChoices& pending, scene::C_BaseScene* scene, int32_t page);
+void AddSelect(PendingChoices& pending, std::string_view text, std::string_view file, std::string_view label);
 // The pending texts, one per line, and a copy of the targets go to selection window `page`; the
 // targets are emptied. A missing window shows "...コミットしようとした" (caption ERROR:ScCommitSelect).
-void CommitSelect(script::C_EventMain& events, scene::C_BaseScene& scene, int32_t page);
-// Activation: the current line becomes the resume point and the snapshot hook runs. A missing
-// window shows its message with the caption of ScSelectActive / ScSelectNotActive.
-void SelectActive(script::C_EventMain* events, scene::C_BaseScene& scene, int32_t page);
+void CommitSelect(PendingChoices& pending, scene::C_BaseScene& scene, int32_t page);
+// Activation: the scene's onSelectionActive marks the resume point and runs the snapshot hook. A
+// missing window shows its message with the caption of ScSelectActive / ScSelectNotActive.
+void SelectActive(scene::C_BaseScene& scene, int32_t page);
 void SelectNotActive(scene::C_BaseScene& scene, int32_t page);
 
 // ---- Widgets ----
@@ -48,12 +50,12 @@ struct SlideColours {
 };
 void SetSlideColour(scene::C_BaseScene& scene, int32_t page, const SlideColours& colours);
 // The slider's value into a number flag (prefix rule).
-void GetSlideValue(script::C_EventMain& events, scene::C_BaseScene& scene, int32_t page, std::string_view flag);
+void GetSlideValue(script::FlagStore& flags, scene::C_BaseScene& scene, int32_t page, std::string_view flag);
 void SetSlideValue(scene::C_BaseScene& scene, int32_t page, int64_t value);
 // Check button `page` (nothing when it does not exist); its state as the string "true" or
 // "false" in a flag.
 void SetCheckButtonChecked(scene::C_BaseScene& scene, int32_t page, bool checked);
-void GetCheckButtonChecked(script::C_EventMain& events, scene::C_BaseScene& scene, int32_t page,
+void GetCheckButtonChecked(script::FlagStore& flags, scene::C_BaseScene& scene, int32_t page,
                            std::string_view flag);
 // "true", "True" and "TRUE" check; any other text unchecks.
 bool CheckedFromText(std::string_view text);

@@ -133,7 +133,7 @@ void ResetBindWindow(scene::C_BaseScene& scene, std::string_view type, int32_t p
 void SetWindowActive(scene::C_BaseScene& scene, std::string_view type, int32_t page, bool active) {
   // A selection window's activation is ScSelectActive's, with its messages.
   if (type == "SEL") {
-    if (active) SelectActive(scene.eventSystem, scene, page);
+    if (active) SelectActive(scene, page);
     else SelectNotActive(scene, page);
     return;
   }

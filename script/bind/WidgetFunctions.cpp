@@ -65,42 +65,41 @@ uint32_t ColourText(const std::string& text) {
 // ---- Selections ----
 
 int ScClearSelect(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
-  if (C_EventMain* events = Events()) window::ClearSelect(*events, events->drivenScene, Page(page));
+  if (C_EventMain* events = Events()) window::ClearSelect(events->pendingChoices, events->drivenScene, Page(page));
   return ReturnZero(L);
 }
 
 int ScAddSelect(lua_State* L) {
-  ScArgs args(L, 4);
+  ScArgs args(L, "isss");
   args.integer(1);  // the page is read and not used
   size_t textLength = 0, fileLength = 0, labelLength = 0;
   const char* text = args.string(2, &textLength);
   const char* file = args.string(3, &fileLength);
   const char* label = args.string(4, &labelLength);
   if (C_EventMain* events = Events())
-    window::AddSelect(*events, Cut(text, textLength), Cut(file, fileLength), Cut(label, labelLength));
+    window::AddSelect(events->pendingChoices, Cut(text, textLength), Cut(file, fileLength), Cut(label, labelLength));
   return ReturnZero(L);
 }
 
 int ScCommitSelect(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
   C_EventMain* events = Events();
-  if (events && events->drivenScene) window::CommitSelect(*events, *events->drivenScene, Page(page));
+  if (events && events->drivenScene) window::CommitSelect(events->pendingChoices, *events->drivenScene, Page(page));
   return ReturnZero(L);
 }
 
 int ScSelectActive(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
-  C_EventMain* events = Events();
-  if (events && events->drivenScene) window::SelectActive(events, *events->drivenScene, Page(page));
+  if (scene::C_BaseScene* scene = Scene()) window::SelectActive(*scene, Page(page));
   return ReturnZero(L);
 }
 
 int ScSelectNotActive(lua_State* L) {
-  ScArgs args(L, 1);
+  ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
   if (scene::C_BaseScene* scene = Scene()) window::SelectNotActive(*scene, Page(page));
   return ReturnZero(L);
@@ -111,7 +110,7 @@ int ScSelectNotActive(lua_State* L) {
 // The call argument is read and not used: this function always sets a jump (the tag can choose
 // a call).
 int ScSetButtonEvent(lua_State* L) {
-  ScArgs args(L, 5);
+  ScArgs args(L, "sissi");
   size_t typeLength = 0, fileLength = 0, labelLength = 0;
   const char* type = args.string(1, &typeLength);
   const lua_Integer page = args.integer(2);
@@ -127,7 +126,7 @@ int ScSetButtonEvent(lua_State* L) {
 // ---- Sliders ----
 
 int ScSetSlideData(lua_State* L) {
-  ScArgs args(L, 11);
+  ScArgs args(L, "innnninniii");
   const lua_Integer page = args.integer(1);
   const lua_Number width = args.number(2), height = args.number(3), x = args.number(4), y = args.number(5);
   const lua_Integer vertical = args.integer(6);
@@ -141,7 +140,7 @@ int ScSetSlideData(lua_State* L) {
 }
 
 int ScSetSlideColor(lua_State* L) {
-  ScArgs args(L, 5);
+  ScArgs args(L, "issss");
   const lua_Integer page = args.integer(1);
   size_t lengths[4] = {};
   const char* texts[4] = {};
@@ -154,18 +153,18 @@ int ScSetSlideColor(lua_State* L) {
 }
 
 int ScGetSlideValue(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "is");
   const lua_Integer page = args.integer(1);
   size_t flagLength = 0;
   const char* flag = args.string(2, &flagLength);
   C_EventMain* events = Events();
   if (events && events->drivenScene)
-    window::GetSlideValue(*events, *events->drivenScene, Page(page), Cut(flag, flagLength));
+    window::GetSlideValue(events->flags, *events->drivenScene, Page(page), Cut(flag, flagLength));
   return 0;
 }
 
 int ScSetSlideValue(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "ii");
   const lua_Integer page = args.integer(1);
   const lua_Integer value = args.integer(2);
   if (scene::C_BaseScene* scene = Scene()) window::SetSlideValue(*scene, Page(page), Page(value));
@@ -175,7 +174,7 @@ int ScSetSlideValue(lua_State* L) {
 // ---- Check buttons ----
 
 int ScSetCheckButtonChecked(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "is");
   const lua_Integer page = args.integer(1);
   size_t stateLength = 0;
   const char* state = args.string(2, &stateLength);
@@ -185,13 +184,13 @@ int ScSetCheckButtonChecked(lua_State* L) {
 }
 
 int ScGetCheckButtonChecked(lua_State* L) {
-  ScArgs args(L, 2);
+  ScArgs args(L, "is");
   const lua_Integer page = args.integer(1);
   size_t flagLength = 0;
   const char* flag = args.string(2, &flagLength);
   C_EventMain* events = Events();
   if (events && events->drivenScene)
-    window::GetCheckButtonChecked(*events, *events->drivenScene, Page(page), Cut(flag, flagLength));
+    window::GetCheckButtonChecked(events->flags, *events->drivenScene, Page(page), Cut(flag, flagLength));
   return 0;
 }
 

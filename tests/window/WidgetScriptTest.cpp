@@ -39,8 +39,8 @@ TEST(SelectionFunctions, ChoicesAreGatheredCommittedAndCleared) {
   EXPECT_EQ(utf8(sel.text), "北へ\n南へ");
   EXPECT_EQ(sel.choiceCount, 2);
   EXPECT_EQ(sel.variants, (std::vector<std::string>{"a.evt?lbl_n", "?lbl_s"}));
-  EXPECT_TRUE(world.events().pendingChoiceTargets.empty()) << "the targets go with the commit";
-  EXPECT_EQ(world.events().pendingChoiceTexts.size(), 2u) << "the texts stay until ScClearSelect";
+  EXPECT_TRUE(world.events().pendingChoices.targets.empty()) << "the targets go with the commit";
+  EXPECT_EQ(world.events().pendingChoices.texts.size(), 2u) << "the texts stay until ScClearSelect";
   ASSERT_EQ(world.runLua("ScSelectActive(0)"), "");
   EXPECT_TRUE(sel.active);
   ASSERT_EQ(world.runLua("ScWindowNotActive(\"SEL\", 0)"), "");
@@ -48,7 +48,7 @@ TEST(SelectionFunctions, ChoicesAreGatheredCommittedAndCleared) {
   ASSERT_EQ(world.runLua("ScClearSelect(0)"), "");
   EXPECT_EQ(sel.choiceCount, 0);
   EXPECT_TRUE(sel.variants.empty());
-  EXPECT_TRUE(world.events().pendingChoiceTexts.empty());
+  EXPECT_TRUE(world.events().pendingChoices.texts.empty());
   // Nothing pending: the commit keeps what the window shows.
   sel.setText("keep", true);
   ASSERT_EQ(world.runLua("ScCommitSelect(0)"), "");
