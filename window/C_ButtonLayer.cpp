@@ -89,25 +89,25 @@ void C_ButtonLayer::setActive(bool flag) {
 }
 
 int32_t C_ButtonLayer::handleMouse() {
-  // 1.
+  // A disabled button ignores the mouse; a hidden one forgets its hover.
   if (state == widget::Disabled) return 0;
   if (!WidgetShown(*this)) {
     state = widget::Normal;
     return 0;
   }
   const engine::MouseState& m = engine::context().mouse;
-  // 2.
+  // Off the button: back to normal and no drag.
   if (!hitTest(float(m.cursorX), float(m.cursorY))) {
     state = widget::Normal;
     dragOffsetX = dragOffsetY = 0;
     return 0;
   }
-  // 3.
+  // A press on it.
   if (m.mouseEvents & engine::mouse::LeftDown) {
     state = widget::Pressed;
     return clickable ? 1 : 0;
   }
-  // 4.
+  // A release on it clicks only when the press was on it too.
   if (m.mouseEvents & engine::mouse::LeftUp) {
     const int32_t result = clickable ? 2 : 0;
     if (state == widget::Pressed) {
@@ -119,7 +119,7 @@ int32_t C_ButtonLayer::handleMouse() {
     }
     return result;
   }
-  // 5.
+  // Hovering, unless the press on it is still held.
   if (!(state == widget::Pressed && m.leftHeld)) state = widget::Hover;
   return 0;
 }

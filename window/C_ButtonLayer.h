@@ -41,19 +41,19 @@ class C_ButtonLayer : public C_WindowLayer {
   C_ButtonLayer();
   ~C_ButtonLayer() override;
 
-  // slot 3: the fades, the click timer and shownState; returns computeBusy.
+  // The fades, the click timer and shownState; returns computeBusy.
   int32_t update(const engine::PadRecord* pad) override;
-  // slot 5: drawn like a window with the cell of shownState, then its caption.
+  // Drawn like a window with the cell of shownState, then its caption.
   void draw() override;
-  // slot 22: the picture, then the cell count its name gives.
+  // The picture, then the cell count its name gives.
   void setPicture(const char* file, const int32_t* rect, bool other) override;
-  // slot 29: 1 for a press on it, 2 for a release on it (when clickable), 0 else.
+  // 1 for a press on it, 2 for a release on it (when clickable), 0 else.
   int32_t handleMouse() override;
-  // slot 43: the picture stretched to the size, no caption until a text area is set, invisible
+  // The picture stretched to the size, no caption until a text area is set, invisible
   // until opened.
   void setWindow(int32_t kindCode, int32_t width, int32_t height, float x, float y, bool isDraggable,
                  bool reuse) override;
-  // slot 57: enabled (state 1) or disabled (state 0).
+  // Enabled (state 1) or disabled (state 0).
   void setActive(bool flag) override;
 
   // ---- Fields, in order ----
@@ -65,7 +65,7 @@ class C_ButtonLayer : public C_WindowLayer {
   bool eventSuppressed = false;  // the dialog keeps its buttons' events to itself
 };
 
-// The widgets' set-up (slot 43) common to buttons, check buttons and sliders.
+// The window set-up common to buttons, check buttons and sliders.
 void SetUpWidget(C_WindowLayer& w, int32_t kindCode, int32_t width, int32_t height, float x, float y,
                  bool isDraggable);
 

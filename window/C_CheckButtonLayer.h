@@ -19,16 +19,16 @@ class C_CheckButtonLayer : public C_WindowLayer {
   C_CheckButtonLayer();
   ~C_CheckButtonLayer() override;
 
-  // slot 3: the fades; shownState follows state.
+  // The fades; shownState follows state.
   int32_t update(const engine::PadRecord* pad) override;
-  // slot 5: the state's cell, and the check mark over it when checked.
+  // The state's cell, and the check mark over it when checked.
   void draw() override;
-  // slot 29: toggles on the press; never reports a click (always 0).
+  // Toggles on the press; never reports a click (always 0).
   int32_t handleMouse() override;
-  // slot 43: as the button's, without opening it.
+  // As the button's, without opening it.
   void setWindow(int32_t kindCode, int32_t width, int32_t height, float x, float y, bool isDraggable,
                  bool reuse) override;
-  // slot 57
+  // Enabled (state 1) or disabled (state 0).
   void setActive(bool flag) override;
 
   // ---- Fields, in order ----

@@ -34,19 +34,18 @@ C_SelWindowLayer::~C_SelWindowLayer() = default;
 // ---- The choices ---------------------------------------------------------------------------------
 
 void C_SelWindowLayer::setText(const std::string& newText, bool flag) {
-  // 1.
+  // New choices wait for ScSelectActive.
   typingFinished = false;
   active = false;
   C_WindowLayer::setText(newText, flag);
-  // 2. One row per line.
+  // One row per line.
   choiceCount = text.empty() ? 0 : 1 + int32_t(std::count(text.begin(), text.end(), '\n'));
   hoveredRow = -1;
-  // 3.
+  // Rows that do not fit the text area are reported, and kept.
   if ((int64_t(fontSize) + marginY) * choiceCount > textAreaHeight)
     platform::messageBox(CP932("選択肢の数が、選択肢描画領域をオーバー"), "ERROR", platform::mb::Ok);
-  // 4.
+  // The highlight bar and the row picture follow the new rows.
   fitHighlightBar();
-  // 5.
   createRowTexture();
 }
 
@@ -97,9 +96,9 @@ int32_t C_SelWindowLayer::rowAt(int32_t mouseX, int32_t mouseY) {
 }
 
 int32_t C_SelWindowLayer::handleMouse() {
-  // 1.
+  // A hidden window takes no mouse.
   if (!visible) return 0;
-  // 2.
+  // While active: hover the row under the mouse; a release there commits it.
   const engine::MouseState& m = engine::context().mouse;
   if (active) {
     hoveredRow = rowAt(m.cursorX, m.cursorY);
@@ -114,7 +113,7 @@ int32_t C_SelWindowLayer::handleMouse() {
       }
     }
   }
-  // 3.
+  // Off the rows the window can be dragged.
   if (hoveredRow < 0) return C_BaseCharaLayer::handleMouse();
   return 0;
 }

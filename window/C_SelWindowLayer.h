@@ -20,16 +20,16 @@ class C_SelWindowLayer : public C_WindowLayer {
   C_SelWindowLayer();
   ~C_SelWindowLayer() override;
 
-  // slot 3: the fades and a drag; no cursor chips, and a finished close keeps the choices.
+  // The fades and a drag; no cursor chips, and a finished close keeps the choices.
   int32_t update(const engine::PadRecord* pad) override;
-  // slot 5: the window, then the bar on the hovered row.
+  // The window, then the bar on the hovered row.
   void draw() override;
-  // slot 29: while active, the row under the mouse; a release without a press in the same frame
+  // While active, the row under the mouse; a release without a press in the same frame
   // commits it. Off the rows the layer's own mouse handling (dragging) applies.
   int32_t handleMouse() override;
-  // slot 49: the choices, one per line; the window is inactive afterwards.
+  // The choices, one per line; the window is inactive afterwards.
   void setText(const std::string& newText, bool flag) override;
-  // slot 52: the last committed row (-1 for none), which is then forgotten.
+  // The last committed row (-1 for none), which is then forgotten.
   int32_t takeResult() override;
 
   // The row whose band holds the mouse position (pixels from the screen centre): the first one,

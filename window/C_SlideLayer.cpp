@@ -111,7 +111,7 @@ ThumbRect C_SlideLayer::thumbRect() const {
 // ---- Mouse and frame -------------------------------------------------------------------------------------
 
 int32_t C_SlideLayer::handleMouse() {
-  // 1.
+  // A disabled slider ignores the mouse; a hidden one forgets its hover.
   if (state == widget::Disabled) return 0;
   if (!WidgetShown(*this)) {
     state = widget::Normal;
@@ -121,7 +121,7 @@ int32_t C_SlideLayer::handleMouse() {
   const bool pressed = (m.mouseEvents & engine::mouse::LeftDown) != 0;
   const bool released = (m.mouseEvents & engine::mouse::LeftUp) != 0;
   int32_t result = 0;
-  // 2.
+  // A press on the thumb starts a drag; a release ends it.
   const ThumbRect thumb = thumbRect();
   if (thumb.contains(m.cursorX, m.cursorY)) {
     if (pressed) {
@@ -136,7 +136,7 @@ int32_t C_SlideLayer::handleMouse() {
   const bool over = hitTest(float(m.cursorX), float(m.cursorY));
   if (state != widget::Dragging) {
     if (over) {
-      // 3. One step toward the mouse.
+      // A press on the track moves the value one step toward the mouse.
       if (pressed) {
         state = widget::Pressed;
         const bool before = vertical ? m.cursorY < thumb.top : m.cursorX < thumb.left;
@@ -152,12 +152,12 @@ int32_t C_SlideLayer::handleMouse() {
         state = m.leftHeld ? widget::Pressed : widget::Hover;
       }
     } else {
-      // 4.
+      // Off the slider: back to normal and no drag.
       state = widget::Normal;
       dragOffsetX = dragOffsetY = 0;
     }
   }
-  // 5.
+  // A drag ends when the button is no longer held.
   if (state == widget::Dragging && !m.leftHeld) state = widget::Normal;
   return result;
 }

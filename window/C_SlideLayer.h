@@ -22,19 +22,19 @@ class C_SlideLayer : public C_WindowLayer {
   C_SlideLayer();
   ~C_SlideLayer() override;
 
-  // slot 3: the fades; while dragging the position follows the mouse.
+  // The fades; while dragging the position follows the mouse.
   int32_t update(const engine::PadRecord* pad) override;
-  // slot 5: the track and the thumb, faded with the slot's alpha.
+  // The track and the thumb, faded with the slot's alpha.
   void draw() override;
-  // slot 29: thumb presses start a drag, track presses step the value; 1 for a press, 2 for a
+  // Thumb presses start a drag, track presses step the value; 1 for a press, 2 for a
   // release on the track (when clickable).
   int32_t handleMouse() override;
-  // slot 43: width and height in layout units (the slider has no picture).
+  // Width and height in layout units (the slider has no picture).
   void setWindow(int32_t kindCode, int32_t width, int32_t height, float x, float y, bool isDraggable,
                  bool reuse) override;
-  // slot 52: the value.
+  // The value.
   int32_t takeResult() override { return getValue(); }
-  // slot 57
+  // Enabled (state 1) or disabled (state 0).
   void setActive(bool flag) override;
 
   // The track from the slider's rectangle less half the thumb at each end, the range and the
