@@ -80,7 +80,7 @@ void BM_SolidCharas(benchmark::State& state) {
   e.screenWidth = 1024;
   e.screenHeight = 768;
   e.windowed = true;
-  if (!engine::CreateRenderDevice()) {
+  if (!engine::CreateRenderDevice(layer::createDeviceResources)) {
     state.SkipWithError("no render device");
     return;
   }

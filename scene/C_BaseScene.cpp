@@ -57,10 +57,23 @@ void C_BaseScene::takeSnapshot() {
 
 int32_t C_BaseScene::resumePoint() const { return eventSystem ? eventSystem->resumePoint : 0; }
 
-void C_BaseScene::startSelectionEvent(int32_t /*choice*/) {
+void C_BaseScene::startSelectionEvent(int32_t choice) {
   if (!eventSystem || eventSystem->scriptRunning() || eventSystem->waiting()) return;
-  // The first "SEL" window names the chosen item's file and label; StartScript(file, label,
-  // this) then starts it and its lines run from the next frame update.
+  // The first "SEL" window names the chosen item's file and label; its lines run from the next
+  // frame update.
+  if (selWindows.empty() || choice < 0) return;
+  const window::C_WindowLayer& selection = *selWindows.front();
+  if (size_t(choice) >= selection.variants.size()) return;
+  eventSystem->StartScript(selection.variantLeft(size_t(choice)), selection.variantRight(size_t(choice)), this);
+}
+
+void C_BaseScene::onSelectionWindowMade() {
+  if (eventSystem) eventSystem->pendingChoices.clear();
+}
+
+void C_BaseScene::onSelectionActive() {
+  if (eventSystem) eventSystem->resumePoint = eventSystem->lineIndex;
+  takeSnapshot();
 }
 
 void C_BaseScene::StartEventJump(const char* file, const char* label) {

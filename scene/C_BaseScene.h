@@ -47,6 +47,11 @@ class C_BaseScene : public layer::C_BaseObject {
   virtual void buildSaveRecord() {}
   // The selection callback.
   virtual void startSelectionEvent(int32_t choice);
+  // A new selection window joined the scene: the choices gathered for a commit are dropped.
+  virtual void onSelectionWindowMade();
+  // A selection window became active: the event system's current line becomes its resume point
+  // and the snapshot hook reports it.
+  virtual void onSelectionActive();
   // Jumps to label in file, leaving the running script (not while the scene is busy).
   virtual void StartEventJump(const char* file, const char* label);
   // Calls label in file and returns to the running script after it; its first lines run now.

@@ -15,6 +15,7 @@
 #include "platform/Platform.h"
 #include "script/C_EventMain.h"
 #include "script/ScriptStepHooks.h"
+#include "window/SceneWidgets.h"
 #include "window/SceneWindows.h"
 #include "layer/ScreenFadeOverlay.h"
 
@@ -66,12 +67,16 @@ MemberFrame C_SceneSandBox::updateMembers() {
   // solid characters, plain characters, "CHECK", "MES", "PLN", "SLIDE".
   frame.animatingCount += chara::UpdateBackground(*this);
   window::UpdateWindowSet(*this, frame.mouseTaken);
+  frame.animatingCount += window::UpdateSelectionWindows(*this, frame.mouseTaken);
+  frame.animatingCount += window::UpdateButtons(*this, frame.mouseTaken);
   // The normal pointer; characters below may choose the one for clickable parts.
   engine::context().cursorId = 103;
   frame.animatingCount += chara::UpdateSolidCharas(*this, frame.mouseTaken, dialogShown);
   frame.animatingCount += chara::UpdatePlainCharas(*this, frame.mouseTaken);
+  frame.animatingCount += window::UpdateCheckButtons(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdateMessageWindows(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdatePlainWindows(*this, frame.mouseTaken);
+  frame.animatingCount += window::UpdateSliders(*this, frame.mouseTaken);
   return frame;
 }
 

@@ -15,6 +15,7 @@
 #include "engine/HistoryRecord.h"
 #include "script/TagLine.h"
 #include "script/TagTable.h"
+#include "window/PendingChoices.h"
 
 namespace scene { class C_BaseScene; }
 
@@ -168,6 +169,8 @@ class C_EventMain : public layer::C_BaseObject {
   std::vector<EnemyRequest> enemies;
   // The pages the message windows showed, for the history window.
   HistoryRecord history;
+  // The choices gathered by ScAddSelect until ScCommitSelect hands them to a selection window.
+  window::PendingChoices pendingChoices;
 
  private:
   struct ThreadSlot {

@@ -66,6 +66,7 @@ bool AttributeValueConverts(char kind, std::string_view value);
 void RegisterFlowTags(TagTable& table);  // script/FlowTags.cpp: program and flow tags
 void RegisterPictureTags(TagTable& table);  // script/PictureTags.cpp: backgrounds, plain characters
 void RegisterWindowTags(TagTable& table);  // script/WindowTags.cpp: window tags
+void RegisterWidgetTags(TagTable& table);  // script/WidgetTags.cpp: selection and widget tags
 void RegisterSoundTags(TagTable& table);  // script/SoundTags.cpp: sound tags
 void RegisterSolidTags(TagTable& table);  // script/SolidTags.cpp: solid character tags
 

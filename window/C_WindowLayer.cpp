@@ -52,6 +52,16 @@ void drawSharedQuad(gfx::Device& device, const gfx::TexturePtr& texture, const g
   device.drawPrimitive(gfx::PrimitiveType::TriangleStrip, 0, 2);
 }
 
+// The slot's texture-coordinate scale and offset as a 2D texture transform (its translation in
+// the third row).
+void setCellTransform(gfx::Device& device, const layer::PictureSlot& s) {
+  gfx::Matrix t = gfx::Matrix::scaling(s.uvScale[0], s.uvScale[1], 1.0f);
+  t.m[2][0] = s.uvOffset[0];
+  t.m[2][1] = s.uvOffset[1];
+  device.setTransform(gfx::TransformType::Texture0, t);
+  device.setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Count2);
+}
+
 }  // namespace
 
 int32_t ReactionCursorChip(int32_t totalMs) {
@@ -308,6 +318,7 @@ void C_WindowLayer::draw() {
     setAlphaFromTextureAndFactor(*device);
     // The frame: as a mesh without its first rectangle, or as the shared quad.
     if (s.texture) {
+      if (s.useUvRect) setCellTransform(*device, s);
       const gfx::Matrix world = gfx::Matrix::rotationZ(s.rotation) *
                                 gfx::Matrix::scaling(float(s.width) * s.scaleX, float(s.height) * s.scaleY, 1.0f) *
                                 gfx::Matrix::translation(s.x - 0.5f, s.y - 0.5f, 0.0f);
@@ -328,6 +339,7 @@ void C_WindowLayer::draw() {
       } else {
         drawSharedQuad(*device, s.texture, world);
       }
+      if (s.useUvRect) device->setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Disable);
     }
     // The text goes over the frame in the same slot colour.
     setAlphaFromTextureAndDiffuse(*device);

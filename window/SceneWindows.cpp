@@ -5,7 +5,11 @@
 #include "engine/Input.h"
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
+#include "window/C_ButtonLayer.h"
+#include "window/C_CheckButtonLayer.h"
 #include "window/C_MultiWindowSet.h"
+#include "window/C_SelWindowLayer.h"
+#include "window/C_SlideLayer.h"
 #include "window/C_WindowLayer.h"
 
 namespace window {
@@ -22,15 +26,23 @@ constexpr TypeName kTypeCodes[] = {{"MES", kind::Message}, {"SEL", kind::Select}
                                    {"HIST", kind::History}, {"CHECK", kind::Check}};
 
 std::unique_ptr<C_WindowLayer> makeWindowLayer() { return std::make_unique<C_WindowLayer>(); }
+template <typename Window>
+std::unique_ptr<C_WindowLayer> makeWidget() {
+  return std::make_unique<Window>();
+}
 
 struct WindowMaker {
   std::string_view type;
   std::unique_ptr<C_WindowLayer> (*make)();
 };
 
-// The classes of the list types. Message and plain windows are the window layer itself; the
-// selection window, buttons, check buttons and sliders add their makers with their classes.
-constexpr WindowMaker kWindowMakers[] = {{"MES", makeWindowLayer}, {"PLN", makeWindowLayer}};
+// The classes of the list types. Message and plain windows are the window layer itself.
+constexpr WindowMaker kWindowMakers[] = {{"MES", makeWindowLayer},
+                                         {"PLN", makeWindowLayer},
+                                         {"SEL", makeWidget<C_SelWindowLayer>},
+                                         {"BTN", makeWidget<C_ButtonLayer>},
+                                         {"CHECK", makeWidget<C_CheckButtonLayer>},
+                                         {"SLIDE", makeWidget<C_SlideLayer>}};
 
 template <typename Visit>
 void forEach(WindowLayers& list, Visit visit) {
@@ -179,15 +191,16 @@ bool AnyMessageWindowAtEndOfText(const scene::C_BaseScene& scene) {
 // ---- Device loss --------------------------------------------------------------------------------------
 
 void ReleaseWindowTextTargets(scene::C_BaseScene& scene) {
+  // Check buttons too: a caption's render target kept through the loss would block the reset.
   for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows,
-                     &scene.slideWindows})
+                     &scene.slideWindows, &scene.checkWindows})
     forEach(*list, [](C_WindowLayer& w) { w.releaseTextTarget(); });
   if (scene.windowSet) scene.windowSet->releaseTextTarget();
 }
 
 void RestoreWindowTextTargets(scene::C_BaseScene& scene) {
   for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows,
-                     &scene.slideWindows})
+                     &scene.slideWindows, &scene.checkWindows})
     forEach(*list, [](C_WindowLayer& w) { w.restoreTextTarget(); });
   if (scene.windowSet) scene.windowSet->restoreTextTarget();
 }

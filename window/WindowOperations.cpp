@@ -13,6 +13,7 @@
 #include "sound/VoiceTag.h"
 #include "window/C_WindowLayer.h"
 #include "window/SceneWindows.h"
+#include "window/WidgetOperations.h"
 
 namespace window {
 
@@ -48,6 +49,7 @@ void SetWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, c
     if (!made) return;
     w = made.get();
     list->push_back(std::move(made));
+    AdoptNewWindow(scene, type, *w);
   }
   // A new frame picture replaces the old one before the window is laid out on it.
   if (file && file[0] != '\0') {
@@ -129,7 +131,12 @@ void ResetBindWindow(scene::C_BaseScene& scene, std::string_view type, int32_t p
 }
 
 void SetWindowActive(scene::C_BaseScene& scene, std::string_view type, int32_t page, bool active) {
-  if (type == "SEL") return;
+  // A selection window's activation is ScSelectActive's, with its messages.
+  if (type == "SEL") {
+    if (active) SelectActive(scene, page);
+    else SelectNotActive(scene, page);
+    return;
+  }
   if (C_WindowLayer* w = LookUpWindow(scene, type, page)) w->setActive(active);
 }
 

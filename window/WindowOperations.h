@@ -38,8 +38,7 @@ void BindWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, 
                 int32_t parentPage);
 void ResetBindWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, std::string_view parentType,
                      int32_t parentPage);
-// ScWindowActive / ScWindowNotActive for every type but "SEL", which the selection window
-// answers.
+// ScWindowActive / ScWindowNotActive; for "SEL" as ScSelectActive / ScSelectNotActive.
 void SetWindowActive(scene::C_BaseScene& scene, std::string_view type, int32_t page, bool active);
 // The DrawWindow tag's part for "MES": only message window `page` may show the click-wait cursor.
 void ShowClickCursorOn(scene::C_BaseScene& scene, int32_t page);

@@ -1,5 +1,6 @@
 // Draws the demo game's pictures at build time: the title card, two backgrounds, two characters,
-// the window frame, the click-wait cursor and the fade overlay. Usage: km_demo_art OUTDIR
+// the window frame, the click-wait cursor, the settings panel's button and check box and the fade
+// overlay. Usage: km_demo_art OUTDIR
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -486,6 +487,48 @@ void cursorChips() {
   }
 }
 
+// A rounded rectangle's coverage (one-pixel soft edge).
+float roundedBox(float x, float y, float x0, float y0, float x1, float y1, float r) {
+  const float cx = std::clamp(x, x0 + r, x1 - r), cy = std::clamp(y, y0 + r, y1 - r);
+  return 0.5f - (std::hypot(x - cx, y - cy) - r);
+}
+
+// The settings panel's start button: a strip of five 200 x 56 cells (disabled, normal, hover,
+// pressed, clicked) with the caption in each.
+void startButton() {
+  const int cw = 200, ch = 56;
+  Canvas c(cw * 5, ch);
+  const uint32_t fills[5] = {0x3a3d46, 0x24345a, 0x34508a, 0x18223c, 0x8a6a24};
+  const uint32_t rims[5] = {0x5a5d66, 0x8aa0d0, 0xd8e6ff, 0x6a80b0, 0xffe08a};
+  const uint32_t inks[5] = {0x8a8d96, 0xf4ead2, 0xffffff, 0xc8d0e0, 0xfff6d8};
+  for (int i = 0; i < 5; ++i) {
+    const float x0 = float(i * cw) + 3.0f, x1 = float((i + 1) * cw) - 3.0f;
+    c.paint(i * cw, 0, (i + 1) * cw, ch, [=](float x, float y) { return roundedBox(x, y, x0, 3.0f, x1, float(ch) - 3.0f, 12.0f); },
+            [&](float, float) { return rgb(rims[i]); });
+    c.paint(i * cw, 0, (i + 1) * cw, ch, [=](float x, float y) { return roundedBox(x, y, x0 + 3, 6.0f, x1 - 3, float(ch) - 6.0f, 9.0f); },
+            [&](float, float y) { return mix(rgb(fills[i]), rgb((fills[i] >> 1) & 0x7f7f7fu), y / float(ch)); });
+    drawText(c, "はじめる", "ＭＳ ゴシック", 26, float(i * cw) + float(cw) / 2.0f + (i == 3 ? 1.0f : 0.0f),
+             38.0f + (i == 3 ? 1.0f : 0.0f), rgb(inks[i]), 0.0f);
+  }
+  savePng("btn_start.png", c);
+}
+
+// The check button: four 40 x 40 cells (disabled, normal, hover, and the check mark drawn over
+// the others).
+void checkBox() {
+  Canvas c(160, 40);
+  const uint32_t rims[3] = {0x5a5d66, 0x8aa0d0, 0xd8e6ff};
+  for (int i = 0; i < 3; ++i) {
+    const float x0 = float(i * 40);
+    c.paint(i * 40, 0, i * 40 + 40, 40, [=](float x, float y) { return roundedBox(x, y, x0 + 4, 4, x0 + 36, 36, 6); },
+            [&](float, float) { return rgb(rims[i]); });
+    c.paint(i * 40, 0, i * 40 + 40, 40, [=](float x, float y) { return roundedBox(x, y, x0 + 7, 7, x0 + 33, 33, 4); },
+            [](float, float) { return rgb(0x18223c); });
+  }
+  c.polygon({{130, 20}, {136, 14}, {141, 22}, {154, 6}, {159, 12}, {141, 33}}, rgb(0xffe08a));
+  savePng("check.png", c);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -501,6 +544,8 @@ int main(int argc, char** argv) {
   charaKeeper();
   windowFrame();
   cursorChips();
+  startButton();
+  checkBox();
   saveSolidBmp("white.bmp", 32, 0xFFFFFF);
   return g_failures == 0 ? 0 : 1;
 }

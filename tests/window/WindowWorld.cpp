@@ -40,6 +40,7 @@ WindowWorld::WindowWorld() : cd_(dir_.path()), platform_(platform::HeadlessOptio
         "g_Scr_IsAutoModeTimeType = 0\ng_Scr_SoundBufFirst = 10\ng_Scr_SoundBufEnd = 20\ng_CharaDiffPos = { 0, 0 }\n");
   picture("win_h.png", testsupport::solidImage(63, 63, kFrameColour));
   picture("frame.png", testsupport::solidImage(32, 32, kFrameColour));
+  picture("white.bmp", testsupport::solidImage(32, 32, 0xFFFFFFFFu));  // the selection window's highlight bar
   picture("cur0.png", testsupport::solidImage(32, 32, kCoinColour));
   picture("cur1.png", testsupport::solidImage(32, 32, kCoinColour));
   for (const char* name : {"cur10.png", "cur11.png", "cur12.png"}) picture(name, testsupport::solidImage(32, 32, kPulseColour));
