@@ -20,6 +20,7 @@
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
 #include "layer/C_TextureFact.h"
+#include "layer/ScreenFadeOverlay.h"
 #include "scene/C_BaseScene.h"
 
 namespace {

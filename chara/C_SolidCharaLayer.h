@@ -51,7 +51,7 @@ class C_SolidCharaLayer : public layer::C_BaseCharaLayer {
   // the slot's scales, then the position (y up) and depth.
   static gfx::Matrix WorldMatrixOf(const layer::PictureSlot& slot);
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   int32_t charaIndex = 0;
   float hitU = -1.0f, hitV = -1.0f;
   int32_t hitIndex = -1;

@@ -56,7 +56,7 @@ class C_ButtonLayer : public C_WindowLayer {
   // Enabled (state 1) or disabled (state 0).
   void setActive(bool flag) override;
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   int32_t state = widget::Normal;
   int32_t shownState = 0;  // state, but 4 for kClickedCellMs after a click
   int32_t clickTimer = 0;  // ms

@@ -31,7 +31,7 @@ class C_CheckButtonLayer : public C_WindowLayer {
   // Enabled (state 1) or disabled (state 0).
   void setActive(bool flag) override;
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   int32_t state = widget::Normal;
   int32_t shownState = 0;
   bool checked = false;

@@ -36,7 +36,7 @@ class C_SelWindowLayer : public C_WindowLayer {
   // so a position on the boundary of two rows belongs to the upper one; -1 for none.
   int32_t rowAt(int32_t mouseX, int32_t mouseY);
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   int32_t choiceCount = 0;
   int32_t hoveredRow = -1;
   int32_t committedRow = -1;

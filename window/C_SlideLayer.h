@@ -48,7 +48,7 @@ class C_SlideLayer : public C_WindowLayer {
   void thumbCentre(float& cx, float& cy) const;
   ThumbRect thumbRect() const;
 
-  // ---- Fields, in order ----
+  // ---- Fields ----
   int32_t state = widget::Normal;
   int32_t shownState = 0;
   bool vertical = false;
