@@ -49,7 +49,12 @@ int RunEvt(const Arguments& args) {
   if (file.empty()) return BadUsage("evt", "FILE is missing");
   // Names on the command line are UTF-8; the engine asks for code page 932 names.
   const std::string requested = platform::utf8ToCp932(file);
-  const std::string key = haveKeyName ? platform::utf8ToCp932(keyName) : requested;
+  // The second layer's key is the name the engine asks for: the file name without its folders.
+  std::string key = haveKeyName ? platform::utf8ToCp932(keyName) : requested;
+  if (!haveKeyName) {
+    const size_t slash = key.find_last_of('/');
+    if (slash != std::string::npos) key.erase(0, slash + 1);
+  }
 
   std::vector<uint8_t> bytes;
   if (utf8) {
