@@ -1,6 +1,7 @@
 // C_WindowLayer: set-up, text target, frame update, open and close, and the draws with the
 // click-wait cursor.
 #include "window/C_WindowLayer.h"
+#include "window/WidgetDraw.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,18 +39,6 @@ void setAlphaFromTextureAndDiffuse(gfx::Device& device) {
   device.setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::Modulate);
   device.setTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::ta::Texture);
   device.setTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::ta::Diffuse);
-}
-
-// The shared quad, centred on the world transform's origin, with the given texture.
-void drawSharedQuad(gfx::Device& device, const gfx::TexturePtr& texture, const gfx::Matrix& world) {
-  const gfx::VertexBufferPtr& quad = layer::C_BaseLayer::quadBuffer();
-  if (!quad || !texture) return;
-  device.setTransform(gfx::TransformType::World, world);
-  device.setTransform(gfx::TransformType::Projection, layer::CentredProjection());
-  device.setTexture(0, texture);
-  device.setStreamSource(0, quad, 0, layer::C_BaseLayer::QuadVertexBytes);
-  device.setFVF(layer::C_BaseLayer::QuadFvf);
-  device.drawPrimitive(gfx::PrimitiveType::TriangleStrip, 0, 2);
 }
 
 // The slot's texture-coordinate scale and offset as a 2D texture transform (its translation in
@@ -337,7 +326,7 @@ void C_WindowLayer::draw() {
           device->drawPrimitive(gfx::PrimitiveType::TriangleList, 6, uint32_t(frameMesh.size() / 3 - 2));
         }
       } else {
-        drawSharedQuad(*device, s.texture, world);
+        DrawTexturedQuad(*device, s.texture, world);
       }
       if (s.useUvRect) device->setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Disable);
     }
@@ -363,7 +352,7 @@ void C_WindowLayer::drawTextTarget(bool other) {
         gfx::Matrix::rotationZ(s.rotation) *
         gfx::Matrix::scaling(e.screenScale * textAreaWidth + 1.0f, e.screenScale * textAreaHeight + 1.0f, 1.0f) *
         gfx::Matrix::translation(s.x + textOffsetX, s.y + textOffsetY, 0.0f);
-    drawSharedQuad(*device, textTarget->texture, world);
+    DrawTexturedQuad(*device, textTarget->texture, world);
   }
   if (kind == kind::Message && cursor < 0 && owner && owner->state == scene::state::Still && hasCursorChips() &&
       clickCursorShown)
@@ -386,7 +375,7 @@ void C_WindowLayer::drawClickCursor() {
                               gfx::Matrix::scaling(float(chip.width) * chip.scaleX, float(chip.height) * chip.scaleY,
                                                    1.0f) *
                               gfx::Matrix::translation(chip.x, chip.y, 0.0f);
-    drawSharedQuad(*device, chip.texture, world);
+    DrawTexturedQuad(*device, chip.texture, world);
   }
 }
 
