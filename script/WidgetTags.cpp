@@ -190,20 +190,20 @@ bool SetCheckButtonChecked(C_EventMain& events, const TagTokens& tokens) {
 }  // namespace
 
 void RegisterWidgetTags(TagTable& table) {
-  table.add("SelectClear", SelectClear);
-  table.add("SelectAdd", SelectAdd);
-  table.add("CommitSelect", CommitSelect);
-  table.add("SelectActive", SelectActivation<true>);
-  table.add("SelectNotActive", SelectActivation<false>);
-  table.add("SetButtonEvent", SetButtonEvent);
-  table.add("WindowActive", WindowActivation<true>);
-  table.add("WindowNotActive", WindowActivation<false>);
-  table.add("SetSlideData", SetSlideData);
-  table.add("SetSlideColor", SetSlideColor);
-  table.add("GetSlideValue", IntoFlagTag<window::GetSlideValue>);
-  table.add("SetSlideValue", SetSlideValue);
-  table.add("SetCheckButtonChecked", SetCheckButtonChecked);
-  table.add("GetCheckButtonChecked", IntoFlagTag<window::GetCheckButtonChecked>);
+  table.add("SelectClear", SelectClear, "type:s page:i");
+  table.add("SelectAdd", SelectAdd, "type:s page:i text:s file:s label:s");
+  table.add("CommitSelect", CommitSelect, "type:s page:i");
+  table.add("SelectActive", SelectActivation<true>, "type:s page:i");
+  table.add("SelectNotActive", SelectActivation<false>, "type:s page:i");
+  table.add("SetButtonEvent", SetButtonEvent, "type:s page:i file:s label:s call:b");
+  table.add("WindowActive", WindowActivation<true>, "type:s page:i");
+  table.add("WindowNotActive", WindowActivation<false>, "type:s page:i");
+  table.add("SetSlideData", SetSlideData, "page:i width:r height:r type:i switch:s min:i max:i init:i left:r top:r");
+  table.add("SetSlideColor", SetSlideColor, "page:i baseNorm:c baseAct:c switchNorm:c switchAct:c");
+  table.add("GetSlideValue", IntoFlagTag<window::GetSlideValue>, "page:i valiant:s");
+  table.add("SetSlideValue", SetSlideValue, "page:i value:i");
+  table.add("SetCheckButtonChecked", SetCheckButtonChecked, "page:i value:b");
+  table.add("GetCheckButtonChecked", IntoFlagTag<window::GetCheckButtonChecked>, "page:i valiant:s");
 }
 
 }  // namespace script
