@@ -22,6 +22,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   engine::Engine& e = engine::context();
   e.platform = &platform;
   platform::setCurrent(&platform);
+  platform::keepLargeBlocksOutOfTheHeap();
 
   // One instance only; the lock is held until the process ends.
   switch (platform::acquireInstanceLock(options.lockFilePath)) {

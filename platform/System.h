@@ -94,6 +94,14 @@ void setWarningSink(std::function<void(std::string_view textCp932)> sink);
 // prefixed to every warning as "FILE:LINE: " when it gives a text. nullptr: no context.
 void setWarningContext(std::function<std::string()> context);
 
+// ---- Memory -------------------------------------------------------------------------------------
+
+// Large blocks (pictures, textures, decoded sounds: 128 KiB and up) come straight from the
+// system and go back to it when freed. Without this the C library raises its threshold after
+// the first large free and serves later pictures from the main heap, which a long run of loads
+// of different sizes fragments without end. Called once at start-up.
+void keepLargeBlocksOutOfTheHeap();
+
 // ---- Signals -----------------------------------------------------------------------------------
 
 // Crash signals write "シグナル補足:%d" (caption "シグナル発生") with async-signal-safe writes and

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "platform/Letterbox.h"
+
 namespace gfx::gl {
 
 namespace {
@@ -350,9 +352,18 @@ int32_t GlDevice::present() {
     glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
                               static_cast<GlSurface*>(backBuffer_.get())->renderbuffer());
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    // A drawable of another shape (full screen) shows the picture centred between black bars.
+    const platform::ScreenRect r = platform::letterboxRect(width_, height_, dw, dh);
+    if (r.width != dw || r.height != dh) {
+      glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+      applied_.colorMask = 0xF;
+      glClearColor(0, 0, 0, 1);
+      glClear(GL_COLOR_BUFFER_BIT);
+    }
     // The back buffer is stored top row first; the window's rows count from the bottom.
-    const GLenum filter = (dw == width_ && dh == height_) ? GL_NEAREST : GL_LINEAR;
-    glBlitFramebuffer(0, 0, width_, height_, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT, filter);
+    const GLenum filter = (r.width == width_ && r.height == height_) ? GL_NEAREST : GL_LINEAR;
+    glBlitFramebuffer(0, 0, width_, height_, r.x, dh - r.y, r.x + r.width, dh - r.y - r.height,
+                      GL_COLOR_BUFFER_BIT, filter);
     context_->swapBuffers();
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbo_);
   } else {

@@ -9,11 +9,15 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "platform/ChildProcesses.h"
 #include "platform/System.h"
 
 namespace platform {
 
 namespace {
+
+// The descriptor that holds the lock (-1 before it is taken).
+int g_lockFd = -1;
 
 std::string tempDirectory() {
   std::error_code ec;
@@ -48,7 +52,14 @@ LockResult acquireInstanceLock(const std::string& lockFilePath) {
     return held ? LockResult::AlreadyHeld : LockResult::Failed;
   }
   // The descriptor stays open (and the lock held) until the process exits.
+  g_lockFd = fd;
   return LockResult::Acquired;
+}
+
+void closeInstanceLockInForkedChild() {
+  // The lock belongs to the open file, shared with the parent: closing the child's copy leaves
+  // the parent holding it, and the child no longer keeps it after the parent is gone.
+  if (g_lockFd >= 0) ::close(g_lockFd);
 }
 
 std::string desktopLockPath(std::string_view name) {

@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "platform/ChildProcesses.h"
 #include "platform/DesktopDisplay.h"
 #include "platform/Encoding.h"
 #include "platform/sdl/SdlLibrary.h"
@@ -50,6 +51,9 @@ int DesktopPlatform::showMessageBox(std::string_view textCp932, std::string_view
   data.buttons = buttons;
 
   int hit = -1;
+  // SDL may show the box from a forked helper process: it dies with the game and does not
+  // hold the instance lock.
+  ChildProcessGuard guard;
   if (SDL_ShowMessageBox(&data, &hit) != 0) {
     // No display to show it on: the box still reaches the player's terminal.
     writeMessageBoxLine(textCp932, captionCp932);

@@ -1,6 +1,7 @@
 // SdlWindow: the desktop window and the translation of SDL events into window messages.
 #include "platform/sdl/SdlWindow.h"
 
+#include "platform/Letterbox.h"
 #include "platform/System.h"
 #include "platform/sdl/BuiltinImages.h"
 #include "platform/sdl/KeyMap.h"
@@ -31,7 +32,8 @@ bool SdlWindow::create(const WindowConfig& config) {
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 
   Uint32 flags = SDL_WINDOW_OPENGL;
-  if (config.fullScreen) flags |= SDL_WINDOW_FULLSCREEN;  // a display mode of the screen size
+  // Full screen keeps the desktop's resolution (no mode change); the picture is letterboxed.
+  if (config.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   if (config.alwaysOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
   // Placed by the system, not centred; fixed size (SDL windows are not resizable by default).
   window_ = SDL_CreateWindow("Kestrelmoore", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
@@ -49,6 +51,8 @@ bool SdlWindow::create(const WindowConfig& config) {
   if (arrowCursor_) SDL_SetCursor(arrowCursor_);
   // Keys arrive as key events only; no input-method window pops up over the game.
   SDL_StopTextInput();
+  gameWidth_ = config.clientWidth;
+  gameHeight_ = config.clientHeight;
   exists_ = true;
   return true;
 }
@@ -176,6 +180,14 @@ void SdlWindow::cursorPos(int& x, int& y) {
   SDL_GetWindowPosition(window_, &wx, &wy);
   x = gx - wx;
   y = gy - wy;
+  // A window larger than the game (full screen) shows the picture letterboxed: back to game
+  // pixels.
+  int ww = 0, wh = 0;
+  SDL_GetWindowSize(window_, &ww, &wh);
+  if (ww != gameWidth_ || wh != gameHeight_) {
+    const ScreenRect picture = letterboxRect(gameWidth_, gameHeight_, ww, wh);
+    outputToGame(picture, gameWidth_, gameHeight_, x, y, x, y);
+  }
 }
 
 void SdlWindow::setCapture(bool captured) {

@@ -40,6 +40,7 @@ class SdlWindow final : public Window {
   bool exists_ = false;
   bool interruptDelivered_ = false;
   int cursorResource_ = -1;
+  int gameWidth_ = 0, gameHeight_ = 0;  // the client size the game asked for
 };
 
 }  // namespace platform

@@ -1,0 +1,107 @@
+// A helper process forked while a box is up (the windowing library shows some boxes from one):
+// it must not keep the instance lock and must die with the game.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "ProcessHelpers.h"
+#include "platform/ChildProcesses.h"
+#include "platform/System.h"
+#include "support/TempDir.h"
+
+namespace {
+
+using platform::LockResult;
+
+int lockFromAnotherProcess(const std::string& path) {
+  const int status =
+      platformtest::runInChild([&] { return static_cast<int>(platform::acquireInstanceLock(path)); });
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool holdsFile(pid_t pid, const std::string& path) {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/fd", ec)) {
+    if (std::filesystem::read_symlink(entry.path(), ec) == path) return true;
+  }
+  return false;
+}
+
+// Waits (at most about ten seconds) for an adopted process to end; kills it if it does not.
+int reap(pid_t pid) {
+  int status = 0;
+  for (int i = 0; i < 1000; ++i) {
+    if (::waitpid(pid, &status, WNOHANG) == pid) return status;
+    ::usleep(10 * 1000);
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, &status, 0);
+  return -1;
+}
+
+struct GuardCase {
+  const char* name;
+  bool guarded;
+};
+
+TEST(ChildProcessGuard, HelperForkedUnderTheGuardDropsTheLockAndDiesWithTheGame) {
+  // The orphaned helper comes to this process, so it can be waited for.
+  ASSERT_EQ(::prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  const GuardCase cases[] = {{"guarded", true}, {"forked after the guard ended", false}};
+  for (const GuardCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    testsupport::TempDir dir;
+    const std::string lockPath = std::filesystem::canonical(dir.path()).string() + "/game.lock";
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    std::fflush(nullptr);
+    const pid_t game = ::fork();
+    if (game == 0) {
+      ::close(ready[0]);
+      if (platform::acquireInstanceLock(lockPath) != LockResult::Acquired) ::_exit(2);
+      pid_t helper = -1;
+      {
+        platform::ChildProcessGuard guard;
+        if (c.guarded) helper = ::fork();
+      }
+      if (!c.guarded) helper = ::fork();
+      if (helper == 0) {
+        for (;;) ::pause();  // a box nobody answers
+      }
+      if (::write(ready[1], &helper, sizeof helper) != sizeof helper) ::_exit(3);
+      for (;;) ::pause();
+    }
+    ::close(ready[1]);
+    pid_t helper = -1;
+    ASSERT_EQ(::read(ready[0], &helper, sizeof helper), static_cast<ssize_t>(sizeof helper));
+    ::close(ready[0]);
+    ASSERT_GT(helper, 0);
+
+    EXPECT_EQ(lockFromAnotherProcess(lockPath), static_cast<int>(LockResult::AlreadyHeld));
+    EXPECT_EQ(holdsFile(game, lockPath), true);
+    EXPECT_EQ(holdsFile(helper, lockPath), !c.guarded);
+
+    ::kill(game, SIGKILL);
+    int status = 0;
+    ::waitpid(game, &status, 0);
+    if (c.guarded) {
+      // Gone with the game, and the next start gets the lock.
+      status = reap(helper);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+      EXPECT_EQ(lockFromAnotherProcess(lockPath), static_cast<int>(LockResult::Acquired));
+    } else {
+      // Without the guard nothing changes for other children.
+      EXPECT_EQ(::kill(helper, 0), 0);
+      ::kill(helper, SIGKILL);
+      reap(helper);
+    }
+  }
+}
+
+}  // namespace
