@@ -8,24 +8,11 @@
 
 #include "chara/ClickMap.h"
 #include "platform/Platform.h"
+#include "chara/TouchFixtures.h"
 
 namespace {
 
-// A BMP with the given header values; rows (bottom first, already padded) follow the headers.
-std::vector<uint8_t> Bmp(int32_t width, int32_t height, uint16_t bits, const std::vector<uint8_t>& rows) {
-  const uint32_t offset = 54;
-  std::vector<uint8_t> b(offset + rows.size(), 0);
-  for (size_t i = 0; i < rows.size(); ++i) b[offset + i] = rows[i];
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = uint8_t(v >> (8 * i));
-  };
-  b[0] = 'B', b[1] = 'M';
-  put32(10, offset);
-  put32(18, uint32_t(width));
-  put32(22, uint32_t(height));
-  b[28] = uint8_t(bits), b[29] = uint8_t(bits >> 8);
-  return b;
-}
+using touchtest::Bmp;
 
 layer::ClickMap Parsed(const std::vector<uint8_t>& bytes, bool expectOk = true) {
   layer::ClickMap m;

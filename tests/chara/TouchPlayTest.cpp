@@ -3,46 +3,25 @@
 // picture whose layers move together.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include "chara/TouchFixtures.h"
 #include "gfx/Image.h"
 #include "support/GameProcess.h"
 #include "support/Pictures.h"
 
 namespace {
 
-// A centred quad of half-size h mesh units.
-std::string Quad(float h, const std::string& picture) {
-  char b[1024];
-  std::snprintf(b, sizeof b,
-                "vertexCount = 4;\nindexCount = 6;\nshakeRate = 1.0;\npicFileName = \"%s\";\n"
-                "position = {\n%gf,%gf,0f,\n%gf,%gf,0f,\n%gf,%gf,0f,\n%gf,%gf,0f,\n};\n"
-                "index = {\n0,1,2,3,0,2,\n};\nuv = {\n1f,1f,0f,1f,0f,0f,1f,0f,\n};\n"
-                "shakeWeights = {\n0f,0f,0f,0f,\n};\n",
-                picture.c_str(), h, -h, -h, -h, -h, h, h, h);
-  return b;
-}
+using touchtest::BmpFile;
+using touchtest::Quad;
 
-// A 4-bit click map 2 x 2 (rows bottom first): bottom row no region, top row regions 2 and 1.
-std::string TopRegions() {
-  std::string b(54 + 64, '\0');
-  b[0] = 'B', b[1] = 'M', b[10] = char(54 + 64), b[18] = 2, b[22] = 2, b[28] = 4;
-  b += std::string("\x00\x00\x00\x00", 4);
-  b += std::string("\x21\x00\x00\x00", 4);
-  return b;
-}
-
-// A 1-bit click map 1 x 1 whose one pixel is region 1.
-std::string WholeRegion() {
-  std::string b(54 + 8, '\0');
-  b[0] = 'B', b[1] = 'M', b[10] = char(54 + 8), b[18] = 1, b[22] = 1, b[28] = 1;
-  b += std::string("\x01\x00\x00\x00", 4);
-  return b;
-}
+// 4 bits, 2 x 2: the bottom row has no region, the top row regions 2 (left) and 1 (right).
+const std::string kTopRegions = BmpFile(2, 2, 4, {0x00, 0, 0, 0, 0x21, 0, 0, 0});
+// 1 bit, 1 x 1: region 1 everywhere.
+const std::string kWholeRegion = BmpFile(1, 1, 1, {0x01, 0, 0, 0});
 
 void WritePng(const testsupport::GameFolder& game, const std::string& name, uint32_t argb, int size = 32) {
   const std::vector<uint8_t> png = testsupport::pngBytes(testsupport::solidImage(size, size, argb));
@@ -71,7 +50,7 @@ TEST(TouchPlay, ClickAndStrokeSetTheFlagsCallTheTargetAndAreTakenFromTheScript) 
       "@[WaitClick]\n");
   game.write("m.txt", Quad(0.25f, "m.png"));
   WritePng(game, "m.png", 0xFFFF0000u);
-  game.write("m_c.bmp", TopRegions());
+  game.write("m_c.bmp", kTopRegions);
   game.write("eventMacro.evt",
              "*lbl_clickclick\n"
              "P('touch ' .. ScGetTempFlagNum('T_CLICK_EVENT_PAGE_NO') .. ' ' .."
@@ -96,7 +75,7 @@ TEST(TouchPlay, ATouchCallReturnsToTheWaitingLine) {
       "@[WaitClick]\n");
   game.write("m.txt", Quad(0.25f, "m.png"));
   WritePng(game, "m.png", 0xFFFF0000u);
-  game.write("m_c.bmp", TopRegions());
+  game.write("m_c.bmp", kTopRegions);
   game.write("touch.evt",
              "*lbl_t\n"
              "P('touch ' .. ScGetTempFlagNum('T_CLICK_EVENT_CLICKMAP_NO'))\n"
@@ -133,7 +112,7 @@ TEST(TouchPlay, AnEventPicturesLayersFollowAPressTogether) {
   WritePng(game, "ev.png", 0xFF0000FFu);
   game.write("ev_l1.txt", Quad(0.05f, "ev_l1.png"));
   WritePng(game, "ev_l1.png", 0xFF00FF00u);
-  game.write("ev_l1_c.bmp", WholeRegion());
+  game.write("ev_l1_c.bmp", kWholeRegion);
   const std::string before = game.path() + "/before.png", after = game.path() + "/after.png";
   // A press on layer 1 (the small green square in the middle), then the mouse moves 100 pixels
   // to the right while held.

@@ -2,7 +2,6 @@
 // the result bits of a press and a release, and the event picture's layers.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -10,6 +9,7 @@
 #include "chara/C_SolidCharaLayer.h"
 #include "chara/C_SolidEventLayer.h"
 #include "chara/SolidCharas.h"
+#include "chara/TouchFixtures.h"
 #include "layer/LayerWorld.h"
 #include "scene/C_BaseScene.h"
 
@@ -17,38 +17,8 @@ namespace {
 
 using namespace layertest;
 
-// A centred quad of half-size h mesh units (h x 512 pixels), wound like the flat quad.
-std::string Quad(float h, const std::string& picture) {
-  char b[1024];
-  std::snprintf(b, sizeof b,
-                "vertexCount = 4;\nindexCount = 6;\nshakeRate = 1.0;\npicFileName = \"%s\";\n"
-                "position = {\n%gf,%gf,0f,\n%gf,%gf,0f,\n%gf,%gf,0f,\n%gf,%gf,0f,\n};\n"
-                "index = {\n0,1,2,3,0,2,\n};\nuv = {\n1f,1f,0f,1f,0f,0f,1f,0f,\n};\n"
-                "shakeWeights = {\n0f,0f,0f,0f,\n};\n",
-                picture.c_str(), h, -h, -h, -h, -h, h, h, h);
-  return b;
-}
-
-// An 8-bit click map of width x height whose rows (bottom first) hold `values`.
-std::string ClickMapBmp(int32_t width, int32_t height, const std::vector<uint8_t>& values) {
-  const int32_t row = (width + 3) / 4 * 4;
-  std::string b(54 + 1024, '\0');
-  auto put32 = [&](size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + size_t(i)] = char(uint8_t(v >> (8 * i)));
-  };
-  b[0] = 'B', b[1] = 'M';
-  put32(10, 54 + 1024);
-  put32(14, 40);
-  put32(18, uint32_t(width));
-  put32(22, uint32_t(height));
-  b[28] = 8;
-  for (int32_t y = 0; y < height; ++y) {
-    std::string r(size_t(row), '\0');
-    for (int32_t x = 0; x < width; ++x) r[size_t(x)] = char(values[size_t(y * width + x)]);
-    b += r;
-  }
-  return b;
-}
+using touchtest::BmpFile;
+using touchtest::Quad;
 
 class TouchWorld : public ::testing::Test {
  protected:
@@ -57,12 +27,12 @@ class TouchWorld : public ::testing::Test {
     // The left half opaque, the right half transparent.
     world->picture("half.png", makeImage(64, 64, [](int32_t x, int32_t) { return x < 32 ? 0xFFFF0000u : 0x00000000u; }));
     // Bottom row no region; top row regions 2, 2, 1, 1.
-    world->write("half_c.bmp", ClickMapBmp(4, 2, {0, 0, 0, 0, 2, 2, 1, 1}));
+    world->write("half_c.bmp", BmpFile(4, 2, 8, {0, 0, 0, 0, 2, 2, 1, 1}));
     world->write("half.txt", Quad(0.25f, "half.png"));
     world->picture("ev.png", solidImage(64, 64, 0xFF0000FFu));
     world->write("ev.txt", Quad(0.5f, "ev.png"));
     world->picture("ev_l1.png", solidImage(16, 16, 0xFF00FF00u));
-    world->write("ev_l1_c.bmp", ClickMapBmp(1, 1, {1}));
+    world->write("ev_l1_c.bmp", BmpFile(1, 1, 8, {1, 0, 0, 0}));
     world->write("ev_l1.txt", Quad(0.1f, "ev_l1.png"));
     engine::context().frameInterval = engine::context().frameDeltaMs = 17;
     world->setNow(1000);
