@@ -9,15 +9,14 @@
 
 #include "engine/Engine.h"
 #include "engine/Input.h"
+#include "chara/ClickMap.h"
 #include "chara/SolidMeshLoader.h"
+#include "scene/C_BaseScene.h"
 #include "platform/Platform.h"
 
 namespace chara {
 
 namespace {
-ClickRegionLookup g_regionLookup = nullptr;
-TouchHandler g_touchHandler = nullptr;
-
 void copyName(char (&dst)[128], const char* src) {
   std::strncpy(dst, src ? src : "", sizeof dst - 1);
   dst[sizeof dst - 1] = '\0';
@@ -57,9 +56,6 @@ void CaptureAlphaMask(SolidMesh& m, layer::PictureSlot& s) {
   m.maskHeight = h;
 }
 }  // namespace
-
-void setClickRegionLookup(ClickRegionLookup lookup) { g_regionLookup = lookup; }
-void setTouchHandler(TouchHandler handler) { g_touchHandler = handler; }
 
 gfx::Matrix SolidViewMatrix() {
   return gfx::Matrix::lookAtLH(gfx::Vec3{0, 0, -10}, gfx::Vec3{0, 0, 0}, gfx::Vec3{0, 1, 0});
@@ -115,6 +111,8 @@ void C_SolidCharaLayer::LoadSolidMesh(const char* file, const char* diff, int32_
                           false);
     else
       setPicture(data.pictureName.c_str(), nullptr, false);
+    // The regions of the picture come from its "_c.bmp" beside it.
+    currentPicture().clickMap = LoadPictureClickMap(data.pictureName.c_str());
     CaptureAlphaMask(m, currentPicture());
     // A new mesh starts without key or spline moves.
     resetKeyMove(false);
@@ -264,6 +262,13 @@ void C_SolidCharaLayer::drawMesh(gfx::Device& device, SolidMesh& mesh, layer::Pi
                               uint32_t(mesh.indexCount / 3));
 }
 
+void C_SolidCharaLayer::drawSlotMesh(bool other, uint32_t alphaSrc, uint32_t alphaDest) {
+  gfx::Device* device = engine::context().device;
+  SolidMesh& m = other ? otherMesh() : currentMesh();
+  if (!device || !m.hasBuffers()) return;
+  drawMesh(*device, m, other ? otherPicture() : currentPicture(), alphaSrc, alphaDest);
+}
+
 void C_SolidCharaLayer::drawBoth(float /*depth*/) {
   gfx::Device* device = engine::context().device;
   if (!visible || !device) return;
@@ -329,8 +334,8 @@ int32_t C_SolidCharaLayer::HitTest(float mouseX, float mouseY) {
     if (m.alphaMask[size_t(row) * size_t(tw) + size_t(col)] >= 11) result = 0;
   }
   // The click-map region under the point, unless the mesh shakes by itself.
-  if (m.autoShakeOn || !s.clickMap || !g_regionLookup) return result;
-  const int32_t n = g_regionLookup(s, u, v);
+  if (m.autoShakeOn || !s.clickMap) return result;
+  const int32_t n = ClickMapIndexAt(*s.clickMap, u, v);
   if (n == 0) return result;
   hitU = u;
   hitV = v;
@@ -348,6 +353,8 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
   hitIndex = HitTest(float(mouse.cursorX), float(mouse.cursorY));
   if (hitIndex > 0) e.cursorId = 104;
   const layer::PictureSlot& s = currentPicture();
+  // While the owner runs a touch event, touches report nothing.
+  const bool touchRunning = owner && owner->eventLock;
   int32_t result = 0;
   if (mouse.mouseEvents & engine::mouse::LeftDown) {
     // A press on the picture grabs the character (forced: wherever it is).
@@ -355,15 +362,15 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
       dragging = true;
       dragOffsetX = mouse.cursorX - WholePixel(s.x);
       dragOffsetY = mouse.cursorY - WholePixel(s.y);
-      if (hitIndex >= 1 && clickMapEnabled && clickable) result = 1;
+      if (hitIndex >= 1 && clickMapEnabled && clickable && !touchRunning) result = 1;
     }
   } else if (mouse.mouseEvents & engine::mouse::LeftUp) {
     // A release lets go; on a region it reports the click and starts the region's event.
     dragging = false;
     dragOffsetX = dragOffsetY = 0;
     if (hitIndex >= 1 && clickMapEnabled) {
-      if (clickable) result = 2;
-      if (g_touchHandler) g_touchHandler(*this, hitIndex);
+      if (clickable && !touchRunning) result = 2;
+      startTouchEvent();
     }
   }
   // The right button turns the character while held.
@@ -379,6 +386,21 @@ int32_t C_SolidCharaLayer::handleMouse(bool force) {
     rightDragOffsetX = rightDragOffsetY = 0;
   }
   return result;
+}
+
+void C_SolidCharaLayer::startTouchEvent() {
+  // A region without a target (beyond the list, or no event start) starts nothing and sets no
+  // flags.
+  if (!owner || touchStart == TouchStart::None || hitIndex < 1 || size_t(hitIndex) > variants.size()) return;
+  // A release after a fast last frame of the press is a stroke, not a click.
+  owner->setTouchFlags(charaIndex, hitIndex, dragSpeed >= 2.0f ? -1 : 1);
+  const std::string file = variantLeft(size_t(hitIndex) - 1), label = variantRight(size_t(hitIndex) - 1);
+  switch (touchStart) {
+    case TouchStart::Jump: owner->StartEventJump(file.c_str(), label.c_str()); break;
+    case TouchStart::Call: owner->StartEventCall(file.c_str(), label.c_str()); break;
+    case TouchStart::TouchCall: owner->StartEventTouchCall(file.c_str(), label.c_str()); break;
+    case TouchStart::None: break;
+  }
 }
 
 void C_SolidCharaLayer::releaseDeviceBuffers() {

@@ -8,7 +8,12 @@
 #include "chara/SolidMesh.h"
 #include "layer/C_BaseCharaLayer.h"
 
+namespace scene { class C_BaseScene; }
+
 namespace chara {
+
+// Which of the owner scene's event starts a touch on a click-map region uses.
+enum class TouchStart { None, Jump, Call, TouchCall };
 
 class C_SolidCharaLayer : public layer::C_BaseCharaLayer {
  public:
@@ -28,6 +33,8 @@ class C_SolidCharaLayer : public layer::C_BaseCharaLayer {
   // Handles the mouse offered by the scene (hit test, press, release, right button).
   int32_t handleMouse() override;
   int32_t handleMouse(bool force);
+  // Draws one slot's mesh with the colour blend of alpha and the given alpha blend factors.
+  void drawSlotMesh(bool other, uint32_t alphaSrc, uint32_t alphaDest);
   // The device buffers go before a device reset.
   virtual void releaseDeviceBuffers();
   // They come back after it (the shake state stays).
@@ -56,22 +63,18 @@ class C_SolidCharaLayer : public layer::C_BaseCharaLayer {
   float hitU = -1.0f, hitV = -1.0f;
   int32_t hitIndex = -1;
   std::unique_ptr<SolidMesh> meshes[2];
+  // The scene whose event a touch starts, and how (the targets are the layer's variants: entry
+  // n-1 is "file?label" of click-map region n).
+  scene::C_BaseScene* owner = nullptr;
+  TouchStart touchStart = TouchStart::None;
 
  private:
   void updateSlot(int32_t slotIndex);
+  // A completed touch on region hitIndex: the click flags and the region's event, when it has one.
+  void startTouchEvent();
   void drawMesh(gfx::Device& device, SolidMesh& mesh, layer::PictureSlot& slot, uint32_t alphaSrc,
                 uint32_t alphaDest);
 };
-
-// The click-map lookup of a picture at (u, v) (v up from the bottom edge); 0 = no region.
-// Installed by the click-map code; without it no region is ever hit.
-using ClickRegionLookup = int32_t (*)(const layer::PictureSlot& slot, float u, float v);
-void setClickRegionLookup(ClickRegionLookup lookup);
-
-// A touch released on region n of a character: starts its event (installed by the touch-event
-// code; nothing happens without it).
-using TouchHandler = void (*)(C_SolidCharaLayer& chara, int32_t region);
-void setTouchHandler(TouchHandler handler);
 
 // The view and projection of the solid pass for the current screen size.
 gfx::Matrix SolidViewMatrix();

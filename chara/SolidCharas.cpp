@@ -5,6 +5,7 @@
 
 #include "engine/Engine.h"
 #include "chara/C_SolidCharaLayer.h"
+#include "chara/C_SolidEventLayer.h"
 #include "gfx/Device.h"
 #include "scene/C_BaseScene.h"
 
@@ -21,15 +22,24 @@ void ForEach(scene::C_BaseScene& scene, F f) {
 }  // namespace
 
 void InitSceneSolidChara(scene::C_BaseScene& scene, int32_t count) {
+  scene.solidEvent.reset();
   scene.solidOrder.clear();
   scene.solidCharas.clear();
   scene.solidCharaArray = true;
   for (int32_t i = 0; i < count; ++i) {
     auto c = std::make_unique<C_SolidCharaLayer>();
     c->charaIndex = i;
+    c->owner = &scene;
     scene.solidOrder.push_back(c.get());
     scene.solidCharas.push_back(std::move(c));
   }
+  // The event picture's layers are the same characters.
+  scene.solidEvent = std::make_unique<C_SolidEventLayer>();
+  scene.solidEvent->AttachCharacters(scene.solidOrder.data(), scene.solidOrder.size());
+}
+
+C_SolidEventLayer* FindSolidEvent(scene::C_BaseScene& scene) {
+  return scene.solidCharaArray ? scene.solidEvent.get() : nullptr;
 }
 
 C_SolidCharaLayer* FindSolidChara(scene::C_BaseScene& scene, int32_t index) {
@@ -41,12 +51,19 @@ void SetSolidChara(scene::C_BaseScene& scene, int32_t index, const char* file, f
                    int32_t timeMs, bool withDiff, const char* diff, int32_t diffX, int32_t diffY) {
   C_SolidCharaLayer* c = FindSolidChara(scene, index);
   if (!c) return;
+  // A character scene replaces the event picture.
+  if (scene.solidEvent) scene.solidEvent->active = false;
   c->LoadSolidMesh(file, withDiff ? diff : nullptr, diffX, diffY, timeMs);
   layer::PictureSlot& s = c->currentPicture();
   s.x = x * screenScale();
   s.y = y * screenScale();
   s.depth = z * screenScale();
-  if (!withDiff) c->variants.assign(1, "eventMacro.evt?*lbl_clickclick");
+  if (!withDiff) {
+    // A touch on region 1 calls the macro script's click label.
+    c->variants.assign(1, "eventMacro.evt?*lbl_clickclick");
+    c->owner = &scene;
+    c->touchStart = TouchStart::Call;
+  }
   c->currentMesh().strongPull = false;
 }
 
@@ -153,6 +170,8 @@ void SetSolidClickable(scene::C_BaseScene& scene, bool on) {
 }
 
 int32_t UpdateSolidCharas(scene::C_BaseScene& scene, bool& mouseTaken, bool mouseBlocked) {
+  // An active event picture takes the characters' place.
+  if (scene.solidEvent && scene.solidEvent->active) return scene.solidEvent->UpdateWithMouse(mouseTaken, mouseBlocked);
   std::vector<C_SolidCharaLayer*>& order = scene.solidOrder;
   C_SolidCharaLayer* taker = nullptr;
   int32_t animating = 0;
@@ -186,6 +205,10 @@ void FinishSolidCharaAnimations(scene::C_BaseScene& scene) {
 void DrawSolidCharas(scene::C_BaseScene& scene) {
   gfx::Device* device = engine::context().device;
   if (!device || scene.solidCharas.empty()) return;
+  if (scene.solidEvent && scene.solidEvent->active) {
+    scene.solidEvent->draw();
+    return;
+  }
   for (C_SolidCharaLayer* c : scene.solidOrder) {
     device->setTransform(gfx::TransformType::View, SolidViewMatrix());
     device->setTransform(gfx::TransformType::Projection, SolidProjectionMatrix());

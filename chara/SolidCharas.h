@@ -10,10 +10,13 @@ namespace scene { class C_BaseScene; }
 namespace chara {
 
 class C_SolidCharaLayer;
+class C_SolidEventLayer;
 
 // ScInitSceneSolidChara: discards an earlier array and makes `count` characters numbered
 // 0..count-1, drawn in index order (index 0 at the back). A negative count makes an empty array.
 void InitSceneSolidChara(scene::C_BaseScene& scene, int32_t count);
+// The event picture over the array, or nullptr while no array exists.
+C_SolidEventLayer* FindSolidEvent(scene::C_BaseScene& scene);
 // Character `index`, or nullptr while no array exists or when the index is outside it.
 C_SolidCharaLayer* FindSolidChara(scene::C_BaseScene& scene, int32_t index);
 

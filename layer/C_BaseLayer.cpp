@@ -89,7 +89,8 @@ const char* C_BaseLayer::getPictureName() { return currentPicture().name; }
 // ---- Pictures ------------------------------------------------------------------------------------
 
 void C_BaseLayer::loadClickMap(PictureSlot& s, const char* /*file*/) {
-  // No click-map reader exists yet: every picture's click map stays empty.
+  // A new picture starts without regions; solid characters read their picture's click map
+  // (chara/ClickMap) when they load a mesh, the only pictures whose regions are ever asked.
   s.clickMap.reset();
 }
 

@@ -6,6 +6,7 @@
 
 #include "engine/Engine.h"
 #include "chara/C_SolidCharaLayer.h"
+#include "chara/C_SolidEventLayer.h"
 #include "chara/PlainCharas.h"
 #include "gfx/Device.h"
 #include "layer/C_BaseCharaLayer.h"
@@ -92,10 +93,19 @@ int32_t C_BaseScene::StartEventCall(const char* file, const char* label) {
   return eventSystem->EventFrameUpdate();
 }
 
+void C_BaseScene::setTouchFlags(int32_t charaIndex, int32_t region, int32_t clickOrDrag) {
+  if (!eventSystem) return;
+  eventSystem->flags.setEngineNumber("T_CLICK_EVENT_PAGE_NO", charaIndex);
+  eventSystem->flags.setEngineNumber("T_CLICK_EVENT_CLICKMAP_NO", region);
+  eventSystem->flags.setEngineNumber("T_CLICK_EVENT_CLKorDRG", clickOrDrag);
+}
+
 int32_t C_BaseScene::StartEventTouchCall(const char* file, const char* label) {
   if (!eventSystem || eventLock) return 1;
   if (eventSystem->scriptRunning() && state != state::Still) return 1;
   eventLock = true;
+  // The click-wait cursor shows the characters' reaction while the touch event runs.
+  reactionMode = true;
   eventSystem->PrepareTouchCall(*this);
   eventSystem->StartScript(file ? file : "", label ? label : "", this);
   return eventSystem->EventFrameUpdate();

@@ -11,7 +11,10 @@
 namespace gfx { class Surface; }
 namespace script { class C_EventMain; }
 namespace layer { class C_BaseCharaLayer; }
-namespace chara { class C_SolidCharaLayer; }
+namespace chara {
+class C_SolidCharaLayer;
+class C_SolidEventLayer;
+}  // namespace chara
 namespace window {
 class C_WindowLayer;
 class C_MultiWindowSet;
@@ -58,8 +61,15 @@ class C_BaseScene : public layer::C_BaseObject {
   virtual int32_t StartEventCall(const char* file, const char* label);
   // A touch event's call: further event starts are locked out until endTouchCall.
   virtual int32_t StartEventTouchCall(const char* file, const char* label);
-  // Lifts the lock a touch call set.
-  virtual void endTouchCall() { eventLock = false; }
+  // Lifts the lock a touch call set (and with it the characters' reaction mode).
+  virtual void endTouchCall() {
+    eventLock = false;
+    reactionMode = false;
+  }
+
+  // The temporary flags a touch on a character's click-map region writes for its event (virtual:
+  // the characters below the scene reach it through the object).
+  virtual void setTouchFlags(int32_t charaIndex, int32_t region, int32_t clickOrDrag);
 
   // Every change of state first copies the old value into previousState.
   void setState(int32_t newState) {
@@ -86,6 +96,8 @@ class C_BaseScene : public layer::C_BaseObject {
   std::vector<std::unique_ptr<chara::C_SolidCharaLayer>> solidCharas;
   bool solidCharaArray = false;
   std::vector<chara::C_SolidCharaLayer*> solidOrder;
+  // The solid event picture over the first characters of the array (made with it).
+  std::unique_ptr<chara::C_SolidEventLayer> solidEvent;
   std::vector<std::unique_ptr<layer::C_BaseCharaLayer>> plainCharas;
   // Window lists, each in page order.
   std::vector<std::unique_ptr<window::C_WindowLayer>> btnWindows;

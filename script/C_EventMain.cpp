@@ -245,6 +245,7 @@ void C_EventMain::AdvanceScript() {
 }
 
 void C_EventMain::EndScript() {
+  EndTouchCall();
   lineIndex = -1;
   running = false;
   SetSceneState(scene::state::NoScript);
@@ -463,7 +464,18 @@ void C_EventMain::WaitChara() {
 
 // ---- Jumps, calls, returns, loops -----------------------------------------------------------
 
+void C_EventMain::EndTouchCall() {
+  if (drivenScene && drivenScene->eventLock) drivenScene->endTouchCall();
+  clickEventLevel = -1;
+}
+
 void C_EventMain::EventJump(const std::string& file, const std::string& label) {
+  // A jump to another script leaves a touch call for good.
+  if (!file.empty()) EndTouchCall();
+  JumpTo(file, label);
+}
+
+void C_EventMain::JumpTo(const std::string& file, const std::string& label) {
   if (file.empty()) {
     // An empty label looks for the line "*" like any other label.
     const int32_t found = FindLabel(label);
@@ -489,7 +501,7 @@ void C_EventMain::EventJump(const std::string& file, const std::string& label) {
 void C_EventMain::EventCall(const std::string& file, const std::string& label) {
   // Execution comes back to the line after the calling line.
   PushCall(lineIndex + 1);
-  EventJump(file, label);
+  JumpTo(file, label);
 }
 
 void C_EventMain::PushCall(int32_t nextLine) {

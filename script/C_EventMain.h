@@ -194,6 +194,11 @@ class C_EventMain : public layer::C_BaseObject {
   // A [warning] line (platform::warningOutput) for what the runner passes over without a box.
   void Warn(const std::string& textCp932) const;
   void EndScript();
+  // The touch call in progress is over (its script ended or a jump replaced it): event starts
+  // are allowed again.
+  void EndTouchCall();
+  // EventJump without ending a touch call (the call's own jump).
+  void JumpTo(const std::string& file, const std::string& label);
   void RunLuaScriptStep(int32_t& result);
   // EventFrameUpdate of a script started by a jump inside a running line, within the nesting
   // limit.

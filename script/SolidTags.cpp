@@ -13,34 +13,10 @@
 #include "scene/C_BaseScene.h"
 #include "script/C_EventMain.h"
 #include "script/TagAttributes.h"
+#include "script/StandLayout.h"
 #include "script/TagTable.h"
 
 namespace script {
-
-namespace {
-
-scene::C_BaseScene* Scene(const C_EventMain& events) {
-  if (events.drivenScene) return events.drivenScene;
-  engine::Engine& e = engine::context();
-  return e.currentScene;
-}
-
-struct StandLayout {
-  int32_t page = 0;
-  std::string file, diff;
-  int32_t time = 0;
-  bool relative = false;
-  float left = chara::NotGiven, top = chara::NotGiven;
-  float posX = chara::NotGiven, posY = chara::NotGiven;
-  float scaleW = 1.0f, scaleH = 1.0f;
-  bool scaleWGiven = false, scaleHGiven = false;
-  float width = 0.0f, height = 0.0f;
-  // Shakes.
-  float powerH = 0.0f, powerV = 9.0f, decay = 0.95f;
-  int32_t rangeTime = 1000;
-  float power = 0.0f, angleDegrees = 90.0f;
-  int32_t roundTime = 1000;
-};
 
 // `left`, `top`, `width`, `height` are integers for SimpleStandChara and reals for the moves.
 StandLayout ReadStandLayout(const C_EventMain& events, const TagTokens& tokens, bool integerCorners) {
@@ -73,9 +49,7 @@ StandLayout ReadStandLayout(const C_EventMain& events, const TagTokens& tokens, 
   return l;
 }
 
-struct Placement {
-  float scaleX, scaleY, x, y;
-};
+
 
 Placement Place(const StandLayout& l, float imageWidth, float imageHeight) {
   Placement p;
@@ -92,6 +66,16 @@ Placement Place(const StandLayout& l, float imageWidth, float imageHeight) {
 
 float Given(float v, float otherwise) { return v != chara::NotGiven ? v : otherwise; }
 
+namespace {
+
+scene::C_BaseScene* Scene(const C_EventMain& events) {
+  if (events.drivenScene) return events.drivenScene;
+  engine::Engine& e = engine::context();
+  return e.currentScene;
+}
+
+
+
 // The offset of an expression picture: pair n of g_CharaDiffPos for a name containing "stNN"
 // (n = 0..14), pair 0 otherwise.
 const std::array<int32_t, 2>& DiffOffset(const std::string& name) {
@@ -104,6 +88,25 @@ const std::array<int32_t, 2>& DiffOffset(const std::string& name) {
   return table[0];
 }
 
+// A ".sld" stand picture's touch event, by the first stNN its name holds; none for other names.
+void SetStandTouchTarget(chara::C_SolidCharaLayer& c, const std::string& file) {
+  static const char* const kTargets[][2] = {
+      {"st00", "sce15_00_0.evt?lbl_TouchDistribute"}, {"st01", "special.evt?lbl_click_01"},
+      {"st02", "special.evt?lbl_click_02"},           {"st03", "special.evt?lbl_click_03"},
+      {"st04", "special.evt?lbl_click_04"},           {"st05", "special.evt?lbl_click_05"},
+      {"st06", "sce15_06_0.evt?lbl_TouchDistribute"},
+  };
+  c.variants.clear();
+  c.touchStart = chara::TouchStart::None;
+  if (file.find(".sld") == std::string::npos) return;
+  for (const auto& t : kTargets) {
+    if (file.find(t[0]) == std::string::npos) continue;
+    c.variants.assign(1, t[1]);
+    c.touchStart = chara::TouchStart::TouchCall;
+    return;
+  }
+}
+
 bool SimpleStandChara(C_EventMain& events, const TagTokens& tokens) {
   const StandLayout l = ReadStandLayout(events, tokens, true);
   scene::C_BaseScene* s = Scene(events);
@@ -114,6 +117,7 @@ bool SimpleStandChara(C_EventMain& events, const TagTokens& tokens) {
                        offset[1]);
   chara::C_SolidCharaLayer* c = chara::FindSolidChara(*s, l.page);
   if (!c) return true;
+  SetStandTouchTarget(*c, l.file);
   layer::PictureSlot& slot = c->currentPicture();
   const Placement p = Place(l, float(slot.width), float(slot.height));
   const float scale = engine::context().screenScale;

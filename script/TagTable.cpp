@@ -15,6 +15,7 @@ constexpr void (*kTagRegistrars[])(TagTable&) = {
     RegisterPictureTags,
     RegisterWindowTags,
     RegisterSolidTags,
+    RegisterSolidEventTags,
     RegisterWidgetTags,
     RegisterSoundTags,
 };

@@ -529,6 +529,89 @@ void checkBox() {
   savePng("check.png", c);
 }
 
+// A click map: a palette-indexed BMP (1, 4 or 8 bits) whose pixel values are region numbers,
+// given by region(x, y) at pixel centres with y from the top. The palette only helps an editor.
+void saveClickMap(const std::string& name, int width, int height, int bits,
+                  const std::function<int(float x, float y)>& region) {
+  const uint32_t rowBytes = ((uint32_t(width) * uint32_t(bits) + 31) / 32) * 4;
+  const uint32_t dataBytes = rowBytes * uint32_t(height);
+  const uint32_t paletteBytes = 4u << bits;
+  std::vector<uint8_t> b;
+  auto u16 = [&](uint32_t v) { b.push_back(uint8_t(v)), b.push_back(uint8_t(v >> 8)); };
+  auto u32 = [&](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+  b.push_back('B'), b.push_back('M');
+  u32(54 + paletteBytes + dataBytes), u32(0), u32(54 + paletteBytes);
+  u32(40), u32(uint32_t(width)), u32(uint32_t(height)), u16(1), u16(uint16_t(bits)), u32(0), u32(dataBytes), u32(2835),
+      u32(2835), u32(0), u32(0);
+  for (uint32_t i = 0; i < (1u << bits); ++i) u32(i == 0 ? 0 : 0x00FF0000u >> (8 * (i % 3)));
+  // Rows bottom first; 4 bits: the even column in the high nibble; 1 bit: column x in bit x mod 8.
+  for (int row = height - 1; row >= 0; --row) {
+    std::vector<uint8_t> line(rowBytes, 0);
+    for (int x = 0; x < width; ++x) {
+      const uint32_t v = uint32_t(region(float(x) + 0.5f, float(row) + 0.5f)) & ((1u << bits) - 1);
+      if (bits == 8) line[size_t(x)] = uint8_t(v);
+      if (bits == 4) line[size_t(x / 2)] |= uint8_t(x % 2 == 0 ? v << 4 : v);
+      if (bits == 1) line[size_t(x / 8)] |= uint8_t(v << (x % 8));
+    }
+    b.insert(b.end(), line.begin(), line.end());
+  }
+  save(name, b);
+}
+
+bool inEllipse(float x, float y, float cx, float cy, float rx, float ry) {
+  const float dx = (x - cx) / rx, dy = (y - cy) / ry;
+  return dx * dx + dy * dy <= 1.0f;
+}
+
+// The keeper's click map at a quarter of his picture's size: region 1 his head and cap, region
+// 2 his coat.
+void keeperClickMap() {
+  saveClickMap("chara_keeper_c.bmp", 90, 180, 4, [](float x, float y) {
+    x *= 4.0f, y *= 4.0f;
+    if (inEllipse(x, y, 180, 170, 80, 110)) return 1;
+    if (x > 60 && x < 300 && y > 262 && y < 600) return 2;
+    return 0;
+  });
+}
+
+// The lamp-room event picture: the lamp behind its lens in the middle of a dark room with a
+// window on the sea (layer 0), and a gull on the rail (layer 1, transparent around it). Their
+// click maps: the lamp (8 bits) and the gull (1 bit).
+void lampRoomEvent() {
+  Canvas room(512, 384);
+  room.fill([](float, float y) { return mix(rgb(0x141a2e), rgb(0x26304a), y / 384.0f); });
+  room.polygon({{300, 40}, {490, 40}, {490, 250}, {300, 250}}, [](float, float y) {
+    return mix(rgb(0x1b2a52), rgb(0x38507e), y / 250.0f);
+  });
+  room.polygon({{300, 140}, {490, 140}, {490, 146}, {300, 146}}, rgb(0x0d1020));
+  room.polygon({{392, 40}, {398, 40}, {398, 250}, {392, 250}}, rgb(0x0d1020));
+  room.polygon({{0, 300}, {512, 300}, {512, 384}, {0, 384}}, rgb(0x1a1620));
+  room.polygon({{110, 300}, {230, 300}, {214, 250}, {126, 250}}, rgb(0x3a3440));
+  room.glow(170, 180, 150, 150, rgb(0xfff1b8, 0.45f));
+  room.ellipse(170, 180, 62, 72, rgb(0x8a7a40));
+  room.ellipseShaded(170, 180, 54, 64, [](float x, float y) {
+    return mix(rgb(0xfffbe0), rgb(0xf2c050), std::hypot(x - 170.0f, y - 180.0f) / 64.0f);
+  });
+  for (float yy : {150.0f, 180.0f, 210.0f}) room.polygon({{118, yy}, {222, yy}, {222, yy + 3}, {118, yy + 3}}, rgb(0xd8a840, 0.7f));
+  savePng("ev_lamp.png", room);
+  saveClickMap("ev_lamp_c.bmp", 64, 48, 8, [](float x, float y) { return inEllipse(x * 8, y * 8, 170, 180, 62, 72) ? 1 : 0; });
+
+  Canvas gull(128, 128);
+  gull.ellipse(64, 78, 40, 22, rgb(0xf2f2f0));                                  // body
+  gull.polygon({{40, 70}, {96, 40}, {104, 52}, {62, 84}}, rgb(0xb8bcc4));       // wing
+  gull.ellipse(100, 62, 14, 13, rgb(0xf2f2f0));                                 // head
+  gull.polygon({{110, 60}, {126, 64}, {110, 68}}, rgb(0xf0b030));               // beak
+  gull.ellipse(104, 58, 2.5f, 2.5f, rgb(0x202020));                             // eye
+  gull.polygon({{56, 98}, {60, 120}, {64, 120}, {62, 98}}, rgb(0xe09a30));      // legs
+  gull.polygon({{70, 98}, {74, 120}, {78, 120}, {76, 98}}, rgb(0xe09a30));
+  gull.outline(2.0f, rgb(0x30343c));
+  savePng("ev_lamp_l1.png", gull);
+  saveClickMap("ev_lamp_l1_c.bmp", 32, 32, 1, [](float x, float y) {
+    x *= 4, y *= 4;
+    return (inEllipse(x, y, 64, 78, 42, 24) || inEllipse(x, y, 100, 62, 16, 15)) ? 1 : 0;
+  });
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -547,5 +630,7 @@ int main(int argc, char** argv) {
   startButton();
   checkBox();
   saveSolidBmp("white.bmp", 32, 0xFFFFFF);
+  keeperClickMap();
+  lampRoomEvent();
   return g_failures == 0 ? 0 : 1;
 }

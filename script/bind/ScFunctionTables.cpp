@@ -19,6 +19,7 @@ const ScFunction* const kAllTables[] = {
     kPictureFunctions,
     kWindowFunctions,
     kSolidFunctions,
+    kSolidEventFunctions,
     kWidgetFunctions,
     nullptr,
 };

@@ -21,6 +21,7 @@ extern const ScFunction kSoundFunctions[];  // SoundFunctions.cpp
 extern const ScFunction kPictureFunctions[];  // PictureFunctions.cpp
 extern const ScFunction kWindowFunctions[];  // WindowFunctions.cpp
 extern const ScFunction kSolidFunctions[];  // SolidFunctions.cpp
+extern const ScFunction kSolidEventFunctions[];  // SolidEventFunctions.cpp
 extern const ScFunction kWidgetFunctions[];  // WidgetFunctions.cpp
 
 // Every table, in registration order, ending with nullptr.

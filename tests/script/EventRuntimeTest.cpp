@@ -365,6 +365,38 @@ TEST(EventRuntime, UiEntryPointsRespectStateAndTouchLock) {
   EXPECT_EQ(world.markTexts(), "touch main");
 }
 
+// A touch call also ends when its script ends or jumps to another script, and the characters'
+// reaction mode follows the lock.
+TEST(EventRuntime, TouchLockEndsWithTheTouchScriptOrAJumpAway) {
+  struct Case {
+    const char* label;
+    const char* touch;
+    const char* marks;
+  };
+  const Case cases[] = {
+      {"the touch script ends", "*lbl_t\nMark('touch')\n@[WaitClick]\nScEnd()\n", "touch"},
+      {"the touch script jumps away", "*lbl_t\nMark('touch')\n@[WaitClick]\n@[Jump file=\"other.evt\" label=\"\"]\n",
+       "touch other"},
+  };
+  for (const Case& c : cases) {
+    ScriptWorld world;
+    world.write("0first.evt", "@[WaitClick]\nMark('main')\n");
+    world.write("touch.evt", c.touch);
+    world.write("other.evt", "Mark('other')\n@[WaitClick]\n");
+    world.start();
+    world.frame();
+    world.scene().setState(state::Still);
+    EXPECT_EQ(world.scene().StartEventTouchCall("touch.evt", "lbl_t"), 0) << c.label;
+    EXPECT_TRUE(world.scene().reactionMode) << c.label;
+    world.frame();
+    world.click();
+    EXPECT_FALSE(world.scene().eventLock) << c.label;
+    EXPECT_FALSE(world.scene().reactionMode) << c.label;
+    EXPECT_EQ(world.events().clickEventLevel, -1) << c.label;
+    EXPECT_EQ(world.markTexts(), c.marks) << c.label;
+  }
+}
+
 TEST(EventRuntime, LayerEventStartsOnlyWhenNoScriptRuns) {
   ScriptWorld world;
   world.write("0first.evt", "Mark('first')\n");
