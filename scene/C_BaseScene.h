@@ -15,6 +15,8 @@ namespace chara { class C_SolidCharaLayer; }
 namespace window {
 class C_WindowLayer;
 class C_MultiWindowSet;
+class C_HistoryWindowLayer;
+class C_DialogSet;
 }  // namespace window
 
 namespace scene {
@@ -94,7 +96,10 @@ class C_BaseScene : public layer::C_BaseObject {
   std::vector<std::unique_ptr<window::C_WindowLayer>> selWindows;
   std::vector<std::unique_ptr<window::C_WindowLayer>> plnWindows;
   std::vector<std::unique_ptr<window::C_WindowLayer>> slideWindows;
-  // The history window and the dialog set (owned here the same way) come with their classes.
+  // The single "HIST" window (made by its first ScSetWindow) or none, and the dialog set the
+  // constructor makes.
+  std::unique_ptr<window::C_HistoryWindowLayer> history;
+  std::unique_ptr<window::C_DialogSet> dialog;
   std::unique_ptr<window::C_MultiWindowSet> windowSet;
   bool windowsShown = true;
   bool hideToggleEnabled = true;

@@ -17,6 +17,8 @@ constexpr void (*kTagRegistrars[])(TagTable&) = {
     RegisterSolidTags,
     RegisterWidgetTags,
     RegisterSoundTags,
+    // Replaces the placeholders of the flow tags.
+    RegisterDialogTags,
 };
 
 }  // namespace

@@ -69,6 +69,7 @@ void RegisterWindowTags(TagTable& table);  // script/WindowTags.cpp: window tags
 void RegisterWidgetTags(TagTable& table);  // script/WidgetTags.cpp: selection and widget tags
 void RegisterSoundTags(TagTable& table);  // script/SoundTags.cpp: sound tags
 void RegisterSolidTags(TagTable& table);  // script/SolidTags.cpp: solid character tags
+void RegisterDialogTags(TagTable& table);  // script/DialogTags.cpp: ExitConfirm and DispHelp
 
 // Fills the table from every registration function, in the order of the tag set.
 void BuildTagTable(TagTable& table);

@@ -20,6 +20,7 @@ const ScFunction* const kAllTables[] = {
     kWindowFunctions,
     kSolidFunctions,
     kWidgetFunctions,
+    kHistoryFunctions,
     nullptr,
 };
 

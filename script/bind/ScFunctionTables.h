@@ -22,6 +22,7 @@ extern const ScFunction kPictureFunctions[];  // PictureFunctions.cpp
 extern const ScFunction kWindowFunctions[];  // WindowFunctions.cpp
 extern const ScFunction kSolidFunctions[];  // SolidFunctions.cpp
 extern const ScFunction kWidgetFunctions[];  // WidgetFunctions.cpp
+extern const ScFunction kHistoryFunctions[];  // HistoryFunctions.cpp
 
 // Every table, in registration order, ending with nullptr.
 extern const ScFunction* const kAllTables[];
