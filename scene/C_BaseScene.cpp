@@ -51,7 +51,15 @@ C_BaseScene::~C_BaseScene() {
   captureSurface.reset();
 }
 
-void C_BaseScene::onDeviceLost() { captureSurface.reset(); }
+void C_BaseScene::onDeviceLost() {
+  // The exit confirmation every scene can show gives up its text targets too.
+  if (dialog) dialog->releaseTextTarget();
+  captureSurface.reset();
+}
+
+void C_BaseScene::onDeviceReset() {
+  if (dialog) dialog->restoreTextTarget();
+}
 
 void C_BaseScene::takeSnapshot() {
   char text[128];

@@ -39,10 +39,11 @@ class C_BaseScene : public layer::C_BaseObject {
   int32_t update(const engine::PadRecord* /*pad*/) override { return 0; }
   // Returns the result of the frame's Present.
   int32_t render() override { return 0; }
-  // Lets go of device resources before a reset (here: the capture surface).
+  // Lets go of device resources before a reset (here: the dialog's text targets and the
+  // capture surface).
   virtual void onDeviceLost();
-  // Makes the scene's device resources again after a reset.
-  virtual void onDeviceReset() {}
+  // Makes the scene's device resources again after a reset (here: the dialog's text targets).
+  virtual void onDeviceReset();
   // Reports the resume point to the debug output.
   virtual void takeSnapshot();
   // Never called by the engine.

@@ -25,8 +25,12 @@ int32_t C_DialogSet::update(const engine::PadRecord* pad) {
   int32_t busy = C_WindowLayer::update(pad);
   for (auto& button : buttons)
     if (button->opened) busy |= button->update(pad);
-  // A finished close: the dialog no longer takes the mouse.
-  if (wasFading && !currentPicture().fadeActive && currentPicture().alpha() == 0) shown = false;
+  // A finished close: the dialog no longer takes the mouse, and a question closed without its
+  // answer (a script's CloseWindow) no longer blocks the next one.
+  if (wasFading && !currentPicture().fadeActive && currentPicture().alpha() == 0) {
+    shown = false;
+    pending = false;
+  }
   return busy;
 }
 

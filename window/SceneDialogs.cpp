@@ -75,7 +75,11 @@ bool DialogsShown(const scene::C_BaseScene& scene) {
 void UpdateDialog(scene::C_BaseScene& scene, bool& mouseTaken) {
   C_DialogSet* dialog = scene.dialog.get();
   if (!dialog) return;
-  if (!mouseTaken && dialog->dialogMouse() != 0) mouseTaken = true;
+  if (mouseTaken) {
+    dialog->result = answer::None;  // not asked: no answer this frame
+  } else if (dialog->dialogMouse() != 0) {
+    mouseTaken = true;
+  }
   dialog->update(nullptr);
   if (!dialog->pending) return;
   if (dialog->result == answer::Yes) {
@@ -105,6 +109,8 @@ bool LayOutHelp(C_MultiWindowSet& set) {
   set.setText(CP932(kHelpLeft), false);
   // The right column and the title line, owned by the set and bound to it.
   set.ownedMembers.push_back(HelpText(230, 70, 18, 400, kHelpRight));
+  // The left column's line spacing, so each control stays beside its description.
+  set.ownedMembers.back()->setFontMargin(2, 10);
   set.children.push_back(set.ownedMembers.back().get());
   set.ownedMembers.push_back(HelpText(320, 30, 28, 900, kHelpTitle));
   set.children.push_back(set.ownedMembers.back().get());

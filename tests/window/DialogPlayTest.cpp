@@ -123,9 +123,10 @@ TEST(ExitConfirmPlay, EscapeAndTheCloseBoxAskOnceNoGoesBackAndYesEndsTheProgram)
     bool pictures;
   };
   const Case cases[] = {
-      {"Escape twice and the close box, a click beside the buttons, then ＮＯ; the next click advances",
+      {"Escape twice and the close box, a click beside the buttons, a lost device, then ＮＯ; the next click "
+       "advances",
        "5 key escape down\n6 key escape up\n7 key escape down\n8 key escape up\n9 close\n"
-       "12 mouse 512 384\n13 click\n16 mouse 582 464\n17 click\n30 click\n",
+       "12 mouse 512 384\n13 click\n14 devicelost\n16 mouse 582 464\n17 click\n30 click\n",
        "ready\none\n", false, false},
       {"Escape held: one dialog; ＮＯ's click does not reach the message window",
        "5 key escape down\n8 key escape down\n12 mouse 582 464\n13 ldown\n14 lup\n16 key escape up\n",
@@ -164,6 +165,21 @@ TEST(ExitConfirmPlay, TheTagAsksAndExitGameDoesNot) {
   EXPECT_EQ(run.out, "a\nb\n") << "the frame's lines run; no question is asked\n" << run.err;
   EXPECT_EQ(run.err.find("[MessageBox]"), std::string::npos) << run.err;
   EXPECT_LT(ended.mixBytes() * 4, asked.mixBytes()) << "ExitGame ends after the click's frame";
+}
+
+TEST(ExitConfirmPlay, TheTitleSceneAsksAndAnswersItself) {
+  const char* const toTitle = "ScSetNextScene('SCENE_TITLE')\n@[WaitClick]\n@[Stop]\n";
+  PlayedGame stayed(toTitle), ended(toTitle);
+  // Escape on the title scene; a click beside the buttons, then ＮＯ or ＹＥＳ.
+  const testsupport::ProcessResult no =
+      stayed.play(60, "10 key escape down\n14 mouse 512 384\n15 click\n20 mouse 582 464\n21 click\n");
+  const testsupport::ProcessResult yes =
+      ended.play(60, "10 key escape down\n14 mouse 512 384\n15 click\n20 mouse 442 464\n21 click\n");
+  for (const testsupport::ProcessResult* run : {&no, &yes}) {
+    EXPECT_EQ(run->exitCode, 0) << run->err;
+    EXPECT_TRUE(OnlyPictureBoxes(run->err)) << "the title's pictures are missing\n" << run->err;
+  }
+  EXPECT_LT(ended.mixBytes() * 2, stayed.mixBytes()) << "ＹＥＳ ends the program, ＮＯ does not";
 }
 
 TEST(HelpPlay, TheHelpTakesTheClicksUntilItsOkButton) {

@@ -179,6 +179,14 @@ TEST(ExitConfirm, LaysOutOnceAndGivesTheTextBackToMessageWindowZero) {
   // A click beside the buttons is taken: the script does not advance.
   world.frame(17, engine::mouse::LeftDown);
   EXPECT_TRUE(world.events().waitClick);
+  // Closed by a script without an answer: the next Escape asks again.
+  ASSERT_EQ(world.runLua("ScCloseWindow('DIALOG', 0, 0)"), "");
+  world.frames(2);
+  EXPECT_FALSE(dialog.shown);
+  EXPECT_FALSE(dialog.pending);
+  script::OpenExitConfirm(world.events(), world.scene());
+  EXPECT_TRUE(dialog.shown);
+  EXPECT_EQ(utf8(dialog.text), "終了しますか？");
   EXPECT_TRUE(world.boxes().empty());
 }
 
@@ -193,6 +201,7 @@ TEST(HelpDialog, BuildsOnceClosesWithOkAndBuildsAnewAfterwards) {
   ASSERT_EQ(set.ownedMembers.size(), 2u) << "the second DispHelp lays nothing out";
   ASSERT_EQ(set.memberLists[0].size(), 1u);
   EXPECT_EQ(utf8(set.ownedMembers[1]->text), "体験版ヘルプ\n");
+  EXPECT_EQ(set.ownedMembers[0]->marginY, set.marginY) << "the two columns' lines stay side by side";
   EXPECT_EQ(utf8(set.memberLists[0][0]->text), "ＯＫ");
   EXPECT_EQ(set.children.size(), 3u);
   world.frames(10);
