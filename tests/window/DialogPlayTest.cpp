@@ -3,7 +3,9 @@
 // also answer without their pictures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -52,6 +54,21 @@ class PlayedGame {
                        "' --audio-out '" + mixPath() + "'";
     for (int frame : shots) args += " --shot " + std::to_string(frame) + ":'" + shotPath(frame) + "'";
     return testsupport::RunCommand(std::string(KM_KMTOOL) + args, game_.path());
+  }
+
+  void write(const std::string& name, const std::string& bytes) { game_.write(name, bytes); }
+
+  // The mix's loudest sample (either channel) between two times, in ms from the run's start.
+  int32_t mixPeak(int32_t fromMs, int32_t toMs) const {
+    const std::vector<uint8_t> wav = testsupport::readAll(mixPath());
+    const std::string text(wav.begin(), wav.end());
+    const size_t data = text.find("data");
+    if (data == std::string::npos) return -1;
+    int32_t peak = 0;
+    const size_t first = data + 8 + size_t(fromMs) * 44100 / 1000 * 4, last = data + 8 + size_t(toMs) * 44100 / 1000 * 4;
+    for (size_t at = first; at + 1 < wav.size() && at < last; at += 2)
+      peak = std::max(peak, std::abs(int32_t(int16_t(uint16_t(wav[at] | wav[at + 1] << 8)))));
+    return peak;
   }
 
   uintmax_t mixBytes() const {
@@ -108,6 +125,37 @@ TEST(HistoryPlay, TheThumbFollowsTheEntryCountAndTheHistoryKeepsEveryClickUntilC
     EXPECT_NE(game.pixel(19, 992, c.thumbTop - 6), kThumb) << c.pages << " pages";
     EXPECT_EQ(game.pixel(19, 992, 748), kThumb) << c.pages << " pages: the newest entry is on top";
   }
+}
+
+// A 100 ms tone (16-bit mono PCM WAV, 22050 Hz).
+std::string ToneWav() {
+  std::string b;
+  auto u16 = [&](uint32_t v) { b.push_back(char(v & 0xFF)), b.push_back(char((v >> 8) & 0xFF)); };
+  auto u32 = [&](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+  const uint32_t samples = 2205;
+  b += "RIFF";
+  u32(36 + samples * 2);
+  b += "WAVEfmt ";
+  u32(16), u16(1), u16(1), u32(22050), u32(44100), u16(2), u16(16);
+  b += "data";
+  u32(samples * 2);
+  for (uint32_t i = 0; i < samples; ++i) u16(uint16_t(int16_t(i % 50 < 25 ? 12000 : -12000)));
+  return b;
+}
+
+TEST(HistoryPlay, AVoiceButtonReplaysItsRowsVoice) {
+  // One voiced page, then the history; its top row's voice button is at client (42, 46).
+  PlayedGame game("@[SetWindow type=\"HIST\" page=\"0\" file=\"win_h.png\" width=\"1000\" height=\"750\" pos_x=\"0\" "
+                  "pos_y=\"0\"]\nScSetTextWindow('MES', 0, \"<voice buf='10' file='v.wav'><n>hello\")\n"
+                  "@[WaitChara]\nScOpenHistory()\n@[WaitChara]\nP('closed')\n");
+  game.write("v.wav", ToneWav());
+  const testsupport::ProcessResult run = game.play(90, "39 mouse 42 46\n40 click\n60 rdown\n");
+  ASSERT_EQ(run.exitCode, 0) << run.err;
+  EXPECT_EQ(run.out, "closed\n") << run.err;
+  EXPECT_EQ(run.err.find("[MessageBox]"), std::string::npos) << run.err;
+  EXPECT_GT(game.mixPeak(0, 300), 5000) << "the voice plays with its page";
+  EXPECT_LT(game.mixPeak(350, 600), 100) << "then silence";
+  EXPECT_GT(game.mixPeak(690, 1000), 5000) << "the button's click plays it again";
 }
 
 // Three pages wait for a click each; the dialog's buttons are "ＹＥＳ" at client (442, 464) and
