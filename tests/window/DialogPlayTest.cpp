@@ -114,16 +114,18 @@ TEST(HistoryPlay, TheThumbFollowsTheEntryCountAndTheHistoryKeepsEveryClickUntilC
     PlayedGame game(HistoryScript(c.pages));
     const std::string input =
         "20 mouse 512 384\n21 click\n"  // on the rows
+        "22 wheel up\n"                  // one entry older: the thumb leaves the bottom
         "24 mouse 992 200\n25 click\n"  // on the scroll bar's track
         "30 rdown\n31 rup\n"            // closes it
         "60 click\n";
-    const testsupport::ProcessResult run = game.play(70, input, {19});
+    const testsupport::ProcessResult run = game.play(70, input, {19, 23});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.out, "open\nclosed\nadvanced\n") << c.pages << "\n" << run.err;
     EXPECT_EQ(run.err.find("[MessageBox]"), std::string::npos) << run.err;
     EXPECT_EQ(game.pixel(19, 992, c.thumbTop + 4), kThumb) << c.pages << " pages";
     EXPECT_NE(game.pixel(19, 992, c.thumbTop - 6), kThumb) << c.pages << " pages";
     EXPECT_EQ(game.pixel(19, 992, 748), kThumb) << c.pages << " pages: the newest entry is on top";
+    EXPECT_NE(game.pixel(23, 992, 748), kThumb) << c.pages << " pages: scrolled back";
   }
 }
 
