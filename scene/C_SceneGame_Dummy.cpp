@@ -28,7 +28,8 @@ int32_t C_SceneGame_Dummy::render() {
   if (!device) return 0;
   device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
   device->beginScene();
-  if (gfx::SpriteBatch* batch = layer::spriteBatch()) {
+  gfx::SpriteBatch* batch = layer::spriteBatch();
+  if (batch && window::DialogsShown(*this)) {
     batch->begin(gfx::spriteflag::AlphaBlend);
     window::DrawDialog(*this);
     batch->end();
