@@ -4,7 +4,7 @@
 #include "engine/Engine.h"
 #include "engine/Input.h"
 #include "layer/C_BaseObject.h"
-#include "platform/Encoding.h"
+#include "script/Dialogs.h"
 
 namespace app {
 
@@ -13,11 +13,9 @@ platform::Platform& plat() { return *engine::context().platform; }
 }  // namespace
 
 void OpenExitConfirmation() {
-  // Until the scene's dialog set asks, a Yes/No box asks; Yes ends the program the same way
-  // the dialog's Yes does.
-  const int answer = platform::messageBox(CP932("ゲームを終了しますか？"), CP932("終了確認"),
-                                          platform::mb::YesNo | platform::mb::IconQuestion);
-  if (answer == platform::mb::IdYes) plat().window().destroyWindow();
+  // The current scene's dialog asks; its "ＹＥＳ" ends the program.
+  engine::Engine& e = engine::context();
+  if (e.eventMain && e.currentScene) script::OpenExitConfirm(*e.eventMain, *e.currentScene);
 }
 
 void WindowProc(const platform::Message& message) {
@@ -41,7 +39,7 @@ void WindowProc(const platform::Message& message) {
     case msg::MButtonDown:
     case msg::MButtonUp:
     case msg::MouseWheel:
-      engine::HandleMouseMessage(message.id);
+      engine::HandleMouseMessage(message.id, message.wParam);
       break;
     default:
       // Create, Paint, KeyUp and SysKeyDown (Alt+F4, F10) are swallowed.

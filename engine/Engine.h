@@ -39,6 +39,8 @@ struct MouseState {
   int32_t previousCursorX = 0, previousCursorY = 0;
   uint32_t mouseEvents = 0;  // bit 0 left down, 1 left up, 3 right down, 4 right up, 6/7 middle, 9 wheel
   bool leftHeld = false;
+  // The frame's wheel turns: 120 per notch, positive away from the player (up).
+  int32_t wheelDelta = 0;
 };
 
 namespace mouse {

@@ -1,7 +1,9 @@
 // Input: mouse messages, key and joystick polling, the pad record.
 #include "engine/Input.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "platform/Platform.h"
 
@@ -15,10 +17,13 @@ platform::Platform& plat() { return *engine::context().platform; }
 
 }  // namespace
 
-void HandleMouseMessage(uint32_t message) {
+void HandleMouseMessage(uint32_t message, uint32_t wParam) {
   Engine& e = engine::context();
   if (message == platform::msg::MouseWheel) {
     e.mouse.mouseEvents |= mouse::Wheel;
+    // Turns add up within a frame; the sum stays within 32 bits.
+    const int64_t sum = int64_t(e.mouse.wheelDelta) + int32_t(wParam);
+    e.mouse.wheelDelta = int32_t(std::clamp<int64_t>(sum, INT32_MIN, INT32_MAX));
     return;
   }
   e.mouse.mouseEvents |= 1u << (message - platform::msg::LButtonDown);
@@ -105,6 +110,9 @@ PadRecord PollInput() {
   return pad;
 }
 
-void ClearMouseEvents() { engine::context().mouse.mouseEvents = 0; }
+void ClearMouseEvents() {
+  engine::context().mouse.mouseEvents = 0;
+  engine::context().mouse.wheelDelta = 0;
+}
 
 }  // namespace engine

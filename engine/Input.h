@@ -7,8 +7,9 @@
 
 namespace engine {
 
-// Window-procedure handling of the button and wheel messages.
-void HandleMouseMessage(uint32_t message);
+// Window-procedure handling of the button and wheel messages; a wheel message's wParam is its
+// signed turn (120 per notch, positive up).
+void HandleMouseMessage(uint32_t message, uint32_t wParam = 0);
 
 // Reads mouse, keyboard and joystick into a fresh pad record (all zero while inactive).
 PadRecord PollInput();

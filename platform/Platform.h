@@ -54,7 +54,8 @@ constexpr int Count = 256;
 
 struct Message {
   uint32_t id = 0;
-  uint32_t wParam = 0;  // the virtual key for KeyDown / KeyUp / SysKeyDown; exit code for Quit
+  uint32_t wParam = 0;  // the virtual key for KeyDown / KeyUp / SysKeyDown; exit code for Quit; the
+                        // signed turn for MouseWheel (120 per notch, positive up)
 };
 
 struct WindowConfig {

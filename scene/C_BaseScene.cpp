@@ -14,15 +14,19 @@
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "script/C_EventMain.h"
+#include "window/C_DialogSet.h"
+#include "window/C_HistoryWindowLayer.h"
 #include "window/C_MultiWindowSet.h"
 #include "window/C_WindowLayer.h"
+#include "window/SceneDialogs.h"
 #include "window/SceneWindows.h"
 
 namespace scene {
 
 C_BaseScene::C_BaseScene() {
   eventSystem = engine::context().eventMain;
-  // The window set, empty and not shown (the dialog set joins it here with its class).
+  // The dialog set and the window set, closed and not shown.
+  dialog = window::CreateDialogSet(*this);
   windowSet = window::CreateWindowSet();
   // A button already held when a scene starts must not count as a new press.
   for (int i = 4; i < 10; ++i) lastPad.v[i] = 1;
@@ -48,7 +52,15 @@ C_BaseScene::~C_BaseScene() {
   captureSurface.reset();
 }
 
-void C_BaseScene::onDeviceLost() { captureSurface.reset(); }
+void C_BaseScene::onDeviceLost() {
+  // The exit confirmation every scene can show gives up its text targets too.
+  if (dialog) dialog->releaseTextTarget();
+  captureSurface.reset();
+}
+
+void C_BaseScene::onDeviceReset() {
+  if (dialog) dialog->restoreTextTarget();
+}
 
 void C_BaseScene::takeSnapshot() {
   char text[128];

@@ -18,6 +18,8 @@ class C_SolidEventLayer;
 namespace window {
 class C_WindowLayer;
 class C_MultiWindowSet;
+class C_HistoryWindowLayer;
+class C_DialogSet;
 }  // namespace window
 
 namespace scene {
@@ -40,10 +42,11 @@ class C_BaseScene : public layer::C_BaseObject {
   int32_t update(const engine::PadRecord* /*pad*/) override { return 0; }
   // Returns the result of the frame's Present.
   int32_t render() override { return 0; }
-  // Lets go of device resources before a reset (here: the capture surface).
+  // Lets go of device resources before a reset (here: the dialog's text targets and the
+  // capture surface).
   virtual void onDeviceLost();
-  // Makes the scene's device resources again after a reset.
-  virtual void onDeviceReset() {}
+  // Makes the scene's device resources again after a reset (here: the dialog's text targets).
+  virtual void onDeviceReset();
   // Reports the resume point to the debug output.
   virtual void takeSnapshot();
   // Never called by the engine.
@@ -106,7 +109,10 @@ class C_BaseScene : public layer::C_BaseObject {
   std::vector<std::unique_ptr<window::C_WindowLayer>> selWindows;
   std::vector<std::unique_ptr<window::C_WindowLayer>> plnWindows;
   std::vector<std::unique_ptr<window::C_WindowLayer>> slideWindows;
-  // The history window and the dialog set (owned here the same way) come with their classes.
+  // The single "HIST" window (made by its first ScSetWindow) or none, and the dialog set the
+  // constructor makes.
+  std::unique_ptr<window::C_HistoryWindowLayer> history;
+  std::unique_ptr<window::C_DialogSet> dialog;
   std::unique_ptr<window::C_MultiWindowSet> windowSet;
   bool windowsShown = true;
   bool hideToggleEnabled = true;

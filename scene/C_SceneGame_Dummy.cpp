@@ -5,12 +5,17 @@
 #include "engine/RenderDevice.h"
 #include "gfx/Device.h"
 #include "engine/SceneIds.h"
+#include "layer/C_SpriteFact.h"
 #include "layer/ScreenFadeOverlay.h"
+#include "window/SceneDialogs.h"
 
 namespace scene {
 
 int32_t C_SceneGame_Dummy::update(const engine::PadRecord* padArg) {
   const engine::PadRecord& pad = *padArg;
+  // The exit confirmation (Escape, the close box) is drawn and answered here too.
+  bool mouseTaken = false;
+  window::UpdateDialog(*this, mouseTaken);
   const bool pressed = pad.v[6] != 0 && lastPad.v[6] == 0;
   lastPad = pad;
   return pressed ? SCENE_SANDBOX : -1;
@@ -23,6 +28,12 @@ int32_t C_SceneGame_Dummy::render() {
   if (!device) return 0;
   device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
   device->beginScene();
+  gfx::SpriteBatch* batch = layer::spriteBatch();
+  if (batch && window::DialogsShown(*this)) {
+    batch->begin(gfx::spriteflag::AlphaBlend);
+    window::DrawDialog(*this);
+    batch->end();
+  }
   engine::DrawDebugText();
   layer::DrawScreenFade();
   device->endScene();

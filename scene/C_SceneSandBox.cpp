@@ -15,6 +15,8 @@
 #include "platform/Platform.h"
 #include "script/C_EventMain.h"
 #include "script/ScriptStepHooks.h"
+#include "window/SceneDialogs.h"
+#include "window/SceneHistory.h"
 #include "window/SceneWidgets.h"
 #include "window/SceneWindows.h"
 #include "layer/ScreenFadeOverlay.h"
@@ -40,9 +42,8 @@ void C_SceneSandBox::release() {
 
 int32_t C_SceneSandBox::update(const engine::PadRecord* padArg) {
   const engine::PadRecord& pad = *padArg;
-  // dialogShown comes from the window set (and the dialog once it exists); Control held
-  // means skip.
-  dialogShown = window::WindowSetShown(*this);
+  // dialogShown comes from the dialog and the window set; Control held means skip.
+  dialogShown = window::DialogsShown(*this);
   skip = engine::KeyDown(platform::vk::Control);
   // The members take the mouse and animate before the script looks at the frame.
   const MemberFrame members = updateMembers();
@@ -66,7 +67,9 @@ MemberFrame C_SceneSandBox::updateMembers() {
   // dialog (and its result), window set, history, "SEL", "BTN", the cursor reset to 103,
   // solid characters, plain characters, "CHECK", "MES", "PLN", "SLIDE".
   frame.animatingCount += chara::UpdateBackground(*this);
+  window::UpdateDialog(*this, frame.mouseTaken);
   window::UpdateWindowSet(*this, frame.mouseTaken);
+  frame.animatingCount += window::UpdateHistory(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdateSelectionWindows(*this, frame.mouseTaken);
   frame.animatingCount += window::UpdateButtons(*this, frame.mouseTaken);
   // The normal pointer; characters below may choose the one for clickable parts.

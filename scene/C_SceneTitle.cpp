@@ -10,6 +10,7 @@
 #include "layer/C_SpriteFact.h"
 #include "engine/SceneIds.h"
 #include "layer/ScreenFadeOverlay.h"
+#include "window/SceneDialogs.h"
 
 namespace scene {
 
@@ -57,8 +58,11 @@ void C_SceneTitle::init() {
 
 int32_t C_SceneTitle::update(const engine::PadRecord* padArg) {
   const engine::PadRecord& pad = *padArg;
+  // The exit confirmation (Escape, the close box) comes first and keeps the mouse while shown.
+  bool mouseTaken = false;
+  window::UpdateDialog(*this, mouseTaken);
   // Stars in list order are asked for the mouse until one takes it; it comes to the front.
-  for (size_t i = 0; i < stars.size(); ++i) {
+  for (size_t i = 0; i < stars.size() && !mouseTaken; ++i) {
     if (stars[i]->handleMouse() == 0) continue;
     layer::C_BaseCharaLayer* taken = stars[i];
     stars.erase(stars.begin() + std::ptrdiff_t(i));
@@ -84,6 +88,7 @@ int32_t C_SceneTitle::render() {
   batch->begin(gfx::spriteflag::AlphaBlend);
   if (titleBackground) titleBackground->drawBoth(0.5f);
   for (layer::C_BaseCharaLayer* star : stars) star->drawBoth(0.5f);
+  window::DrawDialog(*this);
   batch->end();
   engine::DrawDebugText();
   layer::DrawScreenFade();

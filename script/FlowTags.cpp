@@ -134,7 +134,7 @@ bool CompareJump(C_EventMain& events, const TagTokens& tokens) {
 void RegisterFlowTags(TagTable& table) {
   table.add("ESc_TEST", DoNothing, "");
   table.add("ExitGame", ExitGame, "");
-  // The dialogs register their own handlers for these two.
+  // Placeholders: script/DialogTags.cpp registers the dialogs' handlers for these two.
   table.add("ExitConfirm", DoNothing, "");
   table.add("DispHelp", DoNothing, "");
   table.add("SetSaveName", SetSaveName, "name:s");

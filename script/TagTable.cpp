@@ -18,6 +18,8 @@ constexpr void (*kTagRegistrars[])(TagTable&) = {
     RegisterSolidEventTags,
     RegisterWidgetTags,
     RegisterSoundTags,
+    // Replaces the placeholders of the flow tags.
+    RegisterDialogTags,
 };
 
 }  // namespace

@@ -70,6 +70,7 @@ void RegisterWidgetTags(TagTable& table);  // script/WidgetTags.cpp: selection a
 void RegisterSoundTags(TagTable& table);  // script/SoundTags.cpp: sound tags
 void RegisterSolidTags(TagTable& table);  // script/SolidTags.cpp: solid character tags
 void RegisterSolidEventTags(TagTable& table);  // script/SolidEventTags.cpp: solid event picture tags
+void RegisterDialogTags(TagTable& table);  // script/DialogTags.cpp: ExitConfirm and DispHelp
 
 // Fills the table from every registration function, in the order of the tag set.
 void BuildTagTable(TagTable& table);

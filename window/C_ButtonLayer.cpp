@@ -45,6 +45,12 @@ void SetUpWidget(C_WindowLayer& w, int32_t kindCode, int32_t width, int32_t heig
   layer::PictureSlot& s = w.currentPicture();
   w.kind = kindCode;
   w.mouseEnabled = true;
+  // A widget whose picture is missing keeps the requested size (scale screenScale), so it can
+  // still be clicked instead of shrinking to nothing.
+  if (s.width == 0 || s.height == 0) {
+    s.width = int16_t(width);
+    s.height = int16_t(height);
+  }
   // The picture is stretched to the requested size.
   s.scaleX = s.width != 0 ? float(width) / float(s.width) * scale : 0.0f;
   s.scaleY = s.height != 0 ? float(height) / float(s.height) * scale : 0.0f;

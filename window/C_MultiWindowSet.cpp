@@ -8,8 +8,10 @@ namespace window {
 C_MultiWindowSet::~C_MultiWindowSet() = default;
 
 void C_MultiWindowSet::release() {
-  ownedMembers.clear();
+  children.clear();
   for (auto& list : memberLists) list.clear();
+  ownedMembers.clear();
+  ownedButtons.clear();
 }
 
 int32_t C_MultiWindowSet::update(const engine::PadRecord* pad) {
@@ -55,7 +57,15 @@ int32_t C_MultiWindowSet::handleMouse() {
   for (auto& list : memberLists)
     for (C_WindowLayer* member : list) {
       if (!member->opened) continue;
-      if (member->handleMouse() == 2) return 2;
+      if (member->handleMouse() != 2) continue;
+      // The help's "ＯＫ": the set and every bound window fade out over 100 ms.
+      if (helpMode) {
+        helpMode = false;
+        close(100);
+        const std::vector<C_WindowLayer*> bound = children;
+        for (C_WindowLayer* child : bound) child->close(100);
+      }
+      return 2;
     }
   return C_WindowLayer::handleMouse();
 }

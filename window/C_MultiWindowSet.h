@@ -15,7 +15,8 @@ class C_MultiWindowSet : public C_WindowLayer {
   C_MultiWindowSet() = default;
   ~C_MultiWindowSet() override;
 
-  // Empties the lists (the first list's members are deleted).
+  // Empties the lists (the first list's members and the owned buttons are deleted) and lets go
+  // of the bound windows, which would otherwise point at deleted members.
   void release() override;
   // Its own update, then every opened member's; a finished close hides the set.
   int32_t update(const engine::PadRecord* pad) override;
@@ -26,7 +27,7 @@ class C_MultiWindowSet : public C_WindowLayer {
   // Nothing unless shown.
   void drawBoth(float depth) override;
   // The opened members of lists two to four are asked first, up to the first that
-  // reports a release on it.
+  // reports a release on it; in help mode that release closes the help.
   int32_t handleMouse() override;
   // Gives up its own and every member's text target when the device is lost.
   void releaseTextTarget() override;
@@ -47,6 +48,9 @@ class C_MultiWindowSet : public C_WindowLayer {
   bool shown = false;
   std::vector<std::unique_ptr<C_WindowLayer>> ownedMembers;  // the first list
   std::array<std::vector<C_WindowLayer*>, 3> memberLists;    // lists two to four, not owned
+  // The buttons put on list two (the help's "ＯＫ"), owned here so they end with the set.
+  std::vector<std::unique_ptr<C_WindowLayer>> ownedButtons;
+  bool helpMode = false;  // the set shows the help
 };
 
 }  // namespace window

@@ -7,6 +7,8 @@
 #include "scene/C_BaseScene.h"
 #include "window/C_ButtonLayer.h"
 #include "window/C_CheckButtonLayer.h"
+#include "window/C_DialogSet.h"
+#include "window/C_HistoryWindowLayer.h"
 #include "window/C_MultiWindowSet.h"
 #include "window/C_SelWindowLayer.h"
 #include "window/C_SlideLayer.h"
@@ -87,8 +89,11 @@ C_WindowLayer* LookUpWindow(scene::C_BaseScene& scene, std::string_view type, in
     if (page < 0 || size_t(page) >= list->size()) return nullptr;
     return (*list)[size_t(page)].get();
   }
-  // "HIST", "DIALOG" and "D_BTN" answer here once the history window and the dialog set are
-  // part of the engine.
+  // The single windows: the history, the dialog and its two buttons.
+  if (type == "HIST") return page == 0 ? scene.history.get() : nullptr;
+  if (type == "DIALOG") return page == 0 ? scene.dialog.get() : nullptr;
+  if (type == "D_BTN" && scene.dialog && page >= 0 && size_t(page) < scene.dialog->buttons.size())
+    return scene.dialog->buttons[size_t(page)].get();
   return nullptr;
 }
 
@@ -107,7 +112,9 @@ void DestroySceneWindows(scene::C_BaseScene& scene) {
                      &scene.plnWindows, &scene.slideWindows}) {
     list->clear();
   }
+  scene.history.reset();
   scene.windowSet.reset();
+  scene.dialog.reset();
 }
 
 bool WindowSetShown(const scene::C_BaseScene& scene) {
@@ -120,7 +127,8 @@ bool WindowSetShown(const scene::C_BaseScene& scene) {
 void UpdateWindowSet(scene::C_BaseScene& scene, bool& mouseTaken) {
   C_MultiWindowSet* set = scene.windowSet.get();
   if (!set) return;
-  if (!mouseTaken && set->handleMouse() != 0) mouseTaken = true;
+  // While shown (the help) it takes every click.
+  if (!mouseTaken && (set->handleMouse() != 0 || set->shown)) mouseTaken = true;
   set->update(nullptr);
 }
 
@@ -164,9 +172,12 @@ void DrawSceneWindows(scene::C_BaseScene& scene) {
       w.draw();
     });
   forEach(scene.slideWindows, [](C_WindowLayer& w) { w.draw(); });
-  // The history window (typing, then draw) comes here once it is part of the engine.
+  if (scene.history) {
+    scene.history->runRenderer();
+    scene.history->draw();
+  }
   if (scene.windowSet) scene.windowSet->drawBoth(0.5f);
-  // Then the dialog's drawBoth at depth 0.5.
+  if (scene.dialog) scene.dialog->drawBoth(0.5f);
 }
 
 // ---- Script step --------------------------------------------------------------------------------------
@@ -195,6 +206,8 @@ void ReleaseWindowTextTargets(scene::C_BaseScene& scene) {
   for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows,
                      &scene.slideWindows, &scene.checkWindows})
     forEach(*list, [](C_WindowLayer& w) { w.releaseTextTarget(); });
+  if (scene.history) scene.history->releaseTextTarget();
+  if (scene.dialog) scene.dialog->releaseTextTarget();
   if (scene.windowSet) scene.windowSet->releaseTextTarget();
 }
 
@@ -202,6 +215,8 @@ void RestoreWindowTextTargets(scene::C_BaseScene& scene) {
   for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows,
                      &scene.slideWindows, &scene.checkWindows})
     forEach(*list, [](C_WindowLayer& w) { w.restoreTextTarget(); });
+  if (scene.history) scene.history->restoreTextTarget();
+  if (scene.dialog) scene.dialog->restoreTextTarget();
   if (scene.windowSet) scene.windowSet->restoreTextTarget();
 }
 

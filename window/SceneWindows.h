@@ -35,13 +35,13 @@ std::unique_ptr<C_WindowLayer> MakeWindow(std::string_view type);
 // ---- The scene's life ----
 // The window set the scene's constructor makes (empty, not shown).
 std::unique_ptr<C_MultiWindowSet> CreateWindowSet();
-// Deletes every window of the six lists and the window set.
+// Deletes every window of the six lists, the history, the window set and the dialog.
 void DestroySceneWindows(scene::C_BaseScene& scene);
 // The window set is visible, loaded and not transparent (the scene's dialogShown).
 bool WindowSetShown(const scene::C_BaseScene& scene);
 
 // ---- The update's mouse dispatch (each in its place of the order) ----
-// The window set: may take the mouse; not counted.
+// The window set: may take the mouse, and takes all of it while shown; not counted.
 void UpdateWindowSet(scene::C_BaseScene& scene, bool& mouseTaken);
 // "MES" and "PLN" windows: asked for the mouse while nobody took it, never take it. Each returns
 // how many windows still animate.

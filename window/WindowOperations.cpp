@@ -11,6 +11,7 @@
 #include "engine/FlagStore.h"
 #include "engine/HistoryRecord.h"
 #include "sound/VoiceTag.h"
+#include "window/C_HistoryWindowLayer.h"
 #include "window/C_WindowLayer.h"
 #include "window/SceneWindows.h"
 #include "window/WidgetOperations.h"
@@ -37,14 +38,22 @@ void SetWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, c
   if (code < 0 || page < 0) return;
   // A page beyond the list makes one new window, which takes the next free page.
   WindowLayers* list = WindowList(scene, type);
-  // The history window and the dialog set take their set-up here once they are part of the
-  // engine.
-  if (!list) return;
   C_WindowLayer* w = nullptr;
-  const bool reuse = int64_t(page) + 1 <= int64_t(list->size());
-  if (reuse) {
+  bool reuse = true;
+  if (type == "HIST") {
+    // Made once; later calls do nothing.
+    if (scene.history) return;
+    scene.history = std::make_unique<C_HistoryWindowLayer>();
+    w = scene.history.get();
+    reuse = false;
+  } else if (!list) {
+    // The dialog and its buttons always exist.
+    w = LookUpWindow(scene, type, page);
+    if (!w) return;
+  } else if (int64_t(page) + 1 <= int64_t(list->size())) {
     w = (*list)[size_t(page)].get();
   } else {
+    reuse = false;
     std::unique_ptr<C_WindowLayer> made = MakeWindow(type);
     if (!made) return;
     w = made.get();

@@ -1,6 +1,6 @@
 // Draws the demo game's pictures at build time: the title card, two backgrounds, two characters,
-// the window frame, the click-wait cursor, the settings panel's button and check box and the fade
-// overlay. Usage: km_demo_art OUTDIR
+// the window frame, the click-wait cursor, the buttons and check box and the fade overlay; and
+// sings its two voices. Usage: km_demo_art OUTDIR
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -493,24 +493,65 @@ float roundedBox(float x, float y, float x0, float y0, float x1, float y1, float
   return 0.5f - (std::hypot(x - cx, y - cy) - r);
 }
 
-// The settings panel's start button: a strip of five 200 x 56 cells (disabled, normal, hover,
-// pressed, clicked) with the caption in each.
-void startButton() {
-  const int cw = 200, ch = 56;
+// A button strip of five cw x ch cells (disabled, normal, hover, pressed, clicked) with the
+// caption in each (none when empty: the engine types the dialog buttons' captions itself).
+void buttonStrip(const char* name, const char* caption, int cw, int ch, int textPx, float radius) {
   Canvas c(cw * 5, ch);
   const uint32_t fills[5] = {0x3a3d46, 0x24345a, 0x34508a, 0x18223c, 0x8a6a24};
   const uint32_t rims[5] = {0x5a5d66, 0x8aa0d0, 0xd8e6ff, 0x6a80b0, 0xffe08a};
   const uint32_t inks[5] = {0x8a8d96, 0xf4ead2, 0xffffff, 0xc8d0e0, 0xfff6d8};
   for (int i = 0; i < 5; ++i) {
     const float x0 = float(i * cw) + 3.0f, x1 = float((i + 1) * cw) - 3.0f;
-    c.paint(i * cw, 0, (i + 1) * cw, ch, [=](float x, float y) { return roundedBox(x, y, x0, 3.0f, x1, float(ch) - 3.0f, 12.0f); },
+    c.paint(i * cw, 0, (i + 1) * cw, ch, [=](float x, float y) { return roundedBox(x, y, x0, 3.0f, x1, float(ch) - 3.0f, radius); },
             [&](float, float) { return rgb(rims[i]); });
-    c.paint(i * cw, 0, (i + 1) * cw, ch, [=](float x, float y) { return roundedBox(x, y, x0 + 3, 6.0f, x1 - 3, float(ch) - 6.0f, 9.0f); },
+    c.paint(i * cw, 0, (i + 1) * cw, ch,
+            [=](float x, float y) { return roundedBox(x, y, x0 + 3, 6.0f, x1 - 3, float(ch) - 6.0f, radius - 3.0f); },
             [&](float, float y) { return mix(rgb(fills[i]), rgb((fills[i] >> 1) & 0x7f7f7fu), y / float(ch)); });
-    drawText(c, "はじめる", "ＭＳ ゴシック", 26, float(i * cw) + float(cw) / 2.0f + (i == 3 ? 1.0f : 0.0f),
-             38.0f + (i == 3 ? 1.0f : 0.0f), rgb(inks[i]), 0.0f);
+    if (caption[0] != '\0')
+      drawText(c, caption, "ＭＳ ゴシック", textPx, float(i * cw) + float(cw) / 2.0f + (i == 3 ? 1.0f : 0.0f),
+               float(ch) / 2.0f + float(textPx) * 0.38f + (i == 3 ? 1.0f : 0.0f), rgb(inks[i]), 0.0f);
   }
-  savePng("btn_start.png", c);
+  savePng(name, c);
+}
+
+// The settings panel's start button; the backlog and help buttons at the top right; the
+// dialogs' and voice buttons' plain strip.
+void buttons() {
+  buttonStrip("btn_start.png", "はじめる", 200, 56, 26, 12.0f);
+  buttonStrip("btn_history.png", "履歴", 120, 40, 22, 9.0f);
+  buttonStrip("btn_help.png", "ヘルプ", 120, 40, 22, 9.0f);
+  buttonStrip("winBtn00.png", "", 100, 30, 0, 8.0f);
+}
+
+// A voice: a few sung notes (16-bit mono PCM WAV, 22050 Hz) with soft edges.
+void saveVoice(const std::string& name, const std::vector<float>& notesHz, float noteSeconds) {
+  const uint32_t rate = 22050;
+  const uint32_t perNote = uint32_t(noteSeconds * float(rate));
+  std::vector<int16_t> samples;
+  for (float hz : notesHz)
+    for (uint32_t i = 0; i < perNote; ++i) {
+      const float t = float(i) / float(rate);
+      const float envelope = std::min({1.0f, float(i) / 400.0f, float(perNote - i) / 800.0f});
+      const float wave = std::sin(6.2831853f * hz * t) + 0.3f * std::sin(6.2831853f * 2.0f * hz * t);
+      samples.push_back(int16_t(wave * envelope * 9000.0f));
+    }
+  std::vector<uint8_t> b;
+  auto u16 = [&](uint32_t v) { b.push_back(uint8_t(v)), b.push_back(uint8_t(v >> 8)); };
+  auto u32 = [&](uint32_t v) { u16(v & 0xFFFF), u16(v >> 16); };
+  const uint32_t dataBytes = uint32_t(samples.size() * 2);
+  b.insert(b.end(), {'R', 'I', 'F', 'F'});
+  u32(36 + dataBytes);
+  b.insert(b.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
+  u32(16), u16(1), u16(1), u32(rate), u32(rate * 2), u16(2), u16(16);
+  b.insert(b.end(), {'d', 'a', 't', 'a'});
+  u32(dataBytes);
+  for (int16_t v : samples) u16(uint16_t(v));
+  save(name, b);
+}
+
+void voices() {
+  saveVoice("voice_mio.wav", {660.0f, 740.0f, 880.0f, 784.0f}, 0.16f);
+  saveVoice("voice_keeper.wav", {196.0f, 220.0f, 175.0f}, 0.24f);
 }
 
 // The check button: four 40 x 40 cells (disabled, normal, hover, and the check mark drawn over
@@ -627,8 +668,9 @@ int main(int argc, char** argv) {
   charaKeeper();
   windowFrame();
   cursorChips();
-  startButton();
+  buttons();
   checkBox();
+  voices();
   saveSolidBmp("white.bmp", 32, 0xFFFFFF);
   keeperClickMap();
   lampRoomEvent();

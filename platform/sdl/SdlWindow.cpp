@@ -104,9 +104,14 @@ bool SdlWindow::translate(const SDL_Event& e, Message& out) {
           return false;
       }
     }
-    case SDL_MOUSEWHEEL:
-      out = {msg::MouseWheel, 0};
+    case SDL_MOUSEWHEEL: {
+      // 120 per notch, positive away from the player, as the engine counts turns.
+      int32_t notches = e.wheel.y;
+      if (e.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+      const int32_t delta = notches > 1000000 ? 120000000 : (notches < -1000000 ? -120000000 : notches * 120);
+      out = {msg::MouseWheel, static_cast<uint32_t>(delta)};
       return true;
+    }
     default:
       return false;
   }

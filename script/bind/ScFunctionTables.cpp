@@ -21,6 +21,7 @@ const ScFunction* const kAllTables[] = {
     kSolidFunctions,
     kSolidEventFunctions,
     kWidgetFunctions,
+    kHistoryFunctions,
     nullptr,
 };
 

@@ -23,6 +23,7 @@ extern const ScFunction kWindowFunctions[];  // WindowFunctions.cpp
 extern const ScFunction kSolidFunctions[];  // SolidFunctions.cpp
 extern const ScFunction kSolidEventFunctions[];  // SolidEventFunctions.cpp
 extern const ScFunction kWidgetFunctions[];  // WidgetFunctions.cpp
+extern const ScFunction kHistoryFunctions[];  // HistoryFunctions.cpp
 
 // Every table, in registration order, ending with nullptr.
 extern const ScFunction* const kAllTables[];

@@ -38,7 +38,7 @@ constexpr Command kCommands[] = {
      "      run the game headless with a virtual clock and scripted input; paths are relative to\n"
      "      the current directory. --input FILE holds one event per line, FRAME VERB ARGS\n"
      "      (frames count from 1; '#' starts a comment):\n"
-     "        mouse X Y | ldown | lup | rdown | rup | mdown | mup | wheel | click\n"
+     "        mouse X Y | ldown | lup | rdown | rup | mdown | mup | wheel [up|down] | click\n"
      "        key NAME down|up (ctrl space escape up down left right z x c q w numpad2 numpad4\n"
      "        numpad6 numpad8, or a decimal key code) | close | active 0|1 | devicelost\n"
      "      exit status: 0 done, 1 start-up failure or an output not written, 2 bad options"},

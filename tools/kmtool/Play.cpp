@@ -86,9 +86,11 @@ bool validEvent(const InputEvent& ev, int line) {
   if (ev.verb == "mouse") {
     if (a.size() != 2 || !parseNumber(a[0], n) || !parseNumber(a[1], n)) return fail("mouse needs X Y");
   } else if (ev.verb == "ldown" || ev.verb == "lup" || ev.verb == "rdown" || ev.verb == "rup" ||
-             ev.verb == "mdown" || ev.verb == "mup" || ev.verb == "wheel" || ev.verb == "click" ||
+             ev.verb == "mdown" || ev.verb == "mup" || ev.verb == "click" ||
              ev.verb == "close" || ev.verb == "devicelost") {
     if (!a.empty()) return fail("this verb takes no arguments");
+  } else if (ev.verb == "wheel") {
+    if (a.size() > 1 || (a.size() == 1 && a[0] != "up" && a[0] != "down")) return fail("wheel takes up or down");
   } else if (ev.verb == "key") {
     if (a.size() != 2 || keyCode(a[0]) < 0 || (a[1] != "down" && a[1] != "up"))
       return fail("key needs NAME down|up");
@@ -154,7 +156,9 @@ void applyEvent(platform::HeadlessPlatform& p, const InputEvent& ev, std::vector
   } else if (ev.verb == "mup") {
     post(msg::MButtonUp);
   } else if (ev.verb == "wheel") {
-    post(msg::MouseWheel);
+    // One notch; up (away from the player) unless "down" is given.
+    const bool down = !ev.args.empty() && ev.args[0] == "down";
+    post(msg::MouseWheel, static_cast<uint32_t>(down ? -120 : 120));
   } else if (ev.verb == "click") {
     post(msg::LButtonDown);
     nextFrame.push_back({msg::LButtonUp, 0});
