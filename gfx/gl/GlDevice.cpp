@@ -390,6 +390,7 @@ int32_t GlDevice::present() {
   resolveFrame();
   endFrame();
   // Nothing was drawn since the last Present: what is shown is already this frame.
+  if (context_->takeWindowDamaged()) backBufferChanged_ = true;
   if (!backBufferChanged_ && !redrawEveryFrame_) {
     ++stats_.unchanged;
     return result::Ok;
