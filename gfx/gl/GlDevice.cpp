@@ -110,6 +110,19 @@ Matrix clipFix(float w, float h) {
   return c;
 }
 
+// With a source alpha of exactly 1, blending gives the source colour and an alpha of 1.
+bool blendCopiesOpaqueSource(const DeviceState& s) {
+  if (s.blendOp != blendop::Add) return false;
+  const bool colourCopies = (s.srcBlend == blend::SrcAlpha && s.destBlend == blend::InvSrcAlpha) ||
+                            (s.srcBlend == blend::One && s.destBlend == blend::Zero);
+  if (!colourCopies) return false;
+  if (!s.separateAlphaBlendEnable) return true;
+  // Source alpha 1 times One or SrcAlpha, plus the target's alpha times Zero, InvSrcAlpha or One
+  // (saturated): 1 either way.
+  return s.blendOpAlpha == blendop::Add && (s.srcBlendAlpha == blend::One || s.srcBlendAlpha == blend::SrcAlpha) &&
+         (s.destBlendAlpha == blend::Zero || s.destBlendAlpha == blend::InvSrcAlpha || s.destBlendAlpha == blend::One);
+}
+
 }  // namespace
 
 Matrix GlDevice::clipMatrix() const {
@@ -809,7 +822,13 @@ bool GlDevice::prepareDraw(bool preTransformed, const uint8_t* vertices, uint32_
   if (sampled) applySampler(texture, texture->uniform() || facts.exactTexels);
 
   // Blending.
-  const int blendOn = s.alphaBlendEnable ? 1 : 0;
+  // A draw whose every pixel is opaque, under blend factors that then copy the source, is
+  // drawn without blending: the same pixels without reading the target.
+  int blendOn = s.alphaBlendEnable ? 1 : 0;
+  if (blendOn && vertices && blendCopiesOpaqueSource(s)) {
+    const float textureMin = sampled ? float(texture->minAlpha()) / 255.0f : 1.0f;
+    if (minimumStageAlpha(s, textureMin, facts.minDiffuseAlpha) >= 1.0f) blendOn = 0;
+  }
   if (applied_.blend != blendOn) {
     if (blendOn)
       glEnable(GL_BLEND);
