@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
+#include <epoxy/glx.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -30,6 +31,18 @@ class SdlContext final : public GlContext {
   void swapBuffers() override { SDL_GL_SwapWindow(window_); }
   bool hasWindow() const override { return true; }
   bool takeWindowDamaged() override { return damaged_.exchange(false); }
+  // Mesa's sub-buffer copy on an X11 GLX window; other platforms present in full.
+  bool presentRegion(int x, int y, int width, int height) override {
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable drawable = glXGetCurrentDrawable();
+    if (!display || !drawable) return false;
+    if (subBufferCopy_ < 0)
+      subBufferCopy_ = epoxy_has_glx_extension(display, DefaultScreen(display), "GLX_MESA_copy_sub_buffer") ? 1 : 0;
+    if (!subBufferCopy_) return false;
+    glFlush();
+    glXCopySubBufferMESA(display, drawable, x, y, width, height);
+    return true;
+  }
   void drawableSize(int& width, int& height) override { SDL_GL_GetDrawableSize(window_, &width, &height); }
 
  private:
@@ -50,6 +63,7 @@ class SdlContext final : public GlContext {
   SDL_Window* window_;
   SDL_GLContext context_;
   std::atomic<bool> damaged_{false};
+  int subBufferCopy_ = -1;
 };
 
 // One EGL display for the process, initialised on first use; contexts come and go with devices.

@@ -20,6 +20,9 @@ class GlContext {
   // True once after the window's shown contents were lost or resized (exposed, restored), so an
   // unchanged frame must be presented again.
   virtual bool takeWindowDamaged() { return false; }
+  // Shows only this rectangle of the window's back buffer (window pixels, bottom row 0), the
+  // rest staying as last shown; false when the platform cannot.
+  virtual bool presentRegion(int /*x*/, int /*y*/, int /*width*/, int /*height*/) { return false; }
 };
 
 // forceSoftware asks Mesa for its software rasteriser.

@@ -403,7 +403,7 @@ int32_t GlDevice::present() {
   resolveFrame();
   endFrame();
   // Nothing was drawn since the last Present: what is shown is already this frame.
-  if (context_->takeWindowDamaged()) backBufferChanged_ = true;
+  if (context_->takeWindowDamaged()) backBufferChanged_ = presentAll_ = true;
   if (!backBufferChanged_ && !redrawEveryFrame_) {
     ++stats_.unchanged;
     return result::Ok;
@@ -418,13 +418,25 @@ int32_t GlDevice::present() {
                               static_cast<GlSurface*>(backBuffer_.get())->renderbuffer());
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     // The back buffer is stored top row first; the window's rows count from the bottom.
-    const GLenum filter = (dw == width_ && dh == height_) ? GL_NEAREST : GL_LINEAR;
-    glBlitFramebuffer(0, 0, width_, height_, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT, filter);
-    context_->swapBuffers();
+    const bool sameSize = dw == width_ && dh == height_;
+    const PixelRect r = presentArea_.intersected({0, 0, width_, height_});
+    // Only what changed since the last Present, where the platform can show a part: the window
+    // keeps the rest.
+    bool shown = false;
+    if (!presentAll_ && sameSize && !r.empty()) {
+      glBlitFramebuffer(r.x0, r.y0, r.x1, r.y1, r.x0, dh - r.y0, r.x1, dh - r.y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+      shown = context_->presentRegion(r.x0, dh - r.y1, r.x1 - r.x0, r.y1 - r.y0);
+    }
+    if (!shown) {
+      glBlitFramebuffer(0, 0, width_, height_, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
+      context_->swapBuffers();
+    }
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbo_);
   } else {
     glFlush();
   }
+  presentAll_ = false;
+  presentArea_ = {};
   return result::Ok;
 }
 

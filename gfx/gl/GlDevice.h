@@ -320,6 +320,9 @@ class GlDevice final : public Device {
   bool scissoring_ = false;
   PixelRect scissor_;
   FrameStats stats_;
+  // What the next Present must show: the whole back buffer, or only this part of it.
+  bool presentAll_ = true;
+  PixelRect presentArea_;
 
   GLuint fbo_ = 0, readFbo_ = 0, vao_ = 0, streamVbo_ = 0, whiteTexture_ = 0;
   std::unique_ptr<ProgramCache> programs_;

@@ -35,12 +35,14 @@ void GlDevice::record(RecordedCommand&& command) {
     frameIncomplete_ = true;
   }
   if (frameIncomplete_) {
+    presentArea_.unite(command.bounds);
     run(command);
     backBufferChanged_ = true;
     return;
   }
   frame_.push_back(std::move(command));
   if (deferring_) return;
+  presentArea_.unite(frame_.back().bounds);
   run(frame_.back());
   executed_ = frame_.size();
   backBufferChanged_ = true;
@@ -84,6 +86,10 @@ void GlDevice::resolveFrame() {
     const bool limited = area.area() < whole.area();
     replay(executed_, frame_.size(), limited ? &area : nullptr);
     if (limited) ++stats_.partial;
+    if (limited)
+      presentArea_.unite(area);
+    else
+      presentAll_ = true;
     backBufferChanged_ = true;
   }
   executed_ = frame_.size();
@@ -135,6 +141,7 @@ void GlDevice::forgetFrames() {
   frameIncomplete_ = false;
   offscreenAutoDepth_ = false;
   backBufferChanged_ = true;
+  presentAll_ = true;
 }
 
 void GlDevice::beforeDirectWork() {
@@ -147,7 +154,7 @@ void GlDevice::afterDirectWork() {
   if (target->kind() == Surface::Kind::TextureLevel)
     target->glTexture()->touch();
   else
-    backBufferChanged_ = true;
+    backBufferChanged_ = presentAll_ = true;
 }
 
 void GlDevice::beforeResourceChange(uint64_t serial) {
