@@ -44,6 +44,7 @@ bool CreateRenderDevice(const std::function<void()>& createLayerResources) {
   config.nativeWindow = window;
   config.backBufferWidth = pp.backBufferWidth;
   config.backBufferHeight = pp.backBufferHeight;
+  config.redrawEveryFrame = pp.redrawEveryFrame;
   std::unique_ptr<gfx::Device> device = gfx::createDevice(config);
   if (device) {
     r.deviceLevel = device->info().softwareRasteriser ? 0 : 3;

@@ -28,6 +28,9 @@ struct PresentParams {
   bool windowed = true;
   bool autoDepthStencil = true;  // D24S8
   bool presentImmediately = true;
+  // Draw and present every frame in full, even one equal to the frame shown (comparisons and
+  // benchmarks of the full frame).
+  bool redrawEveryFrame = false;
 };
 
 // The process-wide render objects, held by the engine context (created by CreateRenderDevice,

@@ -253,6 +253,13 @@ struct DeviceInfo {
   int32_t maxTextureSize = 0;
 };
 
+// What Present has done so far.
+struct FrameStats {
+  uint64_t shown = 0;      // frames presented
+  uint64_t unchanged = 0;  // frames equal to the one shown: neither drawn nor presented
+  uint64_t partial = 0;    // frames drawn again only where they differ from the previous one
+};
+
 enum class ContextKind { Desktop, Headless };
 
 struct DeviceConfig {
@@ -261,6 +268,9 @@ struct DeviceConfig {
   int32_t backBufferWidth = 1024;
   int32_t backBufferHeight = 768;
   bool forceSoftware = false;  // ask for the software rasteriser (the "reference device")
+  // Draw and present every frame in full. Otherwise a frame equal to the previous one is neither
+  // drawn nor presented, and a changed one is drawn again only where it can differ.
+  bool redrawEveryFrame = false;
 };
 
 class Device {
@@ -296,6 +306,7 @@ class Device {
   virtual int32_t present() = 0;
   // Waits until the renderer has finished everything issued so far.
   virtual void finish() = 0;
+  virtual FrameStats frameStats() const = 0;
 
   // ---- State ----
   virtual int32_t setRenderState(RenderState state, uint32_t value) = 0;

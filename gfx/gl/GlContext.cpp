@@ -4,7 +4,9 @@
 #include <SDL.h>
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
+#include <epoxy/glx.h>
 
+#include <atomic>
 #include <cstdlib>
 
 namespace gfx::gl {
@@ -18,18 +20,50 @@ void requestSoftwareRasteriser(bool on) {
 
 class SdlContext final : public GlContext {
  public:
-  SdlContext(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {}
+  SdlContext(SDL_Window* window, SDL_GLContext context) : window_(window), context_(context) {
+    SDL_AddEventWatch(&SdlContext::watch, this);
+  }
   ~SdlContext() override {
+    SDL_DelEventWatch(&SdlContext::watch, this);
     if (context_) SDL_GL_DeleteContext(context_);
   }
   bool makeCurrent() override { return SDL_GL_MakeCurrent(window_, context_) == 0; }
   void swapBuffers() override { SDL_GL_SwapWindow(window_); }
   bool hasWindow() const override { return true; }
+  bool takeWindowDamaged() override { return damaged_.exchange(false); }
+  // Mesa's sub-buffer copy on an X11 GLX window; other platforms present in full.
+  bool presentRegion(int x, int y, int width, int height) override {
+    Display* display = glXGetCurrentDisplay();
+    const GLXDrawable drawable = glXGetCurrentDrawable();
+    if (!display || !drawable) return false;
+    if (subBufferCopy_ < 0)
+      subBufferCopy_ = epoxy_has_glx_extension(display, DefaultScreen(display), "GLX_MESA_copy_sub_buffer") ? 1 : 0;
+    if (!subBufferCopy_) return false;
+    glFlush();
+    glXCopySubBufferMESA(display, drawable, x, y, width, height);
+    return true;
+  }
   void drawableSize(int& width, int& height) override { SDL_GL_GetDrawableSize(window_, &width, &height); }
 
  private:
+  // Runs on the thread that pumps events, as they are queued.
+  static int watch(void* self, SDL_Event* e) {
+    auto* c = static_cast<SdlContext*>(self);
+    if (e->type != SDL_WINDOWEVENT || e->window.windowID != SDL_GetWindowID(c->window_)) return 0;
+    switch (e->window.event) {
+      case SDL_WINDOWEVENT_EXPOSED:
+      case SDL_WINDOWEVENT_SHOWN:
+      case SDL_WINDOWEVENT_RESTORED:
+      case SDL_WINDOWEVENT_SIZE_CHANGED: c->damaged_ = true; break;
+      default: break;
+    }
+    return 0;
+  }
+
   SDL_Window* window_;
   SDL_GLContext context_;
+  std::atomic<bool> damaged_{false};
+  int subBufferCopy_ = -1;
 };
 
 // One EGL display for the process, initialised on first use; contexts come and go with devices.

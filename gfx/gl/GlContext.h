@@ -17,6 +17,12 @@ class GlContext {
   virtual bool hasWindow() const = 0;
   // The window's drawable size in pixels (0 headless).
   virtual void drawableSize(int& width, int& height) = 0;
+  // True once after the window's shown contents were lost or resized (exposed, restored), so an
+  // unchanged frame must be presented again.
+  virtual bool takeWindowDamaged() { return false; }
+  // Shows only this rectangle of the window's back buffer (window pixels, bottom row 0), the
+  // rest staying as last shown; false when the platform cannot.
+  virtual bool presentRegion(int /*x*/, int /*y*/, int /*width*/, int /*height*/) { return false; }
 };
 
 // forceSoftware asks Mesa for its software rasteriser.

@@ -112,17 +112,40 @@ Matrix clipFix(float w, float h) {
   return c;
 }
 
+// With a source alpha of exactly 1, blending gives the source colour and an alpha of 1.
+bool blendCopiesOpaqueSource(const DeviceState& s) {
+  if (s.blendOp != blendop::Add) return false;
+  const bool colourCopies = (s.srcBlend == blend::SrcAlpha && s.destBlend == blend::InvSrcAlpha) ||
+                            (s.srcBlend == blend::One && s.destBlend == blend::Zero);
+  if (!colourCopies) return false;
+  if (!s.separateAlphaBlendEnable) return true;
+  // Source alpha 1 times One or SrcAlpha, plus the target's alpha times Zero, InvSrcAlpha or One
+  // (saturated): 1 either way.
+  return s.blendOpAlpha == blendop::Add && (s.srcBlendAlpha == blend::One || s.srcBlendAlpha == blend::SrcAlpha) &&
+         (s.destBlendAlpha == blend::Zero || s.destBlendAlpha == blend::InvSrcAlpha || s.destBlendAlpha == blend::One);
+}
+
 }  // namespace
 
-GlDevice::GlDevice(std::unique_ptr<GlContext> context, int32_t width, int32_t height)
+Matrix GlDevice::clipMatrix() const {
+  const DeviceState& s = state_;
+  if (s.fvf & fvf::XyzRhw) return Matrix{};
+  return s.world * s.view * s.projection * clipFix(float(s.viewport.width), float(s.viewport.height));
+}
+
+GlDevice::GlDevice(std::unique_ptr<GlContext> context, int32_t width, int32_t height, bool redrawEveryFrame)
     : context_(std::move(context)),
       shared_(std::make_shared<GlShared>()),
       width_(width),
       height_(height),
+      redrawEveryFrame_(redrawEveryFrame),
       programs_(std::make_unique<ProgramCache>()) {}
 
 GlDevice::~GlDevice() {
   if (context_) context_->makeCurrent();
+  shared_->beforeChange = nullptr;
+  frame_.clear();
+  previous_.clear();
   // Resources held elsewhere outlive us: they skip their GL calls from now on.
   state_ = DeviceState{};
   renderTarget_.reset();
@@ -157,6 +180,7 @@ bool GlDevice::init(std::string* error) {
   info_.shaderModel2 = true;
   glGetIntegerv(GL_MAX_TEXTURE_SIZE, &info_.maxTextureSize);
 
+  shared_->beforeChange = [this](uint64_t serial) { beforeResourceChange(serial); };
   glGenVertexArrays(1, &vao_);
   glBindVertexArray(vao_);
   glGenBuffers(1, &streamVbo_);
@@ -275,6 +299,7 @@ void GlDevice::clearLiveRenderTargets() {
     }
     glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture->glName(), 0);
     glClear(GL_COLOR_BUFFER_BIT);
+    texture->touch();
     ++it;
   }
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
@@ -288,6 +313,7 @@ int32_t GlDevice::reset() {
     --resetFailures_;
     return result::InvalidCall;
   }
+  forgetFrames();
   clearLiveRenderTargets();
   state_ = DeviceState{};
   renderTarget_ = backBuffer_;
@@ -307,14 +333,39 @@ int32_t GlDevice::reset() {
 
 int32_t GlDevice::clear(uint32_t flags, uint32_t colour, float z, uint32_t stencil) {
   if (coop_ != result::Ok) return result::Ok;
+  if (recordsBackBuffer()) {
+    RecordedCommand c;
+    fillCommand(c, RecordedCommand::Kind::Clear);
+    c.clearFlags = flags;
+    c.clearColour = colour;
+    c.clearZ = z;
+    c.clearStencil = stencil;
+    c.bounds = viewportRect(state_.viewport);
+    c.usesDepth = depthSurface_ && (flags & (clearflag::ZBuffer | clearflag::Stencil));
+    record(std::move(c));
+    return result::Ok;
+  }
+  beforeDirectWork();
+  const int32_t hr = clearNow(flags, colour, z, stencil);
+  afterDirectWork();
+  return hr;
+}
+
+int32_t GlDevice::clearNow(uint32_t flags, uint32_t colour, float z, uint32_t stencil) {
   if (!bindTargets()) return result::InvalidCall;
   // Clear fills the viewport and ignores the write masks.
   const Viewport& vp = state_.viewport;
   // A scissored clear is the slow kind: only a part of the target needs one.
-  const bool partial = vp.x != 0 || vp.y != 0 || vp.width != renderTarget_->width() || vp.height != renderTarget_->height();
+  PixelRect area = viewportRect(vp);
+  bool partial = vp.x != 0 || vp.y != 0 || vp.width != renderTarget_->width() || vp.height != renderTarget_->height();
+  if (scissoring_) {
+    area = area.intersected(scissor_);
+    if (area.empty()) return result::Ok;
+    partial = true;
+  }
   if (partial) {
     glEnable(GL_SCISSOR_TEST);
-    glScissor(vp.x, vp.y, vp.width, vp.height);
+    glScissor(area.x0, area.y0, area.x1 - area.x0, area.y1 - area.y0);
   }
   GLbitfield mask = 0;
   if (flags & clearflag::Target) {
@@ -336,7 +387,10 @@ int32_t GlDevice::clear(uint32_t flags, uint32_t colour, float z, uint32_t stenc
     mask |= GL_STENCIL_BUFFER_BIT;
   }
   if (mask) glClear(mask);
-  if (partial) glDisable(GL_SCISSOR_TEST);
+  if (scissoring_)
+    glScissor(scissor_.x0, scissor_.y0, scissor_.x1 - scissor_.x0, scissor_.y1 - scissor_.y0);
+  else if (partial)
+    glDisable(GL_SCISSOR_TEST);
   return result::Ok;
 }
 
@@ -344,7 +398,20 @@ int32_t GlDevice::beginScene() { return result::Ok; }
 int32_t GlDevice::endScene() { return result::Ok; }
 
 int32_t GlDevice::present() {
-  if (coop_ != result::Ok) return result::DeviceLost;
+  if (coop_ != result::Ok) {
+    forgetFrames();
+    return result::DeviceLost;
+  }
+  resolveFrame();
+  endFrame();
+  // Nothing was drawn since the last Present: what is shown is already this frame.
+  if (context_->takeWindowDamaged()) backBufferChanged_ = presentAll_ = true;
+  if (!backBufferChanged_ && !redrawEveryFrame_) {
+    ++stats_.unchanged;
+    return result::Ok;
+  }
+  backBufferChanged_ = false;
+  ++stats_.shown;
   if (context_->hasWindow()) {
     int dw = 0, dh = 0;
     context_->drawableSize(dw, dh);
@@ -353,22 +420,35 @@ int32_t GlDevice::present() {
                               static_cast<GlSurface*>(backBuffer_.get())->renderbuffer());
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     // A drawable of another shape (full screen) shows the picture centred between black bars.
-    const platform::ScreenRect r = platform::letterboxRect(width_, height_, dw, dh);
-    if (r.width != dw || r.height != dh) {
+    const platform::ScreenRect box = platform::letterboxRect(width_, height_, dw, dh);
+    if (box.width != dw || box.height != dh) {
       glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
       applied_.colorMask = 0xF;
       glClearColor(0, 0, 0, 1);
       glClear(GL_COLOR_BUFFER_BIT);
     }
     // The back buffer is stored top row first; the window's rows count from the bottom.
-    const GLenum filter = (r.width == width_ && r.height == height_) ? GL_NEAREST : GL_LINEAR;
-    glBlitFramebuffer(0, 0, width_, height_, r.x, dh - r.y, r.x + r.width, dh - r.y - r.height,
-                      GL_COLOR_BUFFER_BIT, filter);
-    context_->swapBuffers();
+    const bool sameSize = dw == width_ && dh == height_;
+    const PixelRect r = presentArea_.intersected({0, 0, width_, height_});
+    // Only what changed since the last Present, where the platform can show a part: the window
+    // keeps the rest.
+    bool shown = false;
+    if (!presentAll_ && sameSize && !r.empty()) {
+      glBlitFramebuffer(r.x0, r.y0, r.x1, r.y1, r.x0, dh - r.y0, r.x1, dh - r.y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+      shown = context_->presentRegion(r.x0, dh - r.y1, r.x1 - r.x0, r.y1 - r.y0);
+    }
+    if (!shown) {
+      const GLenum filter = (box.width == width_ && box.height == height_) ? GL_NEAREST : GL_LINEAR;
+      glBlitFramebuffer(0, 0, width_, height_, box.x, dh - box.y, box.x + box.width, dh - box.y - box.height,
+                        GL_COLOR_BUFFER_BIT, filter);
+      context_->swapBuffers();
+    }
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, fbo_);
   } else {
     glFlush();
   }
+  presentAll_ = false;
+  presentArea_ = {};
   return result::Ok;
 }
 
@@ -766,7 +846,13 @@ bool GlDevice::prepareDraw(bool preTransformed, const uint8_t* vertices, uint32_
   if (sampled) applySampler(texture, texture->uniform() || facts.exactTexels);
 
   // Blending.
-  const int blendOn = s.alphaBlendEnable ? 1 : 0;
+  // A draw whose every pixel is opaque, under blend factors that then copy the source, is
+  // drawn without blending: the same pixels without reading the target.
+  int blendOn = s.alphaBlendEnable ? 1 : 0;
+  if (blendOn && vertices && blendCopiesOpaqueSource(s)) {
+    const float textureMin = sampled ? float(texture->minAlpha()) / 255.0f : 1.0f;
+    if (minimumStageAlpha(s, textureMin, facts.minDiffuseAlpha) >= 1.0f) blendOn = 0;
+  }
   if (applied_.blend != blendOn) {
     if (blendOn)
       glEnable(GL_BLEND);
@@ -850,6 +936,28 @@ int32_t GlDevice::drawPrimitive(PrimitiveType type, uint32_t startVertex, uint32
   const uint32_t count = vertexCount(type, primitiveCount);
   const uint64_t end = uint64_t(state_.streamOffset) + (uint64_t(startVertex) + count) * state_.streamStride;
   if (count == 0 || end > vb->sizeBytes()) return result::InvalidCall;
+  if (recordsBackBuffer()) {
+    RecordedCommand c;
+    fillCommand(c, RecordedCommand::Kind::Draw);
+    c.vertexId = vb->storage().serial();
+    c.vertexVersion = vb->storage().version();
+    c.type = type;
+    c.args[0] = startVertex;
+    c.args[1] = primitiveCount;
+    c.bounds = drawBounds(state_, clipMatrix(), vb->cpuData() + state_.streamOffset + size_t(startVertex) * state_.streamStride,
+                          state_.streamStride, count, nullptr, 0, 0);
+    record(std::move(c));
+    return result::Ok;
+  }
+  beforeDirectWork();
+  const int32_t hr = drawNow(type, startVertex, primitiveCount);
+  afterDirectWork();
+  return hr;
+}
+
+int32_t GlDevice::drawNow(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) {
+  auto* vb = static_cast<GlVertexBuffer*>(state_.stream.get());
+  const uint32_t count = vertexCount(type, primitiveCount);
   const uint8_t* data = vb->cpuData();
   if (!prepareDraw((state_.fvf & fvf::XyzRhw) != 0,
                    data ? data + state_.streamOffset + size_t(startVertex) * state_.streamStride : nullptr,
@@ -860,7 +968,7 @@ int32_t GlDevice::drawPrimitive(PrimitiveType type, uint32_t startVertex, uint32
   return result::Ok;
 }
 
-int32_t GlDevice::drawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, uint32_t /*minIndex*/,
+int32_t GlDevice::drawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, uint32_t minIndex,
                                        uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount) {
   if (coop_ != result::Ok) return result::Ok;
   auto* vb = static_cast<GlVertexBuffer*>(state_.stream.get());
@@ -876,6 +984,35 @@ int32_t GlDevice::drawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, u
   const uint16_t* idx = reinterpret_cast<const uint16_t*>(ib->cpuData()) + startIndex;
   for (uint32_t i = 0; i < count; ++i)
     if (uint64_t(baseVertex) + idx[i] >= verticesInBuffer) return result::InvalidCall;
+  if (recordsBackBuffer()) {
+    RecordedCommand c;
+    fillCommand(c, RecordedCommand::Kind::DrawIndexed);
+    c.vertexId = vb->storage().serial();
+    c.vertexVersion = vb->storage().version();
+    c.indexId = ib->storage().serial();
+    c.indexVersion = ib->storage().version();
+    c.type = type;
+    c.args[0] = startIndex;
+    c.args[1] = primitiveCount;
+    c.args[2] = minIndex;
+    c.args[3] = numVertices;
+    c.baseVertex = baseVertex;
+    c.bounds = drawBounds(state_, clipMatrix(), vb->cpuData() + state_.streamOffset, state_.streamStride,
+                          uint32_t(std::min<uint64_t>(verticesInBuffer, UINT32_MAX)), idx, count, baseVertex);
+    record(std::move(c));
+    return result::Ok;
+  }
+  beforeDirectWork();
+  const int32_t hr = drawIndexedNow(type, baseVertex, startIndex, primitiveCount);
+  afterDirectWork();
+  return hr;
+}
+
+int32_t GlDevice::drawIndexedNow(PrimitiveType type, int32_t baseVertex, uint32_t startIndex,
+                                 uint32_t primitiveCount) {
+  auto* vb = static_cast<GlVertexBuffer*>(state_.stream.get());
+  auto* ib = static_cast<GlIndexBuffer*>(state_.indices.get());
+  const uint32_t count = vertexCount(type, primitiveCount);
   if (!prepareDraw((state_.fvf & fvf::XyzRhw) != 0)) return result::InvalidCall;
   applyVertexLayout(vb->glName(), state_.fvf, state_.streamStride, state_.streamOffset);
   if (shared_->elementBuffer != ib->glName()) {
@@ -896,6 +1033,26 @@ int32_t GlDevice::drawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, c
   if (coop_ != result::Ok) return result::Ok;
   const uint32_t count = vertexCount(type, primitiveCount);
   if (!vertices || stride == 0 || count == 0 || state_.fvf == 0) return result::InvalidCall;
+  if (recordsBackBuffer()) {
+    RecordedCommand c;
+    fillCommand(c, RecordedCommand::Kind::DrawUP);
+    c.type = type;
+    c.args[0] = primitiveCount;
+    c.args[1] = stride;
+    const auto* bytes = static_cast<const uint8_t*>(vertices);
+    c.vertices.assign(bytes, bytes + size_t(count) * stride);
+    c.bounds = drawBounds(state_, clipMatrix(), bytes, stride, count, nullptr, 0, 0);
+    record(std::move(c));
+    return result::Ok;
+  }
+  beforeDirectWork();
+  const int32_t hr = drawUPNow(type, primitiveCount, vertices, stride);
+  afterDirectWork();
+  return hr;
+}
+
+int32_t GlDevice::drawUPNow(PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride) {
+  const uint32_t count = vertexCount(type, primitiveCount);
   if (!prepareDraw((state_.fvf & fvf::XyzRhw) != 0, static_cast<const uint8_t*>(vertices), stride, count))
     return result::InvalidCall;
   glBindBuffer(GL_ARRAY_BUFFER, streamVbo_);
@@ -988,6 +1145,7 @@ int32_t GlDevice::readColour(const SurfacePtr& surface, std::vector<uint32_t>& o
 
 int32_t GlDevice::readSurface(const SurfacePtr& surface, std::vector<uint32_t>& out) {
   if (!surface) return result::InvalidCall;
+  resolveFrame();
   auto* s = static_cast<GlSurface*>(surface.get());
   switch (s->kind()) {
     case Surface::Kind::BackBuffer: return readColour(surface, out);
@@ -1010,6 +1168,7 @@ int32_t GlDevice::getRenderTargetData(const SurfacePtr& target, const SurfacePtr
   if (target->width() != plain->width() || target->height() != plain->height()) return result::InvalidCall;
   if (target->kind() != Surface::Kind::BackBuffer && target->kind() != Surface::Kind::TextureLevel)
     return result::InvalidCall;
+  resolveFrame();
   std::vector<uint32_t> pixels;
   const int32_t hr = readColour(target, pixels);
   if (hr != result::Ok) return hr;
@@ -1033,7 +1192,8 @@ std::unique_ptr<Device> createDevice(const DeviceConfig& config, std::string* er
           ? gl::createSdlContext(config.nativeWindow, config.forceSoftware, error)
           : gl::createEglSurfacelessContext(config.forceSoftware, error);
   if (!context) return nullptr;
-  auto device = std::make_unique<gl::GlDevice>(std::move(context), config.backBufferWidth, config.backBufferHeight);
+  auto device = std::make_unique<gl::GlDevice>(std::move(context), config.backBufferWidth, config.backBufferHeight,
+                                               config.redrawEveryFrame);
   if (!device->init(error)) return nullptr;
   return device;
 }

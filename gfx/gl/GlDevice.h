@@ -3,10 +3,12 @@
 
 #include <epoxy/gl.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "gfx/Device.h"
+#include "gfx/gl/FrameRecord.h"
 #include "gfx/gl/GlContext.h"
 #include "gfx/gl/GlProgram.h"
 
@@ -24,6 +26,14 @@ struct GlShared {
   GLuint layoutBuffer = ~0u;
   GLuint elementBuffer = ~0u;
   GLuint attachedColourTex = ~0u, attachedColourRb = ~0u, attachedDepthRb = ~0u;
+  // Every texture, buffer and surface gets its own number, never reused.
+  uint64_t nextSerial = 1;
+  uint64_t newSerial() { return nextSerial++; }
+  // Told, with the resource's number, just before the renderer's copy of its contents changes.
+  std::function<void(uint64_t)> beforeChange;
+  void changing(uint64_t serial) {
+    if (alive && beforeChange) beforeChange(serial);
+  }
   void forgetTexture(GLuint name) {
     if (boundTexture == name) boundTexture = ~0u;
     if (attachedColourTex == name) attachedColourTex = ~0u;
@@ -54,6 +64,10 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
   SurfacePtr surfaceLevel(int32_t level) override;
 
   bool isRenderTarget() const { return (usage_ & usage::RenderTarget) != 0; }
+  // The texture's number and the count of changes to its texels so far.
+  uint64_t serial() const { return serial_; }
+  uint64_t version() const { return version_; }
+  void touch() { ++version_; }
   // The GL texture (0 for system-memory textures, which the renderer never samples).
   GLuint glName() const { return name_; }
   const std::vector<uint32_t>* cpuLevel(int32_t level) const;
@@ -71,6 +85,7 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
   void measure(int32_t level);
 
   std::shared_ptr<GlShared> shared_;
+  uint64_t serial_ = 0, version_ = 0;
   int32_t width_, height_, levels_;
   uint32_t usage_;
   Pool pool_;
@@ -105,9 +120,12 @@ class GlSurface final : public Surface {
   const std::shared_ptr<GlTexture>& glTexture() const { return texture_; }
   int32_t level() const { return level_; }
   std::vector<uint32_t>& plainPixels() { return plain_; }
+  // The number of a back buffer or depth-stencil surface (0 for the other kinds).
+  uint64_t serial() const { return serial_; }
 
  private:
   std::shared_ptr<GlShared> shared_;
+  uint64_t serial_ = 0;
   Kind kind_;
   int32_t width_, height_;
   GLuint renderbuffer_ = 0;
@@ -130,9 +148,12 @@ class GlBufferStorage {
   int32_t unlock();
   GLuint glName() const { return name_; }
   const uint8_t* cpuData() const { return cpu_.data(); }
+  uint64_t serial() const { return serial_; }
+  uint64_t version() const { return version_; }
 
  private:
   std::shared_ptr<GlShared> shared_;
+  uint64_t serial_ = 0, version_ = 0;
   std::vector<uint8_t> cpu_;
   GLuint name_ = 0;
   uint32_t lockOffset_ = 0, lockSize_ = 0;
@@ -149,6 +170,7 @@ class GlVertexBuffer final : public VertexBuffer {
   int32_t unlock() override { return storage_.unlock(); }
   GLuint glName() const { return storage_.glName(); }
   const uint8_t* cpuData() const { return storage_.cpuData(); }
+  const GlBufferStorage& storage() const { return storage_; }
 
  private:
   GlBufferStorage storage_;
@@ -163,6 +185,7 @@ class GlIndexBuffer final : public IndexBuffer {
   int32_t unlock() override { return storage_.unlock(); }
   GLuint glName() const { return storage_.glName(); }
   const uint8_t* cpuData() const { return storage_.cpuData(); }
+  const GlBufferStorage& storage() const { return storage_; }
 
  private:
   GlBufferStorage storage_;
@@ -171,7 +194,9 @@ class GlIndexBuffer final : public IndexBuffer {
 class GlDevice final : public Device {
  public:
   // Takes a context that is current; false from init when the context is unusable.
-  GlDevice(std::unique_ptr<GlContext> context, int32_t width, int32_t height);
+  // redrawEveryFrame: every clear and draw runs as it comes and every Present shows the frame,
+  // instead of drawing only what differs from the previous frame.
+  GlDevice(std::unique_ptr<GlContext> context, int32_t width, int32_t height, bool redrawEveryFrame = false);
   ~GlDevice() override;
   bool init(std::string* error);
 
@@ -192,7 +217,12 @@ class GlDevice final : public Device {
   int32_t beginScene() override;
   int32_t endScene() override;
   int32_t present() override;
-  void finish() override { glFinish(); }
+  void finish() override {
+    resolveFrame();
+    glFinish();
+  }
+
+  FrameStats frameStats() const override { return stats_; }
 
   int32_t setRenderState(RenderState state, uint32_t value) override;
   uint32_t getRenderState(RenderState state) const override;
@@ -235,6 +265,30 @@ class GlDevice final : public Device {
   int32_t getRenderTargetData(const SurfacePtr& target, const SurfacePtr& plain) override;
 
  private:
+  // ---- The frame record ----
+  // Back-buffer clears and draws wait in frame_ until the frame is presented or something needs
+  // their result; then only the pixels where frame_ differs from previous_ are drawn again.
+  bool recordsBackBuffer() const;
+  void record(RecordedCommand&& command);
+  void fillCommand(RecordedCommand& c, RecordedCommand::Kind kind);
+  // Draws what waits, then lets the rest of the frame run as it comes.
+  void resolveFrame();
+  void replay(size_t begin, size_t end, const PixelRect* area);
+  void run(const RecordedCommand& c);
+  bool frameComparable() const;
+  void endFrame();
+  void forgetFrames();
+  // Around a clear or draw that runs as it comes (into a texture, or unrecorded).
+  void beforeDirectWork();
+  void afterDirectWork();
+  void beforeResourceChange(uint64_t serial);
+  Matrix clipMatrix() const;
+
+  int32_t clearNow(uint32_t flags, uint32_t colour, float z, uint32_t stencil);
+  int32_t drawNow(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount);
+  int32_t drawIndexedNow(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount);
+  int32_t drawUPNow(PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride);
+
   bool bindTargets();
   // vertices (optional, count of them with stride) lets the draw pick cheaper sampling or drop
   // an alpha test that cannot fail, when the result stays the same.
@@ -254,6 +308,21 @@ class GlDevice final : public Device {
   DeviceState state_;
   SurfacePtr backBuffer_, autoDepth_, renderTarget_, depthSurface_;
   std::vector<std::weak_ptr<GlTexture>> renderTargets_;
+
+  bool redrawEveryFrame_ = false;
+  std::vector<RecordedCommand> frame_, previous_;
+  size_t executed_ = 0;               // frame_ commands already drawn
+  bool deferring_ = true;             // back-buffer commands wait until the frame resolves
+  bool previousExact_ = false;        // the back buffer holds exactly what previous_ draws
+  bool frameIncomplete_ = false;      // some of this frame's commands were not recorded
+  bool offscreenAutoDepth_ = false;   // the automatic depth buffer served a texture target
+  bool backBufferChanged_ = true;     // drawn into since the last Present
+  bool scissoring_ = false;
+  PixelRect scissor_;
+  FrameStats stats_;
+  // What the next Present must show: the whole back buffer, or only this part of it.
+  bool presentAll_ = true;
+  PixelRect presentArea_;
 
   GLuint fbo_ = 0, readFbo_ = 0, vao_ = 0, streamVbo_ = 0, whiteTexture_ = 0;
   std::unique_ptr<ProgramCache> programs_;

@@ -11,7 +11,13 @@ namespace gfx::gl {
 
 GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t height, int32_t levels,
                      uint32_t usage, Pool pool)
-    : shared_(std::move(shared)), width_(width), height_(height), levels_(levels), usage_(usage), pool_(pool) {
+    : shared_(std::move(shared)),
+      serial_(shared_->newSerial()),
+      width_(width),
+      height_(height),
+      levels_(levels),
+      usage_(usage),
+      pool_(pool) {
   surfaces_.resize(static_cast<size_t>(levels_));
   const bool cpuSide = pool_ == Pool::Managed || pool_ == Pool::SystemMem || pool_ == Pool::Scratch ||
                        (pool_ == Pool::Default && !isRenderTarget());
@@ -66,6 +72,8 @@ int32_t GlTexture::lockRect(int32_t level, LockedRect& out) {
 int32_t GlTexture::unlockRect(int32_t level) {
   if (level != lockedLevel_) return result::InvalidCall;
   lockedLevel_ = -1;
+  shared_->changing(serial_);
+  ++version_;
   upload(level);
   return result::Ok;
 }
@@ -122,6 +130,7 @@ SurfacePtr GlTexture::surfaceLevel(int32_t level) {
 GlSurface::GlSurface(std::shared_ptr<GlShared> shared, Kind kind, int32_t width, int32_t height,
                      GLuint renderbuffer, bool countsAsDefaultPool)
     : shared_(std::move(shared)),
+      serial_(shared_->newSerial()),
       kind_(kind),
       width_(width),
       height_(height),
@@ -187,7 +196,7 @@ bool lockRange(std::vector<uint8_t>& cpu, uint32_t offset, uint32_t size, uint32
 }  // namespace
 
 GlBufferStorage::GlBufferStorage(std::shared_ptr<GlShared> shared, uint32_t length)
-    : shared_(std::move(shared)), cpu_(length, 0) {
+    : shared_(std::move(shared)), serial_(shared_->newSerial()), cpu_(length, 0) {
   glGenBuffers(1, &name_);
   glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
   glBufferData(GL_COPY_WRITE_BUFFER, length, cpu_.data(), GL_DYNAMIC_DRAW);
@@ -210,6 +219,8 @@ int32_t GlBufferStorage::lock(uint32_t offset, uint32_t size, void** out) {
 int32_t GlBufferStorage::unlock() {
   if (!locked_) return result::InvalidCall;
   locked_ = false;
+  shared_->changing(serial_);
+  ++version_;
   if (shared_->alive && lockSize_ > 0) {
     glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
     glBufferSubData(GL_COPY_WRITE_BUFFER, lockOffset_, lockSize_, cpu_.data() + lockOffset_);

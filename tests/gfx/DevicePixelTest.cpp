@@ -358,3 +358,67 @@ TEST(DevicePixels, IndexedDrawsUseTheBaseVertex) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace gfxtest;
+
+// Blending an opaque picture: factors that copy an opaque source give exactly the source (alpha
+// 255), whether or not the renderer blends; the others still mix with the target.
+TEST(DevicePixels, OpaqueSourcesUnderCopyingFactorsGiveTheSourceExactly) {
+  auto device = headlessDevice(16, 16);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  const uint32_t picture = 0xFF4080C0u, target = 0x80302010u;
+  const gfx::TexturePtr opaque = makeTexture(d, solidImage(4, 4, picture));
+  struct Case {
+    const char* what;
+    uint32_t src, dst;
+    bool separate;
+    uint32_t srcA, dstA;
+    uint32_t factor;    // texture factor, its alpha modulating the texture's
+    uint32_t expected;  // the pixel under the picture (0: any, with an alpha under 255)
+  };
+  namespace b = gfx::blend;
+  const Case cases[] = {
+      {"source alpha over", b::SrcAlpha, b::InvSrcAlpha, false, b::One, b::Zero, 0xFFFFFFFFu, picture},
+      {"one, zero", b::One, b::Zero, false, b::One, b::Zero, 0xFFFFFFFFu, picture},
+      {"separate alpha, one over inverse", b::SrcAlpha, b::InvSrcAlpha, true, b::One, b::InvSrcAlpha, 0xFFFFFFFFu,
+       picture},
+      {"separate alpha, one plus one saturates", b::SrcAlpha, b::InvSrcAlpha, true, b::One, b::One, 0xFFFFFFFFu,
+       picture},
+      {"additive colour still adds", b::One, b::One, false, b::One, b::One, 0xFFFFFFFFu, 0xFF70A0D0u},
+      {"alpha 254 still mixes", b::SrcAlpha, b::InvSrcAlpha, false, b::One, b::Zero, 0xFEFFFFFFu, 0},
+  };
+  for (const Case& c : cases) {
+    d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, target, 1.0f, 0);
+    d.setRenderState(gfx::RenderState::Lighting, 0);
+    d.setRenderState(gfx::RenderState::ZEnable, 0);
+    d.setRenderState(gfx::RenderState::AlphaBlendEnable, 1);
+    d.setRenderState(gfx::RenderState::SrcBlend, c.src);
+    d.setRenderState(gfx::RenderState::DestBlend, c.dst);
+    d.setRenderState(gfx::RenderState::SeparateAlphaBlendEnable, c.separate);
+    d.setRenderState(gfx::RenderState::SrcBlendAlpha, c.srcA);
+    d.setRenderState(gfx::RenderState::DestBlendAlpha, c.dstA);
+    d.setRenderState(gfx::RenderState::TextureFactor, c.factor);
+    d.setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::Modulate);
+    d.setTextureStageState(0, gfx::TextureStageState::AlphaArg1, gfx::ta::Texture);
+    d.setTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::ta::TFactor);
+    d.setTextureStageState(0, gfx::TextureStageState::ColorOp, gfx::top::SelectArg1);
+    d.setTexture(0, opaque);
+    const RhwVertex v[4] = {{2, 2, 0.5f, 1, 0xFFFFFFFFu, 0, 0},
+                            {10, 2, 0.5f, 1, 0xFFFFFFFFu, 1, 0},
+                            {2, 10, 0.5f, 1, 0xFFFFFFFFu, 0, 1},
+                            {10, 10, 0.5f, 1, 0xFFFFFFFFu, 1, 1}};
+    d.setFVF(gfx::fvf::XyzRhw | gfx::fvf::Diffuse | gfx::fvf::Tex1);
+    ASSERT_EQ(d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, v, sizeof(RhwVertex)), gfx::result::Ok);
+    const Pixels p = readBack(d);
+    if (c.expected)
+      EXPECT_EQ(p.at(5, 5), c.expected) << c.what << " " << hex(p.at(5, 5));
+    else
+      EXPECT_LT(p.at(5, 5) >> 24, 0xFFu) << c.what << " " << hex(p.at(5, 5));
+    EXPECT_EQ(p.at(12, 12), target) << c.what;
+  }
+}
+
+}  // namespace

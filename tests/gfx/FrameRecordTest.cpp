@@ -1,0 +1,372 @@
+// Drawing only what changed: random sequences of frames rendered on a device that redraws only
+// the differing pixels and on one that redraws everything must give the same back buffer, byte
+// for byte, after every frame.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+#include <random>
+
+#include "GfxFixtures.h"
+#include "gfx/SpriteBatch.h"
+
+namespace {
+
+using namespace gfxtest;
+using gfx::Matrix;
+
+struct QuadVertex {
+  float x, y, z;
+  uint32_t colour;
+  float u, v;
+};
+struct RhwVertex {
+  float x, y, z, rhw;
+  uint32_t colour;
+  float u, v;
+};
+constexpr uint32_t kQuadFvf = gfx::fvf::Xyz | gfx::fvf::Diffuse | gfx::fvf::Tex1;
+constexpr uint32_t kRhwFvf = gfx::fvf::XyzRhw | gfx::fvf::Diffuse | gfx::fvf::Tex1;
+constexpr int32_t kWidth = 96, kHeight = 64;
+
+enum class DrawKind { ScreenQuad, WorldQuad, IndexedQuad, Perspective, Sprite, TargetPicture };
+
+struct Item {
+  DrawKind kind = DrawKind::ScreenQuad;
+  int texture = 0;
+  float x = 0, y = 0, w = 8, h = 8, z = 0.5f, angle = 0;
+  uint32_t colour = 0xFFFFFFFFu;
+  bool blend = true, depthTest = false, alphaTest = false;
+};
+
+// One frame's description; both devices draw exactly this.
+struct Frame {
+  std::vector<Item> items;
+  bool clearFirst = true, clearDepth = true;
+  uint32_t clearColour = 0xFF000000u;
+  bool partialClear = false;      // a viewport-sized clear between the items
+  bool targetBefore = false;      // the render target is drawn into before the back buffer
+  bool targetAfter = false;       // ... or after some back-buffer items
+  float targetSpin = 0;
+  bool readMidway = false;
+  bool skipPresent = false;
+};
+
+// One device's resources, made the same way on both devices.
+struct Resources {
+  std::vector<gfx::TexturePtr> textures;
+  gfx::TexturePtr target;
+  gfx::SurfacePtr targetDepth;
+  gfx::VertexBufferPtr quad;
+  gfx::IndexBufferPtr indices;
+};
+
+gfx::Image randomPicture(std::mt19937& rng) {
+  std::uniform_int_distribution<int> size(1, 20), byte(0, 255), alphaKind(0, 3);
+  const int kind = alphaKind(rng);
+  const int32_t w = size(rng), h = size(rng);
+  std::vector<uint32_t> px(size_t(w) * size_t(h));
+  for (uint32_t& p : px) {
+    const uint32_t a = kind == 0 ? 255u : kind == 1 ? (byte(rng) < 128 ? 0u : 255u) : uint32_t(byte(rng));
+    p = a << 24 | uint32_t(byte(rng)) << 16 | uint32_t(byte(rng)) << 8 | uint32_t(byte(rng));
+  }
+  return makeImage(w, h, [&](int32_t x, int32_t y) { return px[size_t(y) * size_t(w) + size_t(x)]; });
+}
+
+void upload(const gfx::TexturePtr& texture, const gfx::Image& image) {
+  gfx::LockedRect lr;
+  ASSERT_EQ(texture->lockRect(0, lr), gfx::result::Ok);
+  for (int32_t y = 0; y < image.height; ++y)
+    std::memcpy(lr.bits + y * lr.pitch, &image.pixels[size_t(y) * size_t(image.width)], size_t(image.width) * 4);
+  texture->unlockRect(0);
+}
+
+Resources makeResources(gfx::Device& d, const std::vector<gfx::Image>& pictures) {
+  Resources r;
+  for (const gfx::Image& p : pictures) r.textures.push_back(makeTexture(d, p));
+  EXPECT_EQ(d.createTexture(24, 16, 1, gfx::usage::RenderTarget, gfx::Pool::Default, r.target), gfx::result::Ok);
+  EXPECT_EQ(d.createDepthStencilSurface(24, 16, r.targetDepth), gfx::result::Ok);
+  EXPECT_EQ(d.createVertexBuffer(4 * sizeof(QuadVertex), gfx::usage::WriteOnly, kQuadFvf, gfx::Pool::Managed, r.quad),
+            gfx::result::Ok);
+  void* p = nullptr;
+  EXPECT_EQ(r.quad->lock(0, 0, &p), gfx::result::Ok);
+  const QuadVertex v[4] = {{-0.5f, -0.5f, 0.1f, 0xFFFFFFFFu, 0, 0},
+                           {-0.5f, 0.5f, 0.1f, 0xFF80FFFFu, 0, 1},
+                           {0.5f, -0.5f, 0.1f, 0xFFFFFFFFu, 1, 0},
+                           {0.5f, 0.5f, 0.1f, 0x80FFFFFFu, 1, 1}};
+  std::memcpy(p, v, sizeof v);
+  r.quad->unlock();
+  EXPECT_EQ(d.createIndexBuffer(6 * 2, gfx::usage::WriteOnly, gfx::Pool::Managed, r.indices), gfx::result::Ok);
+  EXPECT_EQ(r.indices->lock(0, 0, &p), gfx::result::Ok);
+  const uint16_t idx[6] = {0, 1, 2, 2, 1, 3};
+  std::memcpy(p, idx, sizeof idx);
+  r.indices->unlock();
+  return r;
+}
+
+void drawItem(gfx::Device& d, Resources& r, const Item& it) {
+  const gfx::TexturePtr& texture = it.kind == DrawKind::TargetPicture ? r.target : r.textures[size_t(it.texture)];
+  d.setRenderState(gfx::RenderState::AlphaBlendEnable, it.blend);
+  d.setRenderState(gfx::RenderState::SrcBlend, gfx::blend::SrcAlpha);
+  d.setRenderState(gfx::RenderState::DestBlend, gfx::blend::InvSrcAlpha);
+  d.setRenderState(gfx::RenderState::ZEnable, it.depthTest);
+  d.setRenderState(gfx::RenderState::AlphaTestEnable, it.alphaTest);
+  d.setRenderState(gfx::RenderState::AlphaFunc, gfx::cmp::Greater);
+  d.setRenderState(gfx::RenderState::CullMode, gfx::cull::None);
+  d.setRenderState(gfx::RenderState::Lighting, 0);
+  d.setRenderState(gfx::RenderState::TextureFactor, it.colour);
+  d.setTextureStageState(0, gfx::TextureStageState::ColorArg2, gfx::ta::Diffuse);
+  d.setSamplerState(0, gfx::SamplerState::MinFilter, it.angle != 0 ? gfx::texf::Linear : gfx::texf::Point);
+  d.setSamplerState(0, gfx::SamplerState::MagFilter, gfx::texf::Linear);
+  d.setTexture(0, texture);
+  const float W = float(kWidth), H = float(kHeight);
+  const Matrix world = Matrix::scaling(it.w, it.h, 1) * Matrix::rotationZ(it.angle) *
+                       Matrix::translation(it.x - W / 2, it.y - H / 2, it.z);
+  d.setTransform(gfx::TransformType::World, world);
+  d.setTransform(gfx::TransformType::View, Matrix::identity());
+  d.setTransform(gfx::TransformType::Projection, Matrix::orthoOffCenterLH(-W / 2, W / 2, H / 2, -H / 2, -10, 10));
+  switch (it.kind) {
+    case DrawKind::ScreenQuad: {
+      const float x0 = it.x, y0 = it.y, x1 = it.x + it.w, y1 = it.y + it.h;
+      const RhwVertex v[4] = {{x0, y0, it.z, 1, it.colour, 0, 0},
+                              {x1, y0, it.z, 1, it.colour, 1, 0},
+                              {x0, y1, it.z, 1, 0xFFFFFFFFu, 0, 1},
+                              {x1, y1, it.z, 1, it.colour, 1, 1}};
+      d.setFVF(kRhwFvf);
+      d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, v, sizeof(RhwVertex));
+      break;
+    }
+    case DrawKind::WorldQuad:
+    case DrawKind::TargetPicture:
+      d.setFVF(kQuadFvf);
+      d.setStreamSource(0, r.quad, 0, sizeof(QuadVertex));
+      d.drawPrimitive(gfx::PrimitiveType::TriangleStrip, 0, 2);
+      break;
+    case DrawKind::IndexedQuad:
+      d.setFVF(kQuadFvf);
+      d.setStreamSource(0, r.quad, 0, sizeof(QuadVertex));
+      d.setIndices(r.indices);
+      d.drawIndexedPrimitive(gfx::PrimitiveType::TriangleList, 0, 0, 4, 0, 2);
+      break;
+    case DrawKind::Perspective:
+      // A quad tilted towards the eye, some of it behind: its bounds are the whole viewport.
+      d.setTransform(gfx::TransformType::World, Matrix::scaling(it.w, it.h, 1) * Matrix::rotationX(it.angle + 1.2f) *
+                                                    Matrix::translation(it.x / 10 - 4, it.y / 10 - 3, 6));
+      d.setTransform(gfx::TransformType::Projection, Matrix::perspectiveFovLH(1.0f, W / H, 0.5f, 50.0f));
+      d.setFVF(kQuadFvf);
+      d.setStreamSource(0, r.quad, 0, sizeof(QuadVertex));
+      d.drawPrimitive(gfx::PrimitiveType::TriangleStrip, 0, 2);
+      break;
+    case DrawKind::Sprite: {
+      gfx::SpriteBatch sprite(d);
+      sprite.begin(gfx::spriteflag::AlphaBlend);
+      sprite.setTransform(Matrix::rotationZ(it.angle) * Matrix::translation(it.x, it.y, 0.5f));
+      sprite.draw(texture, nullptr, nullptr, nullptr, it.colour);
+      sprite.end();
+      break;
+    }
+  }
+}
+
+void drawTarget(gfx::Device& d, Resources& r, float spin) {
+  const gfx::SurfacePtr savedTarget = d.getRenderTarget(), savedDepth = d.getDepthStencilSurface();
+  d.setRenderTarget(r.target->surfaceLevel(0));
+  d.setDepthStencilSurface(r.targetDepth);
+  d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0x40204080u, 1.0f, 0);
+  gfx::SpriteBatch sprite(d);
+  sprite.begin(gfx::spriteflag::AlphaBlend);
+  sprite.setTransform(Matrix::rotationZ(spin) * Matrix::translation(12, 8, 0.5f));
+  sprite.draw(r.textures[0], nullptr, nullptr, nullptr, 0xFFFFFFFFu);
+  sprite.end();
+  d.setRenderTarget(savedTarget);
+  d.setDepthStencilSurface(savedDepth);
+}
+
+void drawFrame(gfx::Device& d, Resources& r, const Frame& f) {
+  if (f.targetBefore) drawTarget(d, r, f.targetSpin);
+  const uint32_t depth = f.clearDepth ? gfx::clearflag::ZBuffer : 0;
+  if (f.clearFirst) d.clear(gfx::clearflag::Target | depth, f.clearColour, 1.0f, 0);
+  for (size_t i = 0; i < f.items.size(); ++i) {
+    drawItem(d, r, f.items[i]);
+    if (i == f.items.size() / 2) {
+      if (f.readMidway) readBack(d);
+      if (f.targetAfter) drawTarget(d, r, f.targetSpin);
+      if (f.partialClear) {
+        d.setViewport({10, 8, 30, 20, 0.0f, 1.0f});
+        d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF306090u, 1.0f, 0);
+        d.setViewport({0, 0, kWidth, kHeight, 0.0f, 1.0f});
+      }
+    }
+  }
+  if (!f.skipPresent) d.present();
+}
+
+Item randomItem(std::mt19937& rng, int textures) {
+  std::uniform_real_distribution<float> x(-10.0f, float(kWidth)), y(-10.0f, float(kHeight)), size(1.0f, 40.0f);
+  std::uniform_int_distribution<int> kind(0, 5), texture(0, textures - 1), coin(0, 3);
+  std::uniform_int_distribution<uint32_t> colour;
+  Item it;
+  it.kind = DrawKind(kind(rng));
+  it.texture = texture(rng);
+  it.x = std::round(x(rng));
+  it.y = std::round(y(rng));
+  it.w = std::round(size(rng));
+  it.h = std::round(size(rng));
+  it.z = coin(rng) * 0.2f + 0.1f;
+  it.angle = coin(rng) == 0 ? 0.3f * float(coin(rng)) : 0.0f;
+  it.colour = coin(rng) == 0 ? colour(rng) : 0xFFFFFFFFu;
+  it.blend = coin(rng) != 0;
+  it.depthTest = coin(rng) == 0;
+  it.alphaTest = coin(rng) == 0;
+  return it;
+}
+
+// The next frame: mostly the same as the last, with one small change now and then.
+void mutate(std::mt19937& rng, Frame& f, std::vector<gfx::Image>& pictures, std::vector<int>& changedPictures) {
+  std::uniform_int_distribution<int> what(0, 29), coin(0, 1);
+  std::uniform_real_distribution<float> step(-3.0f, 3.0f);
+  changedPictures.clear();
+  f.readMidway = what(rng) == 0;
+  f.skipPresent = what(rng) == 0;
+  f.targetBefore = f.targetAfter = false;
+  switch (what(rng)) {
+    case 0:
+    case 1: f.items.push_back(randomItem(rng, int(pictures.size()))); break;
+    case 2:
+      if (!f.items.empty()) f.items.erase(f.items.begin() + std::uniform_int_distribution<int>(0, int(f.items.size()) - 1)(rng));
+      break;
+    case 3:
+    case 4:
+    case 5:
+      // The click-wait coin: one item turns or moves a little.
+      if (!f.items.empty()) {
+        Item& it = f.items.back();
+        it.angle += 0.25f;
+        it.x += std::round(step(rng));
+      }
+      break;
+    case 6: {
+      const int k = std::uniform_int_distribution<int>(0, int(pictures.size()) - 1)(rng);
+      gfx::Image next = randomPicture(rng);
+      // Same size, new texels.
+      pictures[size_t(k)].pixels = makeImage(pictures[size_t(k)].width, pictures[size_t(k)].height,
+                                             [&](int32_t x, int32_t y) {
+                                               return next.pixels[size_t(y % next.height) * size_t(next.width) +
+                                                                  size_t(x % next.width)];
+                                             }).pixels;
+      changedPictures.push_back(k);
+      break;
+    }
+    case 7: f.clearFirst = !f.clearFirst; break;
+    case 8: f.clearDepth = !f.clearDepth; break;
+    case 9: f.clearColour ^= 0x00102030u; break;
+    case 10: f.partialClear = !f.partialClear; break;
+    case 11: f.targetBefore = true; f.targetSpin += 0.5f; break;
+    case 12: f.targetAfter = true; f.targetSpin += 0.5f; break;
+    case 13:
+      if (!f.items.empty()) f.items[0].colour ^= 0x3F000000u;
+      break;
+    case 15:
+    case 16:
+      // A picture jumps elsewhere: its old place must be drawn again too.
+      if (!f.items.empty()) {
+        Item& it = f.items[size_t(std::uniform_int_distribution<int>(0, int(f.items.size()) - 1)(rng))];
+        it.x = std::round(std::uniform_real_distribution<float>(-10.0f, float(kWidth))(rng));
+        it.y = std::round(std::uniform_real_distribution<float>(-10.0f, float(kHeight))(rng));
+      }
+      break;
+    case 14:
+      if (f.items.size() > 1) std::swap(f.items.front(), f.items.back());
+      break;
+    default: break;  // unchanged
+  }
+  if (coin(rng) == 0 && f.items.size() > 12) f.items.pop_back();
+}
+
+TEST(FrameRecord, RandomFrameSequencesMatchAFullRedrawEveryFrame) {
+  gfx::DeviceConfig config;
+  config.kind = gfx::ContextKind::Headless;
+  config.backBufferWidth = kWidth;
+  config.backBufferHeight = kHeight;
+  std::string error;
+  auto changesOnly = gfx::createDevice(config, &error);
+  ASSERT_NE(changesOnly, nullptr) << error;
+  config.redrawEveryFrame = true;
+  auto everything = gfx::createDevice(config, &error);
+  ASSERT_NE(everything, nullptr) << error;
+
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    std::mt19937 rng(seed);
+    std::vector<gfx::Image> pictures;
+    for (int i = 0; i < 5; ++i) pictures.push_back(randomPicture(rng));
+    Resources a = makeResources(*changesOnly, pictures), b = makeResources(*everything, pictures);
+    Frame frame;
+    for (int i = 0; i < 6; ++i) frame.items.push_back(randomItem(rng, int(pictures.size())));
+    std::vector<int> changed;
+    for (int n = 0; n < 120; ++n) {
+      drawFrame(*changesOnly, a, frame);
+      drawFrame(*everything, b, frame);
+      const Pixels pa = readBack(*changesOnly), pb = readBack(*everything);
+      ASSERT_EQ(pa.words, pb.words) << "seed " << seed << " frame " << n;
+      mutate(rng, frame, pictures, changed);
+      for (int k : changed) {
+        upload(a.textures[size_t(k)], pictures[size_t(k)]);
+        upload(b.textures[size_t(k)], pictures[size_t(k)]);
+      }
+    }
+  }
+  const gfx::FrameStats stats = changesOnly->frameStats(), full = everything->frameStats();
+  EXPECT_GT(stats.unchanged, 50u);
+  EXPECT_GT(stats.partial, 50u);
+  EXPECT_EQ(full.unchanged, 0u);
+  EXPECT_EQ(full.partial, 0u);
+  EXPECT_EQ(stats.shown + stats.unchanged, full.shown);
+}
+
+// A frame like the last one is not presented again; a change, a texture's new texels, a draw
+// into a render target the frame shows, or a Reset all bring the next Present back.
+TEST(FrameRecord, UnchangedFramesAreNotPresented) {
+  auto device = headlessDevice(kWidth, kHeight);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  std::mt19937 rng(7);
+  std::vector<gfx::Image> pictures{randomPicture(rng)};
+  Resources r = makeResources(d, pictures);
+  Frame f;
+  f.items.push_back(randomItem(rng, 1));
+  f.items.back().kind = DrawKind::WorldQuad;
+  Item target;
+  target.kind = DrawKind::TargetPicture;
+  target.w = 24;
+  target.h = 16;
+  target.x = 40;
+  target.y = 30;
+  f.items.push_back(target);
+
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    bool shown;
+  };
+  const Step steps[] = {
+      {"first frame", [] {}, true},
+      {"same frame", [] {}, false},
+      {"same frame again", [] {}, false},
+      {"moved item", [&] { f.items[0].x += 1; }, true},
+      {"same after the move", [] {}, false},
+      {"new texels",
+       [&] { upload(r.textures[0], solidImage(pictures[0].width, pictures[0].height, 0xFF123456u)); }, true},
+      {"target drawn", [&] { f.targetBefore = true; }, true},
+      {"target drawn again, same picture", [] {}, true},
+      {"target left alone", [&] { f.targetBefore = false; }, false},
+      {"after a reset", [&] { ASSERT_EQ(d.reset(), gfx::result::Ok); }, true},
+  };
+  for (const Step& s : steps) {
+    s.change();
+    const uint64_t before = d.frameStats().shown;
+    drawFrame(d, r, f);
+    EXPECT_EQ(d.frameStats().shown - before, s.shown ? 1u : 0u) << s.what;
+  }
+}
+
+}  // namespace
