@@ -231,20 +231,20 @@ bool CharaMouseDragOff(C_EventMain& events, const TagTokens&) {
 }  // namespace
 
 void RegisterSolidTags(TagTable& table) {
-  table.add("SimpleStandChara", SimpleStandChara);
-  table.add("SimpleStandCharaDiff", SimpleStandCharaDiff);
-  table.add("SimpleDeleteChara", SimpleDeleteChara);
-  table.add("MoveStandCharaReset", MoveStandCharaReset);
-  table.add("MoveStandCharaData", MoveStandCharaData);
-  table.add("MoveStandCharaStart", MoveStandCharaStart);
-  table.add("MoveSplineStandCharaReset", MoveSplineStandCharaReset);
-  table.add("MoveSplineStandCharaData", MoveSplineStandCharaData);
-  table.add("MoveSplineStandCharaStart", MoveSplineStandCharaStart);
-  table.add("ShakeStandChara", ShakeStandChara);
-  table.add("AutoShakeStart", AutoShakeStart);
-  table.add("AutoShakeEnd", AutoShakeEnd);
-  table.add("CharaMouseDragOn", CharaMouseDragOn);
-  table.add("CharaMouseDragOff", CharaMouseDragOff);
+  table.add("SimpleStandChara", SimpleStandChara, "page:i file:s left:i top:i pos_x:r pos_y:r scale_w:r scale_h:r width:i height:i time:i diff:s");
+  table.add("SimpleStandCharaDiff", SimpleStandCharaDiff, "page:i time:i diff:s");
+  table.add("SimpleDeleteChara", SimpleDeleteChara, "page:i time:i");
+  table.add("MoveStandCharaReset", MoveStandCharaReset, "page:i");
+  table.add("MoveStandCharaData", MoveStandCharaData, "page:i type:s time:i left:r top:r pos_x:r pos_y:r scale_w:r scale_h:r width:r height:r");
+  table.add("MoveStandCharaStart", MoveStandCharaStart, "page:i");
+  table.add("MoveSplineStandCharaReset", MoveSplineStandCharaReset, "page:i");
+  table.add("MoveSplineStandCharaData", MoveSplineStandCharaData, "page:i type:s left:r top:r pos_x:r pos_y:r scale_w:r scale_h:r width:r height:r");
+  table.add("MoveSplineStandCharaStart", MoveSplineStandCharaStart, "page:i time:i");
+  table.add("ShakeStandChara", ShakeStandChara, "page:i power_horizon:r power_vertical:r delay_rate:r rangetime:i");
+  table.add("AutoShakeStart", AutoShakeStart, "page:i power:r angle:r round_time:i");
+  table.add("AutoShakeEnd", AutoShakeEnd, "page:i");
+  table.add("CharaMouseDragOn", CharaMouseDragOn, "");
+  table.add("CharaMouseDragOff", CharaMouseDragOff, "");
 }
 
 }  // namespace script
