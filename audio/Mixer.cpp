@@ -17,8 +17,6 @@ namespace audio {
 
 namespace {
 
-constexpr uint64_t FrameOne = uint64_t(1) << 32;
-
 template <int Bits>
 inline float sampleAt(const uint8_t* p) {
   if constexpr (Bits == 16) {
