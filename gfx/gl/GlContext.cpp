@@ -66,10 +66,11 @@ class SdlContext final : public GlContext {
   int subBufferCopy_ = -1;
 };
 
-// One EGL display for the process, initialised on first use; contexts come and go with devices.
+// One EGL display for the process, initialised on first use and kept: contexts come and go with
+// devices. Terminating it would unload the driver while the driver still holds state of its own,
+// which then shows up at exit as memory of no known module.
 struct EglDisplay {
   EGLDisplay display = EGL_NO_DISPLAY;
-  int users = 0;
 };
 EglDisplay g_egl;
 
@@ -79,10 +80,6 @@ class EglContext final : public GlContext {
   ~EglContext() override {
     eglMakeCurrent(g_egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     eglDestroyContext(g_egl.display, context_);
-    if (--g_egl.users == 0) {
-      eglTerminate(g_egl.display);
-      g_egl.display = EGL_NO_DISPLAY;
-    }
   }
   bool makeCurrent() override {
     return eglMakeCurrent(g_egl.display, EGL_NO_SURFACE, EGL_NO_SURFACE, context_) == EGL_TRUE;
@@ -119,7 +116,7 @@ std::unique_ptr<GlContext> createSdlContext(void* sdlWindow, bool forceSoftware,
 }
 
 std::unique_ptr<GlContext> createEglSurfacelessContext(bool forceSoftware, std::string* error) {
-  if (g_egl.users == 0) {
+  if (g_egl.display == EGL_NO_DISPLAY) {
     requestSoftwareRasteriser(forceSoftware);
     EGLDisplay display = eglGetPlatformDisplayEXT(EGL_PLATFORM_SURFACELESS_MESA, EGL_DEFAULT_DISPLAY, nullptr);
     if (display == EGL_NO_DISPLAY) {
@@ -133,13 +130,8 @@ std::unique_ptr<GlContext> createEglSurfacelessContext(bool forceSoftware, std::
     }
     g_egl.display = display;
   }
-  ++g_egl.users;
   auto fail = [&](const char* what) -> std::unique_ptr<GlContext> {
     if (error) *error = what;
-    if (--g_egl.users == 0) {
-      eglTerminate(g_egl.display);
-      g_egl.display = EGL_NO_DISPLAY;
-    }
     return nullptr;
   };
   if (!eglBindAPI(EGL_OPENGL_API)) return fail("eglBindAPI(OpenGL) failed");
@@ -151,7 +143,7 @@ std::unique_ptr<GlContext> createEglSurfacelessContext(bool forceSoftware, std::
   auto result = std::make_unique<EglContext>(context);
   if (!result->makeCurrent()) {
     if (error) *error = "eglMakeCurrent failed";
-    return nullptr;  // the destructor gives the display back
+    return nullptr;
   }
   return result;
 }
