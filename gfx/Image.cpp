@@ -225,64 +225,85 @@ std::vector<Tap> taps(int32_t srcSize, int32_t dstSize) {
 
 }  // namespace
 
-void resampleLinear(const Image& src, int32_t width, int32_t height, Image& dst) {
+namespace {
+
+// Pixels read in place: rows `pitch` words apart.
+struct PixelView {
+  const uint32_t* pixels;
+  int32_t width, height;
+  size_t pitch;
+};
+
+PixelView viewOf(const Image& image) { return {image.pixels.data(), image.width, image.height, size_t(image.width)}; }
+
+// Horizontal pass of one source row into floats.
+void stretchRow(const PixelView& src, int32_t row, const std::vector<Tap>& tx, float* out) {
+  const uint32_t* in = src.pixels + size_t(row) * src.pitch;
+  for (size_t x = 0; x < tx.size(); ++x) {
+    const Tap& t = tx[x];
+    const uint32_t a = in[t.i0], b = in[t.i1];
+    for (int c = 0; c < 4; ++c) {
+      const float va = float((a >> (c * 8)) & 0xFF), vb = float((b >> (c * 8)) & 0xFF);
+      out[x * 4 + c] = va + (vb - va) * t.f;
+    }
+  }
+}
+
+// Bilinear stretch into `out` (rows `outPitch` words apart). The horizontal pass goes into
+// floats and the vertical pass rounds once; the destination rows read source rows in rising
+// order, so two stretched rows are all that is kept.
+void resampleInto(const PixelView& src, int32_t width, int32_t height, uint32_t* out, size_t outPitch) {
   if (src.width == width && src.height == height) {
-    dst = src;
+    for (int32_t y = 0; y < height; ++y)
+      std::memcpy(out + size_t(y) * outPitch, src.pixels + size_t(y) * src.pitch, size_t(width) * 4);
     return;
   }
   const std::vector<Tap> tx = taps(src.width, width), ty = taps(src.height, height);
-  // Horizontal pass into floats, then the vertical pass rounds once.
-  std::vector<float> rows(size_t(width) * size_t(src.height) * 4);
-  for (int32_t y = 0; y < src.height; ++y) {
-    const uint32_t* in = &src.pixels[size_t(y) * size_t(src.width)];
-    float* out = &rows[size_t(y) * size_t(width) * 4];
-    for (int32_t x = 0; x < width; ++x) {
-      const Tap& t = tx[size_t(x)];
-      const uint32_t a = in[t.i0], b = in[t.i1];
-      for (int c = 0; c < 4; ++c) {
-        const float va = float((a >> (c * 8)) & 0xFF), vb = float((b >> (c * 8)) & 0xFF);
-        out[x * 4 + c] = va + (vb - va) * t.f;
-      }
-    }
-  }
-  dst.width = width;
-  dst.height = height;
-  dst.pixels.assign(size_t(width) * size_t(height), 0u);
+  std::vector<float> cache[2] = {std::vector<float>(size_t(width) * 4), std::vector<float>(size_t(width) * 4)};
+  int32_t cached[2] = {-1, -1};
+  auto row = [&](int32_t index, int32_t keep) -> const float* {
+    for (int k = 0; k < 2; ++k)
+      if (cached[k] == index) return cache[k].data();
+    const int slot = cached[0] == keep ? 1 : 0;
+    stretchRow(src, index, tx, cache[slot].data());
+    cached[slot] = index;
+    return cache[slot].data();
+  };
   for (int32_t y = 0; y < height; ++y) {
     const Tap& t = ty[size_t(y)];
-    const float* r0 = &rows[size_t(t.i0) * size_t(width) * 4];
-    const float* r1 = &rows[size_t(t.i1) * size_t(width) * 4];
-    uint32_t* out = &dst.pixels[size_t(y) * size_t(width)];
+    const float* r0 = row(t.i0, -1);
+    const float* r1 = row(t.i1, t.i0);
+    uint32_t* dst = out + size_t(y) * outPitch;
     for (int32_t x = 0; x < width; ++x) {
       uint32_t p = 0;
       for (int c = 0; c < 4; ++c) {
         const float v = r0[x * 4 + c] + (r1[x * 4 + c] - r0[x * 4 + c]) * t.f;
         p |= uint32_t(std::clamp(static_cast<int32_t>(v + 0.5f), 0, 255)) << (c * 8);
       }
-      out[x] = p;
+      dst[x] = p;
     }
   }
 }
 
-void halveImage(const Image& src, Image& dst) {
+void halveView(const PixelView& src, Image& dst) {
   const int32_t w = std::max(1, src.width >> 1), h = std::max(1, src.height >> 1);
+  dst.width = w;
+  dst.height = h;
+  dst.pixels.assign(size_t(w) * size_t(h), 0u);
   const bool exactX = src.width == 1 || src.width % 2 == 0;
   const bool exactY = src.height == 1 || src.height % 2 == 0;
   if (!exactX || !exactY) {
-    resampleLinear(src, w, h, dst);
+    resampleInto(src, w, h, dst.pixels.data(), size_t(w));
     return;
   }
   const int32_t sx = src.width > 1 ? 2 : 1, sy = src.height > 1 ? 2 : 1;
   const uint32_t n = uint32_t(sx * sy);
-  dst.width = w;
-  dst.height = h;
-  dst.pixels.assign(size_t(w) * size_t(h), 0u);
   for (int32_t y = 0; y < h; ++y) {
     for (int32_t x = 0; x < w; ++x) {
       uint32_t sum[4] = {0, 0, 0, 0};
       for (int32_t dy = 0; dy < sy; ++dy)
         for (int32_t dx = 0; dx < sx; ++dx) {
-          const uint32_t p = src.pixels[size_t(y * sy + dy) * size_t(src.width) + size_t(x * sx + dx)];
+          const uint32_t p = src.pixels[size_t(y * sy + dy) * src.pitch + size_t(x * sx + dx)];
           for (int c = 0; c < 4; ++c) sum[c] += (p >> (c * 8)) & 0xFF;
         }
       uint32_t p = 0;
@@ -290,6 +311,27 @@ void halveImage(const Image& src, Image& dst) {
       dst.pixels[size_t(y) * size_t(w) + size_t(x)] = p;
     }
   }
+}
+
+}  // namespace
+
+void resampleLinear(const Image& src, int32_t width, int32_t height, Image& dst) {
+  if (src.width == width && src.height == height) {
+    dst = src;
+    return;
+  }
+  Image out;
+  out.width = width;
+  out.height = height;
+  out.pixels.assign(size_t(width) * size_t(height), 0u);
+  resampleInto(viewOf(src), width, height, out.pixels.data(), size_t(width));
+  dst = std::move(out);
+}
+
+void halveImage(const Image& src, Image& dst) {
+  Image out;
+  halveView(viewOf(src), out);
+  dst = std::move(out);
 }
 
 int32_t createTextureFromFileInMemory(Device& device, const uint8_t* data, size_t size, int32_t width,
@@ -311,20 +353,23 @@ int32_t createTextureFromFileInMemory(Device& device, const uint8_t* data, size_
   TexturePtr texture;
   hr = device.createTexture(texW, texH, mipLevels, usage, pool, texture);
   if (hr != result::Ok) return hr;
-  Image level;
-  resampleLinear(image, texW, texH, level);
-  image = Image{};
+  // Each level is written straight into its lock; the next level is halved from it before the
+  // lock is given back, so only the decoded picture and one smaller level are kept aside.
+  Image next;
   for (int32_t k = 0; k < texture->levelCount(); ++k) {
-    if (k > 0) {
-      Image next;
-      halveImage(level, next);
-      level = std::move(next);
-    }
     LockedRect lr;
     if (texture->lockRect(k, lr) != result::Ok) break;  // render targets: nothing to fill
-    for (int32_t y = 0; y < level.height; ++y)
-      std::memcpy(lr.bits + size_t(y) * size_t(lr.pitch), &level.pixels[size_t(y) * size_t(level.width)],
-                  size_t(level.width) * 4);
+    uint32_t* bits = reinterpret_cast<uint32_t*>(lr.bits);
+    const size_t pitch = size_t(lr.pitch) / 4;
+    if (k == 0) {
+      resampleInto(viewOf(image), texW, texH, bits, pitch);
+      image = Image{};
+    } else {
+      for (int32_t y = 0; y < next.height; ++y)
+        std::memcpy(bits + size_t(y) * pitch, &next.pixels[size_t(y) * size_t(next.width)], size_t(next.width) * 4);
+    }
+    if (k + 1 < texture->levelCount())
+      halveView({bits, texture->width(k), texture->height(k), pitch}, next);
     texture->unlockRect(k);
   }
   out = texture;

@@ -152,6 +152,9 @@ GlDevice::~GlDevice() {
   depthSurface_.reset();
   backBuffer_.reset();
   autoDepth_.reset();
+  for (auto& listed : shared_->withoutCopies)
+    if (auto texture = listed.lock()) texture->keepCopies();
+  shared_->withoutCopies.clear();
   shared_->alive = false;
   if (fbo_) glDeleteFramebuffers(1, &fbo_);
   if (readFbo_) glDeleteFramebuffers(1, &readFbo_);

@@ -17,8 +17,13 @@ namespace gfx::gl {
 class GlDevice;
 
 // Shared by the device and every resource: resources outliving the device skip their GL calls.
+class GlTexture;
+
 struct GlShared {
   bool alive = true;
+  // Managed textures that handed their processor copies over to the renderer; they take them
+  // back before the device goes, so locks keep working on textures that outlive it.
+  std::vector<std::weak_ptr<GlTexture>> withoutCopies;
   int32_t liveDefaultPool = 0;
   // GL bindings the device believes current; a deleted object resets its entry, since GL may
   // hand its name out again.
@@ -90,8 +95,20 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
   uint32_t usage_;
   Pool pool_;
   GLuint name_ = 0;
-  std::vector<std::vector<uint32_t>> cpu_;  // managed and system-memory textures
+  // Processor copies of the levels. Managed textures drop a level's copy once it is handed to
+  // the renderer (the GL texture outlives a device loss, so nothing has to be restored from it)
+  // and read it back when locked again; a texture locked again keeps its copies from then on.
+  std::vector<std::vector<uint32_t>> cpu_;
+  bool cpuSide_ = false;
+  bool keepCopies_ = true;
+  std::vector<bool> levelWritten_;
   int32_t lockedLevel_ = -1;
+  bool fillLevel(int32_t level);
+  bool listedWithoutCopies_ = false;
+
+ public:
+  // Reads back every level that handed its copy over; from then on the copies stay.
+  void keepCopies();
   std::vector<uint8_t> levelMinAlpha_;
   std::vector<uint32_t> levelUniformValue_;
   std::vector<bool> levelUniform_;

@@ -1,7 +1,9 @@
 // Textures, surfaces and buffers of the OpenGL device. Managed and system-memory textures keep
 // their texels on the processor side (locks read and write them; unlock uploads the level).
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 
 #include "gfx/gl/GlDevice.h"
 
@@ -19,17 +21,20 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t he
       usage_(usage),
       pool_(pool) {
   surfaces_.resize(static_cast<size_t>(levels_));
-  const bool cpuSide = pool_ == Pool::Managed || pool_ == Pool::SystemMem || pool_ == Pool::Scratch ||
-                       (pool_ == Pool::Default && !isRenderTarget());
-  if (cpuSide) {
+  cpuSide_ = pool_ == Pool::Managed || pool_ == Pool::SystemMem || pool_ == Pool::Scratch ||
+             (pool_ == Pool::Default && !isRenderTarget());
+  keepCopies_ = pool_ != Pool::Managed;
+  if (cpuSide_) {
     cpu_.resize(static_cast<size_t>(levels_));
-    for (int32_t k = 0; k < levels_; ++k)
-      cpu_[static_cast<size_t>(k)].assign(static_cast<size_t>(this->width(k)) * static_cast<size_t>(this->height(k)), 0u);
+    if (keepCopies_)
+      for (int32_t k = 0; k < levels_; ++k)
+        cpu_[static_cast<size_t>(k)].assign(static_cast<size_t>(this->width(k)) * static_cast<size_t>(this->height(k)), 0u);
   }
   if (pool_ == Pool::Default) ++shared_->liveDefaultPool;
   levelMinAlpha_.assign(size_t(levels_), 0);
   levelUniformValue_.assign(size_t(levels_), 0u);
-  levelUniform_.assign(size_t(levels_), !cpu_.empty());
+  levelUniform_.assign(size_t(levels_), cpuSide_);
+  levelWritten_.assign(size_t(levels_), false);
   if (pool_ == Pool::SystemMem || pool_ == Pool::Scratch) return;  // never sampled by the renderer
 
   glGenTextures(1, &name_);
@@ -37,8 +42,15 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t he
   glBindTexture(GL_TEXTURE_2D, name_);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, levels_ - 1);
+  // Processor-side textures start out zero; levels without a kept copy take theirs from one
+  // zeroed block (fresh pages from the system, so it costs no resident memory until read).
+  std::unique_ptr<uint32_t, decltype(&std::free)> zeros(nullptr, &std::free);
+  if (cpuSide_ && !keepCopies_)
+    zeros.reset(static_cast<uint32_t*>(std::calloc(size_t(width_) * size_t(height_), sizeof(uint32_t))));
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   for (int32_t k = 0; k < levels_; ++k) {
-    const void* data = cpu_.empty() ? nullptr : cpu_[static_cast<size_t>(k)].data();
+    const void* data = nullptr;
+    if (cpuSide_) data = keepCopies_ ? cpu_[static_cast<size_t>(k)].data() : zeros.get();
     glTexImage2D(GL_TEXTURE_2D, k, GL_RGBA8, this->width(k), this->height(k), 0, GL_BGRA,
                  GL_UNSIGNED_INT_8_8_8_8_REV, data);
   }
@@ -57,12 +69,34 @@ int32_t GlTexture::width(int32_t level) const { return std::max(1, width_ >> std
 int32_t GlTexture::height(int32_t level) const { return std::max(1, height_ >> std::clamp(level, 0, 30)); }
 
 const std::vector<uint32_t>* GlTexture::cpuLevel(int32_t level) const {
-  if (level < 0 || level >= levels_ || cpu_.empty()) return nullptr;
+  if (level < 0 || level >= levels_ || cpu_.empty() || cpu_[static_cast<size_t>(level)].empty()) return nullptr;
   return &cpu_[static_cast<size_t>(level)];
+}
+
+bool GlTexture::fillLevel(int32_t level) {
+  std::vector<uint32_t>& texels = cpu_[static_cast<size_t>(level)];
+  if (!texels.empty()) return true;
+  const size_t count = static_cast<size_t>(width(level)) * static_cast<size_t>(height(level));
+  if (!levelWritten_[static_cast<size_t>(level)]) {
+    // Never written: the level is still all zero.
+    texels.assign(count, 0u);
+    return true;
+  }
+  if (!name_ || !shared_->alive) return false;
+  // Written before and handed over: this texture is changed again, so it keeps its copies.
+  keepCopies_ = true;
+  texels.resize(count);
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, name_);
+  glPixelStorei(GL_PACK_ALIGNMENT, 4);
+  glGetTexImage(GL_TEXTURE_2D, level, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, texels.data());
+  glActiveTexture(GL_TEXTURE0);
+  return true;
 }
 
 int32_t GlTexture::lockRect(int32_t level, LockedRect& out) {
   if (level < 0 || level >= levels_ || cpu_.empty() || lockedLevel_ >= 0) return result::InvalidCall;
+  if (!fillLevel(level)) return result::InvalidCall;
   lockedLevel_ = level;
   out.bits = reinterpret_cast<uint8_t*>(cpu_[static_cast<size_t>(level)].data());
   out.pitch = width(level) * 4;
@@ -72,6 +106,7 @@ int32_t GlTexture::lockRect(int32_t level, LockedRect& out) {
 int32_t GlTexture::unlockRect(int32_t level) {
   if (level != lockedLevel_) return result::InvalidCall;
   lockedLevel_ = -1;
+  levelWritten_[static_cast<size_t>(level)] = true;
   shared_->changing(serial_);
   ++version_;
   upload(level);
@@ -107,14 +142,32 @@ bool GlTexture::uniform() const {
 }
 
 void GlTexture::upload(int32_t level) {
-  if (!cpu_.empty()) measure(level);
-  if (!name_ || !shared_->alive || cpu_.empty()) return;
+  if (cpu_.empty()) return;
+  measure(level);
+  if (!name_ || !shared_->alive) return;
+  std::vector<uint32_t>& texels = cpu_[static_cast<size_t>(level)];
   glActiveTexture(GL_TEXTURE1);
   glBindTexture(GL_TEXTURE_2D, name_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, width(level), height(level), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                  cpu_[static_cast<size_t>(level)].data());
+                  texels.data());
   glActiveTexture(GL_TEXTURE0);
+  if (keepCopies_) return;
+  std::vector<uint32_t>().swap(texels);
+  if (!listedWithoutCopies_) {
+    listedWithoutCopies_ = true;
+    auto& listed = shared_->withoutCopies;
+    if (listed.size() >= 64 && listed.size() == listed.capacity())
+      listed.erase(std::remove_if(listed.begin(), listed.end(), [](const auto& t) { return t.expired(); }),
+                   listed.end());
+    listed.push_back(weak_from_this());
+  }
+}
+
+void GlTexture::keepCopies() {
+  if (cpu_.empty()) return;
+  keepCopies_ = true;
+  for (int32_t k = 0; k < levels_; ++k) fillLevel(k);
 }
 
 SurfacePtr GlTexture::surfaceLevel(int32_t level) {

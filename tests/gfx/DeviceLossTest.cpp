@@ -80,6 +80,72 @@ TEST(DeviceLoss, ResourcesOutlivingTheDeviceAreHarmless) {
   depth.reset();
 }
 
+// Managed textures hand their texels to the renderer; locking a level again, reading it or
+// outliving the device still sees exactly what was written, across a loss and reset too.
+TEST(DeviceLoss, ManagedTexelsSurviveWithoutProcessorCopies) {
+  struct Case {
+    const char* what;
+    bool loseDevice;
+    bool writeSecondTime;  // lock level 0 again and change one texel
+    bool outliveDevice;
+  };
+  const Case cases[] = {
+      {"locked again", false, false, false},
+      {"after a loss and reset", true, false, false},
+      {"changed a second time", true, true, false},
+      {"after the device is gone", false, true, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    gfx::TexturePtr texture;
+    auto device = headlessDevice(16, 16);
+    ASSERT_TRUE(device);
+    ASSERT_EQ(device->createTexture(8, 4, 0, 0, gfx::Pool::Managed, texture), gfx::result::Ok);
+    ASSERT_EQ(texture->levelCount(), 4);
+    auto texelOf = [](int32_t level, int32_t x, int32_t y) { return 0x80000000u | uint32_t(level << 16 | y << 8 | x); };
+    // Levels 0 and 2 are written, 1 and 3 never are.
+    for (int32_t level : {0, 2}) {
+      gfx::LockedRect lr;
+      ASSERT_EQ(texture->lockRect(level, lr), gfx::result::Ok);
+      for (int32_t y = 0; y < texture->height(level); ++y)
+        for (int32_t x = 0; x < texture->width(level); ++x)
+          reinterpret_cast<uint32_t*>(lr.bits + y * lr.pitch)[x] = texelOf(level, x, y);
+      ASSERT_EQ(texture->unlockRect(level), gfx::result::Ok);
+    }
+    if (c.loseDevice) {
+      device->simulateDeviceLost();
+      device->simulateDeviceNotReset();
+      ASSERT_EQ(device->reset(), gfx::result::Ok);
+    }
+    if (c.writeSecondTime) {
+      gfx::LockedRect lr;
+      ASSERT_EQ(texture->lockRect(0, lr), gfx::result::Ok);
+      reinterpret_cast<uint32_t*>(lr.bits + 3 * lr.pitch)[7] = 0xFF123456u;
+      ASSERT_EQ(texture->unlockRect(0), gfx::result::Ok);
+    }
+    if (!c.outliveDevice) {
+      // What the renderer holds is the same as what a lock shows.
+      Pixels level0 = readBack(*device, texture->surfaceLevel(0));
+      EXPECT_EQ(level0.at(7, 3), c.writeSecondTime ? 0xFF123456u : texelOf(0, 7, 3));
+      EXPECT_EQ(level0.at(5, 1), texelOf(0, 5, 1));
+    } else {
+      device.reset();
+    }
+    for (int32_t level = 0; level < texture->levelCount(); ++level) {
+      gfx::LockedRect lr;
+      ASSERT_EQ(texture->lockRect(level, lr), gfx::result::Ok) << "level " << level;
+      for (int32_t y = 0; y < texture->height(level); ++y)
+        for (int32_t x = 0; x < texture->width(level); ++x) {
+          uint32_t expected = (level % 2 == 0) ? texelOf(level, x, y) : 0u;
+          if (c.writeSecondTime && level == 0 && x == 7 && y == 3) expected = 0xFF123456u;
+          EXPECT_EQ(reinterpret_cast<const uint32_t*>(lr.bits + y * lr.pitch)[x], expected)
+              << "level " << level << " at " << x << "," << y;
+        }
+      ASSERT_EQ(texture->unlockRect(level), gfx::result::Ok);
+    }
+  }
+}
+
 TEST(DeviceLoss, InvalidCallsAreRefused) {
   auto device = headlessDevice(16, 16);
   ASSERT_TRUE(device);
