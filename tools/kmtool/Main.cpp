@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "platform/LeakCheck.h"
 #include "tools/kmtool/Commands.h"
 
 namespace {
@@ -76,7 +77,9 @@ int BadUsage(std::string_view command, const std::string& why) {
 
 }  // namespace kmtool
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunKmtool(int argc, char** argv) {
   if (argc < 2) {
     PrintUsage(stderr);
     return kmtool::kExitBadOptions;
@@ -109,4 +112,12 @@ int main(int argc, char** argv) {
     }
   }
   return command->run(args);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const int status = RunKmtool(argc, argv);
+  platform::checkLeaksNow();
+  return status;
 }
