@@ -13,6 +13,7 @@ packages=(
   fonts-ipafont-gothic fonts-ipafont-mincho
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   zlib1g-dev
+  clang-format
 )
 
 missing=()
