@@ -6,6 +6,7 @@
 
 #include "engine/Input.h"
 #include "engine/RenderDevice.h"
+#include "engine/SceneIds.h"
 #include "engine/ScreenFade.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_Sprite.h"
@@ -15,7 +16,6 @@
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
 #include "scene/SceneFactory.h"
-#include "engine/SceneIds.h"
 #include "script/C_EventMain.h"
 #include "script/LuaHost.h"
 #include "sound/C_SoundPlayer.h"
@@ -33,8 +33,8 @@ void C_GameProg::init() {
     std::abort();
   }
   // The two Lua states with their libraries, and the Sc functions.
-  services.lua = publish(&engine::Engine::lua, std::make_unique<script::LuaHost>(),
-                         +[](script::LuaHost* host) { host->close(); });
+  services.lua = publish(
+      &engine::Engine::lua, std::make_unique<script::LuaHost>(), +[](script::LuaHost* host) { host->close(); });
   e.lua->create();
   // The event system, on the script state just made.
   services.eventMain = publish(&engine::Engine::eventMain, std::make_unique<script::C_EventMain>(e.lua->scriptState));

@@ -10,7 +10,9 @@
 #include "layer/C_BaseObject.h"
 #include "platform/Platform.h"
 
-namespace scene { class C_BaseScene; }
+namespace scene {
+class C_BaseScene;
+}
 
 namespace app {
 

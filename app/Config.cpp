@@ -17,9 +17,12 @@ void ShowReadError(const char* utf8Text) {
 }  // namespace
 
 const ConfigKey kGlobalDataKeys[7] = {
-    {"g_Lua_ScreenWidth", LUA_TNUMBER},         {"g_Lua_ScreenHeight", LUA_TNUMBER},
-    {"g_Lua_Aspect", LUA_TNUMBER},              {"g_Lua_FrameRate", LUA_TNUMBER},
-    {"g_Lua_UseSolid", LUA_TNUMBER},            {"g_Lua_EnableAlwaysMostTop", LUA_TNUMBER},
+    {"g_Lua_ScreenWidth", LUA_TNUMBER},
+    {"g_Lua_ScreenHeight", LUA_TNUMBER},
+    {"g_Lua_Aspect", LUA_TNUMBER},
+    {"g_Lua_FrameRate", LUA_TNUMBER},
+    {"g_Lua_UseSolid", LUA_TNUMBER},
+    {"g_Lua_EnableAlwaysMostTop", LUA_TNUMBER},
     {"g_Lua_EnableWhenNotActive", LUA_TNUMBER},
 };
 

@@ -22,9 +22,7 @@ void WindowProc(const platform::Message& message) {
   namespace msg = platform::msg;
   const bool programExists = engine::context().gameProg != nullptr;
   switch (message.id) {
-    case msg::Destroy:
-      plat().window().postQuit(0);
-      break;
+    case msg::Destroy: plat().window().postQuit(0); break;
     case msg::Close:
       // The window is never closed here.
       if (programExists) OpenExitConfirmation();
@@ -38,9 +36,7 @@ void WindowProc(const platform::Message& message) {
     case msg::RButtonUp:
     case msg::MButtonDown:
     case msg::MButtonUp:
-    case msg::MouseWheel:
-      engine::HandleMouseMessage(message.id, message.wParam);
-      break;
+    case msg::MouseWheel: engine::HandleMouseMessage(message.id, message.wParam); break;
     default:
       // Create, Paint, KeyUp and SysKeyDown (Alt+F4, F10) are swallowed.
       break;

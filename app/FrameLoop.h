@@ -5,7 +5,9 @@
 
 #include "platform/Platform.h"
 
-namespace layer { class C_BaseObject; }
+namespace layer {
+class C_BaseObject;
+}
 
 namespace app {
 

@@ -14,7 +14,9 @@
 namespace app {
 
 Services::Services()
-    : device(&engine::DestroyRenderDevice), effects(&engine::ReleaseEffects), debugObjects(&engine::ReleaseDebugObjects) {}
+    : device(&engine::DestroyRenderDevice),
+      effects(&engine::ReleaseEffects),
+      debugObjects(&engine::ReleaseDebugObjects) {}
 
 Services::~Services() = default;
 

@@ -7,14 +7,14 @@
 
 #include "app/C_GameProg.h"
 #include "app/Config.h"
-#include "engine/Engine.h"
 #include "app/FrameLoop.h"
-#include "engine/RenderDevice.h"
 #include "archive/ArchiveSet.h"
 #include "audio/Device.h"
+#include "engine/Engine.h"
+#include "engine/RenderDevice.h"
+#include "layer/ScreenFadeOverlay.h"
 #include "platform/Encoding.h"
 #include "platform/System.h"
-#include "layer/ScreenFadeOverlay.h"
 
 namespace app {
 
@@ -32,8 +32,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
     case platform::LockResult::AlreadyHeld:
       platform::messageBox(CP932("Kestrelmooreはすでに起動しています"), CP932("二重起動"), platform::mb::Ok);
       return kStartUpFailed;
-    case platform::LockResult::Acquired:
-      break;
+    case platform::LockResult::Acquired: break;
   }
 
   // Exit cleanup is registered before anything is opened, then the signal handlers.
@@ -52,9 +51,9 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   ReadGlobalData();
 
   // The two start-up questions: screen size and frame rate, then full screen or windowed.
-  const bool lowSpec = platform.askStartupQuestion(
-      platform::StartupQuestion::LowSpec,
-      CP932("低スペックモード（800×600、30フレーム/秒）で起動しますか？"), CP932("起動モード"));
+  const bool lowSpec = platform.askStartupQuestion(platform::StartupQuestion::LowSpec,
+                                                   CP932("低スペックモード（800×600、30フレーム/秒）で起動しますか？"),
+                                                   CP932("起動モード"));
   if (lowSpec) {
     e.screenWidth = 800;
     e.screenHeight = 600;
@@ -78,8 +77,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   config.fullScreen = !e.windowed;
   config.alwaysOnTop = e.alwaysOnTop;
   if (!platform.window().create(config)) {
-    platform::messageBox(CP932("アプリケーションの初期化に失敗"), "ERROR",
-                         platform::mb::Ok | platform::mb::IconError);
+    platform::messageBox(CP932("アプリケーションの初期化に失敗"), "ERROR", platform::mb::Ok | platform::mb::IconError);
     return kStartUpFailed;
   }
 

@@ -8,12 +8,9 @@
 
 namespace archive {
 
-ArchiveDirectory::ArchiveDirectory(const uint8_t* bytes, uint64_t fileSize)
-    : bytes_(bytes), fileSize_(fileSize) {}
+ArchiveDirectory::ArchiveDirectory(const uint8_t* bytes, uint64_t fileSize) : bytes_(bytes), fileSize_(fileSize) {}
 
-uint32_t ArchiveDirectory::storedLength() const {
-  return hasStoredLength() ? ReadScrambledWord(bytes_) : 0;
-}
+uint32_t ArchiveDirectory::storedLength() const { return hasStoredLength() ? ReadScrambledWord(bytes_) : 0; }
 
 int32_t ArchiveDirectory::declaredEntryCount() const {
   if (fileSize_ < kHeaderBytes) return 0;

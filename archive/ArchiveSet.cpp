@@ -33,15 +33,12 @@ bool IsArchiveName(std::string_view name) {
 }
 
 bool IsSkippedDirectory(std::string_view name) {
-  return name.front() == '.' || name.front() == '_' || name == "Debug" || name == "Release" ||
-         name == "savedata";
+  return name.front() == '.' || name.front() == '_' || name == "Debug" || name == "Release" || name == "savedata";
 }
 
 }  // namespace
 
-ArchiveSet::~ArchiveSet() {
-  CloseArchives();
-}
+ArchiveSet::~ArchiveSet() { CloseArchives(); }
 
 bool ArchiveSet::OpenArchives() {
   const std::string workingDirectory = platform::currentDirectory();
@@ -135,8 +132,7 @@ StoredRead ArchiveSet::ReadStoredFile(std::string_view name, std::vector<uint8_t
   return StoredRead::Read;
 }
 
-bool ArchiveSet::LoadGameFile(std::string_view name, std::vector<uint8_t>& out, size_t maxBytes,
-                              FileSource* source) {
+bool ArchiveSet::LoadGameFile(std::string_view name, std::vector<uint8_t>& out, size_t maxBytes, FileSource* source) {
   FileSource served = FileSource::NotFound;
   switch (ReadStoredFile(name, out)) {
     case StoredRead::Read:
@@ -189,17 +185,13 @@ ArchiveSet*& archiveSetSlot() {
 }
 }  // namespace
 
-ArchiveSet& archiveSet() {
-  return *archiveSetSlot();
-}
+ArchiveSet& archiveSet() { return *archiveSetSlot(); }
 
 void resetArchiveSet() {
   delete archiveSetSlot();
   archiveSetSlot() = new ArchiveSet;
 }
 
-void CloseArchivesAtExit() {
-  archiveSet().CloseArchives();
-}
+void CloseArchivesAtExit() { archiveSet().CloseArchives(); }
 
 }  // namespace archive

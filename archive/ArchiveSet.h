@@ -45,8 +45,7 @@ class ArchiveSet {
   void BuildLooseFileIndex();
 
   // Looks the whole name up (after '/' becomes '\'). When found, fills entry and mapping if asked.
-  bool FindInArchive(std::string_view name, ArchiveEntry* entry = nullptr,
-                     platform::MappedFile** mapping = nullptr);
+  bool FindInArchive(std::string_view name, ArchiveEntry* entry = nullptr, platform::MappedFile** mapping = nullptr);
   // The loose-file index's path for a bare name no archive holds; the name itself otherwise.
   std::string ResolveLoosePath(std::string_view name);
   // The archive's bytes of the name, unscrambled, in a fresh buffer.
@@ -90,19 +89,13 @@ void resetArchiveSet();
 void CloseArchivesAtExit();
 
 // Shorthands for the process's archive set.
-inline bool OpenArchives() {
-  return archiveSet().OpenArchives();
-}
-inline void BuildLooseFileIndex() {
-  archiveSet().BuildLooseFileIndex();
-}
+inline bool OpenArchives() { return archiveSet().OpenArchives(); }
+inline void BuildLooseFileIndex() { archiveSet().BuildLooseFileIndex(); }
 inline bool FindInArchive(std::string_view name, ArchiveEntry* entry = nullptr,
                           platform::MappedFile** mapping = nullptr) {
   return archiveSet().FindInArchive(name, entry, mapping);
 }
-inline std::string ResolveLoosePath(std::string_view name) {
-  return archiveSet().ResolveLoosePath(name);
-}
+inline std::string ResolveLoosePath(std::string_view name) { return archiveSet().ResolveLoosePath(name); }
 inline StoredRead ReadStoredFile(std::string_view name, std::vector<uint8_t>& out) {
   return archiveSet().ReadStoredFile(name, out);
 }

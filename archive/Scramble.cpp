@@ -28,9 +28,7 @@ void XorWithKey(uint8_t* destination, const uint8_t* source, size_t count) {
 
 }  // namespace
 
-uint32_t ReadScrambledWord(const uint8_t* bytes) {
-  return platform::readLe32(bytes) ^ kArchiveKey;
-}
+uint32_t ReadScrambledWord(const uint8_t* bytes) { return platform::readLe32(bytes) ^ kArchiveKey; }
 
 // Two passes. The word pass XORs whole little-endian words at 0, 4, 8, ... while the offset is
 // below n - 4, so a file whose length is a multiple of four leaves its last word to the tail

@@ -13,9 +13,7 @@ namespace archive {
 // j is byte j of it in little-endian order.
 constexpr uint32_t kArchiveKey = 0x6B2D94E3u;
 
-constexpr uint8_t ArchiveKeyByte(size_t j) {
-  return static_cast<uint8_t>(kArchiveKey >> (8 * (j & 3)));
-}
+constexpr uint8_t ArchiveKeyByte(size_t j) { return static_cast<uint8_t>(kArchiveKey >> (8 * (j & 3))); }
 
 // Reads one 32-bit little-endian word of an archive header or directory, unscrambled.
 uint32_t ReadScrambledWord(const uint8_t* bytes);
@@ -23,9 +21,7 @@ uint32_t ReadScrambledWord(const uint8_t* bytes);
 // Undoes the archive scrambling of one stored file of n bytes in place. Scrambling for packing
 // is the same operation.
 void UnscrambleStoredFile(uint8_t* data, size_t n);
-inline void ScrambleStoredFile(uint8_t* data, size_t n) {
-  UnscrambleStoredFile(data, n);
-}
+inline void ScrambleStoredFile(uint8_t* data, size_t n) { UnscrambleStoredFile(data, n); }
 
 // Replaces out's contents with n stored bytes, unscrambled: the same bytes as copying them and
 // then calling UnscrambleStoredFile, but in one pass over memory. out keeps its capacity.

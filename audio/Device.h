@@ -7,7 +7,10 @@
 #include <memory>
 #include <string>
 
-namespace platform { class Platform; class Clock; }
+namespace platform {
+class Platform;
+class Clock;
+}  // namespace platform
 
 namespace audio {
 
@@ -69,8 +72,8 @@ class Buffer {
   // region 2 is [0, bytes - (size - offset)), else region 2 is null with length 0. The regions
   // hold the buffer's current bytes; what is written there reaches the buffer at unlock. One
   // lock at a time per buffer.
-  virtual bool lock(uint32_t offset, uint32_t bytes, void** region1, uint32_t* bytes1, void** region2,
-                    uint32_t* bytes2, uint32_t flags) = 0;
+  virtual bool lock(uint32_t offset, uint32_t bytes, void** region1, uint32_t* bytes1, void** region2, uint32_t* bytes2,
+                    uint32_t flags) = 0;
   // Commits the first bytes1 / bytes2 bytes of the two regions of the last lock.
   virtual bool unlock(void* region1, uint32_t bytes1, void* region2, uint32_t bytes2) = 0;
   // Hundredths of a decibel in [VolumeMin, VolumeMax]; other values are refused.

@@ -107,9 +107,7 @@ std::string checkBufferFormat(const WaveFormat& f, uint32_t sizeBytes) {
   if (f.bitsPerSample != 8 && f.bitsPerSample != 16) {
     return "unsupported sample size " + std::to_string(f.bitsPerSample) + " bits";
   }
-  if (f.channels < 1 || f.channels > MaxChannels) {
-    return "unsupported channel count " + std::to_string(f.channels);
-  }
+  if (f.channels < 1 || f.channels > MaxChannels) { return "unsupported channel count " + std::to_string(f.channels); }
   if (f.samplesPerSec < MinSampleRate || f.samplesPerSec > MaxSampleRate) {
     return "unsupported sample rate " + std::to_string(f.samplesPerSec);
   }
@@ -174,8 +172,8 @@ class MixerBuffer final : public Buffer {
     return true;
   }
 
-  bool lock(uint32_t offset, uint32_t bytes, void** region1, uint32_t* bytes1, void** region2,
-            uint32_t* bytes2, uint32_t flags) override {
+  bool lock(uint32_t offset, uint32_t bytes, void** region1, uint32_t* bytes1, void** region2, uint32_t* bytes2,
+            uint32_t flags) override {
     if (!region1 || !bytes1) return false;
     std::lock_guard<std::mutex> guard(mixer_.mutex_);
     if (locked_) return false;
@@ -208,9 +206,7 @@ class MixerBuffer final : public Buffer {
     if (bytes2 > 0 && region2 != staging_.data() + lockBytes1_) return false;
     locked_ = false;
     std::memcpy(data_.data() + lockOffset_, staging_.data(), std::min(bytes1, lockBytes1_));
-    if (lockBytes2_ > 0) {
-      std::memcpy(data_.data(), staging_.data() + lockBytes1_, std::min(bytes2, lockBytes2_));
-    }
+    if (lockBytes2_ > 0) { std::memcpy(data_.data(), staging_.data() + lockBytes1_, std::min(bytes2, lockBytes2_)); }
     return true;
   }
 

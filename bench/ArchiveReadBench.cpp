@@ -25,8 +25,7 @@ void PutWord(std::vector<uint8_t>& bytes, size_t offset, uint32_t value) {
 }
 
 // An archive of the given plain files, written the way the packer lays it out.
-void WriteArchive(const fs::path& path,
-                  const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files) {
+void WriteArchive(const fs::path& path, const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files) {
   std::vector<uint8_t> bytes(8 + 136 * files.size(), 0);
   for (size_t i = 0; i < files.size(); ++i) {
     const size_t at = 8 + 136 * i;
@@ -72,8 +71,7 @@ void BM_OpenArchives10000Entries(benchmark::State& state) {
   ScratchGame game("open");
   std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
   for (int i = 0; i < 10000; ++i) {
-    files.emplace_back("chara\\st" + std::to_string(i) + ".png",
-                       std::vector<uint8_t>(64, static_cast<uint8_t>(i)));
+    files.emplace_back("chara\\st" + std::to_string(i) + ".png", std::vector<uint8_t>(64, static_cast<uint8_t>(i)));
   }
   WriteArchive(game.archivePath(), files);
   for (auto _ : state) {

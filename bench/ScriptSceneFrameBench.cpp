@@ -4,28 +4,28 @@
 // runs: a still scene (nothing to draw), or one where only a small coin turns.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <cstring>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "archive/ArchiveSet.h"
+#include "chara/PlainCharas.h"
 #include "engine/Engine.h"
 #include "engine/RenderDevice.h"
 #include "engine/ScreenFade.h"
-#include "archive/ArchiveSet.h"
-#include "chara/PlainCharas.h"
 #include "gfx/Image.h"
 #include "gfx/SpriteBatch.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
 #include "layer/C_TextureFact.h"
-#include "scene/C_SceneSandBox.h"
 #include "layer/ScreenFadeOverlay.h"
+#include "scene/C_SceneSandBox.h"
 
 namespace {
 
@@ -51,7 +51,8 @@ gfx::Image picture(int32_t w, int32_t h, bool alphaShape) {
         const float d = std::sqrt(dx * dx + dy * dy);
         a = d >= 1.0f ? 0u : d > 0.9f ? uint32_t((1.0f - d) * 10.0f * 255.0f) : 255u;
       }
-      image.pixels[size_t(y) * size_t(w) + size_t(x)] = a << 24 | uint32_t(x & 0xFF) << 16 | uint32_t(y & 0xFF) << 8 | 0x40;
+      image.pixels[size_t(y) * size_t(w) + size_t(x)] =
+          a << 24 | uint32_t(x & 0xFF) << 16 | uint32_t(y & 0xFF) << 8 | 0x40;
     }
   return image;
 }
@@ -93,7 +94,8 @@ void BM_ScriptSceneFrame(benchmark::State& state) {
 
   auto* scene = new scene::C_SceneSandBox();
   if (parts & 1) chara::SetBackground(*scene, "bg.png", -1, -1, 0, 0, 0, 0);
-  if (parts & 2) for (int i = 0; i < 4; ++i) chara::SetPlainChara(*scene, i, "chara.png", -384.0f + 256.0f * i, 0, 0);
+  if (parts & 2)
+    for (int i = 0; i < 4; ++i) chara::SetPlainChara(*scene, i, "chara.png", -384.0f + 256.0f * i, 0, 0);
   // A fade-out half way (alpha 127) that outlasts the run.
   if (parts & 4) {
     engine::StartScreenFade(1, 1 << 30, 0x000000);

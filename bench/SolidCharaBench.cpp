@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/Engine.h"
-#include "engine/RenderDevice.h"
 #include "archive/ArchiveSet.h"
 #include "chara/C_SolidCharaLayer.h"
 #include "chara/SolidCharas.h"
+#include "engine/Engine.h"
+#include "engine/RenderDevice.h"
 #include "gfx/Image.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
@@ -28,8 +28,9 @@ namespace {
 namespace fs = std::filesystem;
 
 std::string GridMesh(int cols, int rows) {
-  std::string s = "vertexCount = " + std::to_string(cols * rows) + ";\nindexCount = " +
-                  std::to_string((cols - 1) * (rows - 1) * 6) + ";\nshakeRate = 1.0;\npicFileName = \"c.png\";\n";
+  std::string s = "vertexCount = " + std::to_string(cols * rows) +
+                  ";\nindexCount = " + std::to_string((cols - 1) * (rows - 1) * 6) +
+                  ";\nshakeRate = 1.0;\npicFileName = \"c.png\";\n";
   const float W = 0.3f, H = 0.7f;
   s += "position = {\n";
   for (int r = 0; r < rows; ++r)
@@ -73,7 +74,8 @@ void BM_SolidCharas(benchmark::State& state) {
   image.pixels.assign(size_t(256 * 512), 0xFF8090A0u);
   std::vector<uint8_t> png;
   gfx::encodePng(image, png);
-  std::ofstream("c.png", std::ios::binary).write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
+  std::ofstream("c.png", std::ios::binary)
+      .write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
 
   engine::resetEngine();
   archive::resetArchiveSet();
@@ -94,7 +96,8 @@ void BM_SolidCharas(benchmark::State& state) {
   {
     scene::C_BaseScene scene;
     chara::InitSceneSolidChara(scene, 4);
-    for (int i = 0; i < 4; ++i) chara::SetSolidChara(scene, i, "mesh.txt", -384.0f + 256.0f * i, 0, 0, 0, false, nullptr, 0, 0);
+    for (int i = 0; i < 4; ++i)
+      chara::SetSolidChara(scene, i, "mesh.txt", -384.0f + 256.0f * i, 0, 0, 0, false, nullptr, 0, 0);
     const bool draw = state.range(0) != 0;
     int frame = 0;
     double cpu = 0.0;

@@ -15,9 +15,9 @@
 
 #include <unistd.h>
 
-#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
 #include "audio/Mixer.h"
+#include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "sound/C_SoundPlayer.h"
 #include "tests/support/OggFixture.h"
@@ -116,7 +116,8 @@ void BM_PlayerSecondWithCrossFadeAndEffects(benchmark::State& state) {
   const fs::path oldDir = fs::current_path();
   fs::current_path(dir);
   auto write = [](const char* name, const std::vector<uint8_t>& bytes) {
-    std::ofstream(name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(name, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
   };
   write("a.ogg", testsupport::encodeOgg(tone(44100 * 3, 2, 0.02), 2, 44100));
   write("b.ogg", testsupport::encodeOgg(tone(44100 * 3, 2, 0.05), 2, 44100));

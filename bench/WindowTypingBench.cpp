@@ -9,17 +9,17 @@
 #include <memory>
 #include <string>
 
+#include "archive/ArchiveSet.h"
 #include "engine/Engine.h"
 #include "engine/RenderDevice.h"
-#include "archive/ArchiveSet.h"
 #include "layer/C_BaseLayer.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
+#include "layer/ScreenFadeOverlay.h"
 #include "platform/Encoding.h"
 #include "text/Cp932.h"
 #include "text/GlyphRasterizer.h"
 #include "window/C_WindowLayer.h"
-#include "layer/ScreenFadeOverlay.h"
 
 namespace {
 

@@ -7,12 +7,12 @@
 #include <cstring>
 #include <string>
 
-#include "engine/Engine.h"
-#include "engine/Input.h"
 #include "chara/ClickMap.h"
 #include "chara/SolidMeshLoader.h"
-#include "scene/C_BaseScene.h"
+#include "engine/Engine.h"
+#include "engine/Input.h"
 #include "platform/Platform.h"
+#include "scene/C_BaseScene.h"
 
 namespace chara {
 

@@ -8,7 +8,9 @@
 #include "chara/SolidMesh.h"
 #include "layer/C_BaseCharaLayer.h"
 
-namespace scene { class C_BaseScene; }
+namespace scene {
+class C_BaseScene;
+}
 
 namespace chara {
 
@@ -72,8 +74,7 @@ class C_SolidCharaLayer : public layer::C_BaseCharaLayer {
   void updateSlot(int32_t slotIndex);
   // A completed touch on region hitIndex: the click flags and the region's event, when it has one.
   void startTouchEvent();
-  void drawMesh(gfx::Device& device, SolidMesh& mesh, layer::PictureSlot& slot, uint32_t alphaSrc,
-                uint32_t alphaDest);
+  void drawMesh(gfx::Device& device, SolidMesh& mesh, layer::PictureSlot& slot, uint32_t alphaSrc, uint32_t alphaDest);
 };
 
 // The view and projection of the solid pass for the current screen size.

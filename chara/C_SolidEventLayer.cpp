@@ -78,8 +78,7 @@ void C_SolidEventLayer::ShakeEvent(float powerH, float powerV, float powerZ, flo
 
 void C_SolidEventLayer::ShakeLayer(size_t k, float powerH, float powerV, float powerZ, float decay,
                                    int32_t rangeTimeMs) {
-  if (k < kLayerCount && k < layers.size())
-    Shake(layers[k]->currentMesh(), powerH, powerV, powerZ, decay, rangeTimeMs);
+  if (k < kLayerCount && k < layers.size()) Shake(layers[k]->currentMesh(), powerH, powerV, powerZ, decay, rangeTimeMs);
 }
 
 void C_SolidEventLayer::AutoShakeEvent(float periodMs, float power, float angleRadians) {

@@ -4,8 +4,12 @@
 
 #include <cstdint>
 
-namespace scene { class C_BaseScene; }
-namespace layer { class C_BaseCharaLayer; }
+namespace scene {
+class C_BaseScene;
+}
+namespace layer {
+class C_BaseCharaLayer;
+}
 
 namespace chara {
 
@@ -41,8 +45,7 @@ void MoveSplinePlainCharaAdd(scene::C_BaseScene& scene, int32_t page, bool relat
                              float scaleY);
 void MoveSplinePlainCharaSet(scene::C_BaseScene& scene, int32_t page, int32_t timeMs);
 // ScUseUVPlainChara / ScNoUseUVPlainChara.
-void UseUVPlainChara(scene::C_BaseScene& scene, int32_t page, float offsetU, float offsetV, float scaleU,
-                     float scaleV);
+void UseUVPlainChara(scene::C_BaseScene& scene, int32_t page, float offsetU, float offsetV, float scaleU, float scaleV);
 void NoUseUVPlainChara(scene::C_BaseScene& scene, int32_t page);
 
 // The script scene's update: the background (no mouse) and the plain characters (front-first

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "engine/Engine.h"
 #include "chara/C_SolidCharaLayer.h"
 #include "chara/C_SolidEventLayer.h"
+#include "engine/Engine.h"
 #include "gfx/Device.h"
 #include "scene/C_BaseScene.h"
 
@@ -85,8 +85,8 @@ void ChangeSolidChara(scene::C_BaseScene& scene, int32_t index, const char* file
     float x, y, depth, scaleX, scaleY, rotation, rotationX, rotationY;
   };
   const layer::PictureSlot& shown = c->currentPicture();
-  const Placement before{shown.x,        shown.y,         shown.depth,     shown.scaleX,
-                         shown.scaleY,   shown.rotation,  shown.rotationX, shown.rotationY};
+  const Placement before{shown.x,      shown.y,        shown.depth,     shown.scaleX,
+                         shown.scaleY, shown.rotation, shown.rotationX, shown.rotationY};
   c->LoadSolidMesh(file, diff, diffX, diffY, 0);
   layer::PictureSlot& s = c->currentPicture();
   s.x = before.x, s.y = before.y, s.depth = before.depth, s.scaleX = before.scaleX, s.scaleY = before.scaleY;
@@ -122,8 +122,8 @@ void MoveSolidCharaReset(scene::C_BaseScene& scene, int32_t index) {
   if (C_SolidCharaLayer* c = FindSolidChara(scene, index)) c->resetKeyMove(false);
 }
 
-void MoveSolidCharaAdd(scene::C_BaseScene& scene, int32_t index, bool relative, float x, float y, float z,
-                       float scaleX, float scaleY, int32_t durationMs) {
+void MoveSolidCharaAdd(scene::C_BaseScene& scene, int32_t index, bool relative, float x, float y, float z, float scaleX,
+                       float scaleY, int32_t durationMs) {
   if (C_SolidCharaLayer* c = FindSolidChara(scene, index))
     c->addKey(relative ? 1 : 0, x, y, z, scaleX, scaleY, durationMs, false);
 }
@@ -136,8 +136,8 @@ void MoveSplineSolidCharaReset(scene::C_BaseScene& scene, int32_t index) {
   if (C_SolidCharaLayer* c = FindSolidChara(scene, index)) c->resetSplineMove(false);
 }
 
-void MoveSplineSolidCharaAdd(scene::C_BaseScene& scene, int32_t index, bool relative, float x, float y,
-                             float scaleX, float scaleY) {
+void MoveSplineSolidCharaAdd(scene::C_BaseScene& scene, int32_t index, bool relative, float x, float y, float scaleX,
+                             float scaleY) {
   if (C_SolidCharaLayer* c = FindSolidChara(scene, index))
     c->addSplinePoint(relative ? 1 : 0, x, y, 0.0f, scaleX, scaleY, false);
 }
@@ -146,8 +146,8 @@ void MoveSplineSolidCharaSet(scene::C_BaseScene& scene, int32_t index, int32_t t
   if (C_SolidCharaLayer* c = FindSolidChara(scene, index)) c->startSplineMove(timeMs, false);
 }
 
-void ShakeSolidChara(scene::C_BaseScene& scene, int32_t index, float powerH, float powerV, float powerZ,
-                     float decay, int32_t rangeTimeMs) {
+void ShakeSolidChara(scene::C_BaseScene& scene, int32_t index, float powerH, float powerV, float powerZ, float decay,
+                     int32_t rangeTimeMs) {
   if (C_SolidCharaLayer* c = FindSolidChara(scene, index))
     Shake(c->currentMesh(), powerH, powerV, powerZ, decay, rangeTimeMs);
 }

@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
-namespace scene { class C_BaseScene; }
+namespace scene {
+class C_BaseScene;
+}
 
 namespace chara {
 
@@ -35,15 +37,15 @@ void PutSolidChara(scene::C_BaseScene& scene, int32_t index, float x, float y, f
 void ReSizeSolidChara(scene::C_BaseScene& scene, int32_t index, float width, float height);
 void ReScaleSolidChara(scene::C_BaseScene& scene, int32_t index, float scaleX, float scaleY);
 void MoveSolidCharaReset(scene::C_BaseScene& scene, int32_t index);
-void MoveSolidCharaAdd(scene::C_BaseScene& scene, int32_t index, bool relative, float x, float y, float z,
-                       float scaleX, float scaleY, int32_t durationMs);
+void MoveSolidCharaAdd(scene::C_BaseScene& scene, int32_t index, bool relative, float x, float y, float z, float scaleX,
+                       float scaleY, int32_t durationMs);
 void MoveSolidCharaSet(scene::C_BaseScene& scene, int32_t index);
 void MoveSplineSolidCharaReset(scene::C_BaseScene& scene, int32_t index);
-void MoveSplineSolidCharaAdd(scene::C_BaseScene& scene, int32_t index, bool relative, float x, float y,
-                             float scaleX, float scaleY);
+void MoveSplineSolidCharaAdd(scene::C_BaseScene& scene, int32_t index, bool relative, float x, float y, float scaleX,
+                             float scaleY);
 void MoveSplineSolidCharaSet(scene::C_BaseScene& scene, int32_t index, int32_t timeMs);
-void ShakeSolidChara(scene::C_BaseScene& scene, int32_t index, float powerH, float powerV, float powerZ,
-                     float decay, int32_t rangeTimeMs);
+void ShakeSolidChara(scene::C_BaseScene& scene, int32_t index, float powerH, float powerV, float powerZ, float decay,
+                     int32_t rangeTimeMs);
 void SetAutoShake(scene::C_BaseScene& scene, int32_t index, float periodMs, float power, float angleRadians);
 void ResetAutoShake(scene::C_BaseScene& scene, int32_t index);
 // For every solid character of the scene.

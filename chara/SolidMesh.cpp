@@ -125,8 +125,8 @@ void CreateMeshBuffers(SolidMesh& mesh) {
   } else {
     SolidVertex* v = static_cast<SolidVertex*>(data);
     for (size_t i = 0; i < n; ++i)
-      v[i] = SolidVertex{mesh.positions[i * 3], mesh.positions[i * 3 + 1], mesh.positions[i * 3 + 2],
-                         0.0f, 0.0f, -1.0f, 0xFFFFFFFFu, mesh.uvs[i * 2], mesh.uvs[i * 2 + 1]};
+      v[i] = SolidVertex{mesh.positions[i * 3], mesh.positions[i * 3 + 1], mesh.positions[i * 3 + 2], 0.0f, 0.0f, -1.0f,
+                         0xFFFFFFFFu,           mesh.uvs[i * 2],           mesh.uvs[i * 2 + 1]};
     if (mesh.vertexBuffer->unlock() != gfx::result::Ok) report(CP932("2.5Dキャラ用頂点バッファのアンロックに失敗"));
   }
   data = nullptr;
@@ -135,11 +135,11 @@ void CreateMeshBuffers(SolidMesh& mesh) {
     return;
   }
   std::memcpy(data, mesh.indices.data(), size_t(mesh.indexCount) * 2);
-  if (mesh.indexBuffer->unlock() != gfx::result::Ok) report(CP932("2.5Dキャラ用インデックスバッファのアンロックに失敗"));
+  if (mesh.indexBuffer->unlock() != gfx::result::Ok)
+    report(CP932("2.5Dキャラ用インデックスバッファのアンロックに失敗"));
 }
 
-void StepShakePhysics(SolidMesh& mesh, uint32_t colour, int32_t frameInterval, int32_t frameDeltaMs,
-                      SolidVertex* out) {
+void StepShakePhysics(SolidMesh& mesh, uint32_t colour, int32_t frameInterval, int32_t frameDeltaMs, SolidVertex* out) {
   const float a = frameInterval == 17 ? 1.0f : 2.0f;
   const float k = 0.03f * a * a;
   const size_t n = mesh.hasVertexData() ? size_t(mesh.vertexCount) : 0;

@@ -18,11 +18,11 @@ struct SolidMeshData {
   int16_t indexCount = 0;
   float shakeRate = 0.0f;
   std::string pictureName;
-  std::vector<float> positions;     // vertexCount x 3
-  std::vector<uint16_t> indices;    // indexCount
-  std::vector<float> uvs;           // vertexCount x 2
-  std::vector<float> weights;       // vertexCount
-  std::vector<float> returnRates;   // vertexCount
+  std::vector<float> positions;    // vertexCount x 3
+  std::vector<uint16_t> indices;   // indexCount
+  std::vector<float> uvs;          // vertexCount x 2
+  std::vector<float> weights;      // vertexCount
+  std::vector<float> returnRates;  // vertexCount
 };
 
 // The vertex of the mesh's buffer: position, normal, diffuse, texture coordinates.
@@ -94,7 +94,6 @@ void CreateMeshBuffers(SolidMesh& mesh);
 // One spring step: moves the vertices of negative weight, writes every vertex (rest position
 // plus displacement, normal, colour, texture coordinates) to out when given, then lets the
 // force fade. frameInterval is the interval setting (17 at 60 frames per second).
-void StepShakePhysics(SolidMesh& mesh, uint32_t colour, int32_t frameInterval, int32_t frameDeltaMs,
-                      SolidVertex* out);
+void StepShakePhysics(SolidMesh& mesh, uint32_t colour, int32_t frameInterval, int32_t frameDeltaMs, SolidVertex* out);
 
 }  // namespace chara

@@ -62,8 +62,8 @@ std::string QuotedText(std::string_view text, std::string_view key) {
 // false (and leaves `from`) when the key or its "{" is missing; otherwise `from` becomes the
 // closing brace. At most count values are read; the rest stay as they are (zero).
 template <typename Store>
-bool ReadBlock(std::string_view text, std::string_view key, std::string_view terminator, size_t count,
-               size_t& from, Store store) {
+bool ReadBlock(std::string_view text, std::string_view key, std::string_view terminator, size_t count, size_t& from,
+               Store store) {
   const size_t k = text.find(key, from);
   if (k == npos) return false;
   const size_t brace = text.find('{', k + key.size());

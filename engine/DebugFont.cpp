@@ -14,7 +14,7 @@ std::unique_ptr<DebugFont> DebugFont::create(gfx::Device& device, int32_t height
   text::LogicalFont lf;
   lf.height = height;
   lf.weight = weight;
-  lf.charSet = 1;  // DEFAULT_CHARSET
+  lf.charSet = 1;       // DEFAULT_CHARSET
   lf.outPrecision = 3;  // OUT_STRING_PRECIS
   lf.quality = quality;
   lf.faceName = faceCp932;

@@ -16,8 +16,8 @@ namespace engine {
 class DebugFont {
  public:
   // D3DXCreateFontA's parameters the engine uses; nullptr when the font cannot be made.
-  static std::unique_ptr<DebugFont> create(gfx::Device& device, int32_t height, int32_t weight,
-                                           uint8_t quality, const std::string& faceCp932);
+  static std::unique_ptr<DebugFont> create(gfx::Device& device, int32_t height, int32_t weight, uint8_t quality,
+                                           const std::string& faceCp932);
 
   // DrawTextA into rect with DT_VCENTER (which only single-line text uses: lines run from the
   // rectangle's top), clipped to the rectangle. The batch must be begun.

@@ -11,15 +11,37 @@
 #include "gfx/Device.h"
 #include "gfx/SpriteBatch.h"
 
-namespace platform { class Platform; }
-namespace gfx { class Device; }
-namespace audio { class Device; }
-namespace script { class LuaHost; class C_EventMain; }
-namespace layer { class C_TextureFact; class C_SpriteFact; class C_BaseCharaLayer; class C_Sprite; }
-namespace sound { class C_SoundPlayer; }
-namespace text { class GlyphRasterizer; }
-namespace app { class C_GameProg; }
-namespace scene { class C_BaseScene; }
+namespace platform {
+class Platform;
+}
+namespace gfx {
+class Device;
+}
+namespace audio {
+class Device;
+}
+namespace script {
+class LuaHost;
+class C_EventMain;
+}  // namespace script
+namespace layer {
+class C_TextureFact;
+class C_SpriteFact;
+class C_BaseCharaLayer;
+class C_Sprite;
+}  // namespace layer
+namespace sound {
+class C_SoundPlayer;
+}
+namespace text {
+class GlyphRasterizer;
+}
+namespace app {
+class C_GameProg;
+}
+namespace scene {
+class C_BaseScene;
+}
 
 namespace engine {
 

@@ -23,8 +23,8 @@ class HistoryRecord {
   // ---- Fields ----
   std::vector<std::string> historyTexts;
   std::vector<std::string> historyVoices;
-  bool recording = false;        // set by the first recorded text
-  std::string pageAccumulator;   // texts of the page not yet ended
+  bool recording = false;       // set by the first recorded text
+  std::string pageAccumulator;  // texts of the page not yet ended
 };
 
 }  // namespace script

@@ -78,14 +78,22 @@ PadRecord PollInput() {
   platform::Input& in = plat().input();
   namespace vk = platform::vk;
   // The first key of each pair wins when both are held.
-  if (in.keyDown(vk::Up)) pad.v[0] = -32767;
-  else if (in.keyDown(vk::Down)) pad.v[0] = 32767;
-  if (in.keyDown(vk::Left)) pad.v[1] = -32767;
-  else if (in.keyDown(vk::Right)) pad.v[1] = 32767;
-  if (in.keyDown(vk::Numpad8)) pad.v[2] = -32767;
-  else if (in.keyDown(vk::Numpad2)) pad.v[2] = 32767;
-  if (in.keyDown(vk::Numpad4)) pad.v[3] = -32767;
-  else if (in.keyDown(vk::Numpad6)) pad.v[3] = 32767;
+  if (in.keyDown(vk::Up))
+    pad.v[0] = -32767;
+  else if (in.keyDown(vk::Down))
+    pad.v[0] = 32767;
+  if (in.keyDown(vk::Left))
+    pad.v[1] = -32767;
+  else if (in.keyDown(vk::Right))
+    pad.v[1] = 32767;
+  if (in.keyDown(vk::Numpad8))
+    pad.v[2] = -32767;
+  else if (in.keyDown(vk::Numpad2))
+    pad.v[2] = 32767;
+  if (in.keyDown(vk::Numpad4))
+    pad.v[3] = -32767;
+  else if (in.keyDown(vk::Numpad6))
+    pad.v[3] = 32767;
   pad.v[4] = in.keyDown('Z') ? 1 : 0;
   pad.v[5] = in.keyDown('X') ? 1 : 0;
   pad.v[6] = in.keyDown('C') ? 1 : 0;

@@ -40,7 +40,7 @@ bool CreateRenderDevice(const std::function<void()>& createLayerResources) {
   gfx::DeviceConfig config;
   void* window = e.platform ? e.platform->window().nativeHandle() : nullptr;
   config.kind = (e.platform && e.platform->kind() == platform::Kind::Desktop && window) ? gfx::ContextKind::Desktop
-                                                                                          : gfx::ContextKind::Headless;
+                                                                                        : gfx::ContextKind::Headless;
   config.nativeWindow = window;
   config.backBufferWidth = pp.backBufferWidth;
   config.backBufferHeight = pp.backBufferHeight;

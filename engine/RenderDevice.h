@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "gfx/Device.h"
 #include "engine/DebugFont.h"
+#include "gfx/Device.h"
 #include "gfx/SpriteBatch.h"
 
 namespace engine {

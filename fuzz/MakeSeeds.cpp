@@ -32,7 +32,8 @@ void le(std::vector<uint8_t>& b, uint32_t v, int bytes) {
 gfx::Image picture(int32_t w, int32_t h) {
   gfx::Image image{w, h, {}};
   for (int32_t y = 0; y < h; ++y)
-    for (int32_t x = 0; x < w; ++x) image.pixels.push_back(uint32_t(x * 40 + y) << 24 | uint32_t(x * 7919 + y * 104729));
+    for (int32_t x = 0; x < w; ++x)
+      image.pixels.push_back(uint32_t(x * 40 + y) << 24 | uint32_t(x * 7919 + y * 104729));
   return image;
 }
 

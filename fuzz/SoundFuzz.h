@@ -5,9 +5,9 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
 #include "audio/Device.h"
+#include "engine/Engine.h"
 #include "sound/C_SoundPlayer.h"
 
 namespace fuzz {

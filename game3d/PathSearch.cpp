@@ -39,9 +39,7 @@ int64_t TruncateToCell(float value) {
   return static_cast<int64_t>(value);
 }
 
-int32_t ClampToInt32(int64_t value) {
-  return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
-}
+int32_t ClampToInt32(int64_t value) { return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX)); }
 
 std::string CoordinateText(CellPoint p) { return std::to_string(p.x) + ", " + std::to_string(p.y); }
 
@@ -83,12 +81,11 @@ int32_t PathSearch::SetUpPathGrid(std::span<const uint8_t> attributes, int32_t g
     return platform::result::InvalidArg;
   }
   if (attributes.size() < static_cast<uint64_t>(cellCount)) {
-    platform::debugOutput(CP932("Aスターの属性データが足りなかった: ") + std::to_string(attributes.size()) +
-                          " / " + std::to_string(cellCount) + "\n");
+    platform::debugOutput(CP932("Aスターの属性データが足りなかった: ") + std::to_string(attributes.size()) + " / " +
+                          std::to_string(cellCount) + "\n");
     return platform::result::InvalidArg;
   }
-  if (!(mapWidthWorld > 0.0f && mapDepthWorld > 0.0f && std::isfinite(mapWidthWorld) &&
-        std::isfinite(mapDepthWorld))) {
+  if (!(mapWidthWorld > 0.0f && mapDepthWorld > 0.0f && std::isfinite(mapWidthWorld) && std::isfinite(mapDepthWorld))) {
     platform::debugOutput(CP932("Aスターのマップの大きさが不正だった\n"));
     return platform::result::InvalidArg;
   }
@@ -269,8 +266,8 @@ void PathSearch::ExtractPath() {
   const size_t stepLimit = static_cast<size_t>(width) * static_cast<size_t>(height);
   // Each step's line is "x: y    from(sx: sy) to(gx: gy)\n"; the tail is the same every step.
   char tail[80];  // at most 64 characters, even for negative coordinates
-  const int tailLength = std::snprintf(tail, sizeof tail, "    from(%d: %d) to(%d: %d)\n", start.x, start.y,
-                                       goal.x, goal.y);
+  const int tailLength =
+      std::snprintf(tail, sizeof tail, "    from(%d: %d) to(%d: %d)\n", start.x, start.y, goal.x, goal.y);
   char line[128];  // the head adds at most 24
   CellPoint at = goal;
   for (size_t steps = 1;; ++steps) {

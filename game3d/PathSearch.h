@@ -46,8 +46,8 @@ class PathSearch {
   // is free); mapWidth and mapDepth are the map's extents along world x and z. Returns the
   // platform::result codes Ok, OutOfMemory, InvalidArg (bad sizes: the grid is dropped) or Fail
   // (a search runs: the grid is left alone).
-  int32_t SetUpPathGrid(std::span<const uint8_t> attributes, int32_t gridWidth, int32_t gridHeight,
-                        float mapWidthWorld, float mapDepthWorld);
+  int32_t SetUpPathGrid(std::span<const uint8_t> attributes, int32_t gridWidth, int32_t gridHeight, float mapWidthWorld,
+                        float mapDepthWorld);
 
   // Converts both positions to cells, validates them, resets the grid and starts the search
   // thread. False (and nothing started) while a search runs or when validation fails.
@@ -88,9 +88,9 @@ class PathSearch {
   std::atomic<bool> running{false};
   std::atomic<bool> found{false};
 
-  static constexpr std::array<CellPoint, 8> kNeighbourOffsets = {
-      CellPoint{-1, 0}, CellPoint{1, 0},  CellPoint{0, -1}, CellPoint{0, 1},
-      CellPoint{-1, -1}, CellPoint{1, -1}, CellPoint{-1, 1}, CellPoint{1, 1}};
+  static constexpr std::array<CellPoint, 8> kNeighbourOffsets = {CellPoint{-1, 0}, CellPoint{1, 0},   CellPoint{0, -1},
+                                                                 CellPoint{0, 1},  CellPoint{-1, -1}, CellPoint{1, -1},
+                                                                 CellPoint{-1, 1}, CellPoint{1, 1}};
 
  private:
   void ResetGrid();

@@ -44,15 +44,15 @@ enum class RenderState : uint32_t {
 };
 
 namespace blend {
-constexpr uint32_t Zero = 1, One = 2, SrcColor = 3, InvSrcColor = 4, SrcAlpha = 5, InvSrcAlpha = 6,
-                   DestAlpha = 7, InvDestAlpha = 8, DestColor = 9, InvDestColor = 10;
+constexpr uint32_t Zero = 1, One = 2, SrcColor = 3, InvSrcColor = 4, SrcAlpha = 5, InvSrcAlpha = 6, DestAlpha = 7,
+                   InvDestAlpha = 8, DestColor = 9, InvDestColor = 10;
 }
 namespace blendop {
 constexpr uint32_t Add = 1, Subtract = 2, RevSubtract = 3, Min = 4, Max = 5;
 }
 namespace cmp {
-constexpr uint32_t Never = 1, Less = 2, Equal = 3, LessEqual = 4, Greater = 5, NotEqual = 6,
-                   GreaterEqual = 7, Always = 8;
+constexpr uint32_t Never = 1, Less = 2, Equal = 3, LessEqual = 4, Greater = 5, NotEqual = 6, GreaterEqual = 7,
+                   Always = 8;
 }
 namespace cull {
 constexpr uint32_t None = 1, CW = 2, CCW = 3;
@@ -69,8 +69,7 @@ enum class TextureStageState : uint32_t {
   TextureTransformFlags = 24,
 };
 namespace top {
-constexpr uint32_t Disable = 1, SelectArg1 = 2, SelectArg2 = 3, Modulate = 4, Modulate2x = 5,
-                   Modulate4x = 6, Add = 7;
+constexpr uint32_t Disable = 1, SelectArg1 = 2, SelectArg2 = 3, Modulate = 4, Modulate2x = 5, Modulate4x = 6, Add = 7;
 }
 namespace ta {
 constexpr uint32_t Diffuse = 0, Current = 1, Texture = 2, TFactor = 3;
@@ -246,8 +245,8 @@ struct DeviceState {
 // ---- The device ---------------------------------------------------------------------------------
 
 struct DeviceInfo {
-  std::string renderer;       // the driver's renderer name
-  std::string version;        // the context's version string
+  std::string renderer;  // the driver's renderer name
+  std::string version;   // the context's version string
   bool softwareRasteriser = false;
   bool shaderModel2 = false;  // programmable vertex and pixel stages of at least model 2.0
   int32_t maxTextureSize = 0;
@@ -336,9 +335,8 @@ class Device {
 
   // ---- Draws ----
   virtual int32_t drawPrimitive(PrimitiveType type, uint32_t startVertex, uint32_t primitiveCount) = 0;
-  virtual int32_t drawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, uint32_t minIndex,
-                                       uint32_t numVertices, uint32_t startIndex,
-                                       uint32_t primitiveCount) = 0;
+  virtual int32_t drawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, uint32_t minIndex, uint32_t numVertices,
+                                       uint32_t startIndex, uint32_t primitiveCount) = 0;
   virtual int32_t drawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices,
                                   uint32_t strideBytes) = 0;
 
@@ -349,8 +347,7 @@ class Device {
   virtual int32_t createOffscreenPlainSurface(int32_t width, int32_t height, SurfacePtr& out) = 0;
   virtual int32_t createVertexBuffer(uint32_t lengthBytes, uint32_t usage, uint32_t fvf, Pool pool,
                                      VertexBufferPtr& out) = 0;
-  virtual int32_t createIndexBuffer(uint32_t lengthBytes, uint32_t usage, Pool pool,
-                                    IndexBufferPtr& out) = 0;
+  virtual int32_t createIndexBuffer(uint32_t lengthBytes, uint32_t usage, Pool pool, IndexBufferPtr& out) = 0;
 
   // ---- Read-back ----
   // The texels of the back buffer, a render-target level or a lockable surface as 0xAARRGGBB

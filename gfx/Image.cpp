@@ -43,7 +43,7 @@ bool jpegHeader(const uint8_t* d, size_t n, ImageInfo& out) {
     }
     i += 2;
     if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;  // no length
-    if (marker == 0xD9 || marker == 0xDA) return true;                  // end, or data before any frame
+    if (marker == 0xD9 || marker == 0xDA) return true;                   // end, or data before any frame
     if (i + 2 > n) return true;
     const uint32_t length = readBe16(d + i);
     if (length < 2) return true;
@@ -143,8 +143,7 @@ ImageInfo identify(const uint8_t* d, size_t n, std::string* error) {
     return ImageInfo{};
   }
   // Refused before decoding, so a hostile header cannot make us allocate gigabytes.
-  if (info.width > MaxImageSide || info.height > MaxImageSide ||
-      uint64_t(info.width) * info.height > MaxImagePixels) {
+  if (info.width > MaxImageSide || info.height > MaxImageSide || uint64_t(info.width) * info.height > MaxImagePixels) {
     if (error) *error = "picture too large";
     return ImageInfo{};
   }
@@ -334,9 +333,9 @@ void halveImage(const Image& src, Image& dst) {
   dst = std::move(out);
 }
 
-int32_t createTextureFromFileInMemory(Device& device, const uint8_t* data, size_t size, int32_t width,
-                                      int32_t height, int32_t mipLevels, uint32_t usage, Pool pool,
-                                      TexturePtr& out, ImageInfo* srcInfo) {
+int32_t createTextureFromFileInMemory(Device& device, const uint8_t* data, size_t size, int32_t width, int32_t height,
+                                      int32_t mipLevels, uint32_t usage, Pool pool, TexturePtr& out,
+                                      ImageInfo* srcInfo) {
   out.reset();
   ImageInfo info;
   int32_t hr = getImageInfoFromMemory(data, size, info);
@@ -368,8 +367,7 @@ int32_t createTextureFromFileInMemory(Device& device, const uint8_t* data, size_
       for (int32_t y = 0; y < next.height; ++y)
         std::memcpy(bits + size_t(y) * pitch, &next.pixels[size_t(y) * size_t(next.width)], size_t(next.width) * 4);
     }
-    if (k + 1 < texture->levelCount())
-      halveView({bits, texture->width(k), texture->height(k), pitch}, next);
+    if (k + 1 < texture->levelCount()) halveView({bits, texture->width(k), texture->height(k), pitch}, next);
     texture->unlockRect(k);
   }
   out = texture;

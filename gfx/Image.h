@@ -56,8 +56,8 @@ void halveImage(const Image& src, Image& dst);
 // D3DXCreateTextureFromFileInMemoryEx with format A8R8G8B8, filter and mip filter linear and no
 // colour key: width / height 0 take the file's size rounded up to powers of two; mipLevels 0
 // builds the full chain. srcInfo (optional) receives the file's own information.
-int32_t createTextureFromFileInMemory(Device& device, const uint8_t* data, size_t size, int32_t width,
-                                      int32_t height, int32_t mipLevels, uint32_t usage, Pool pool,
-                                      TexturePtr& out, ImageInfo* srcInfo = nullptr);
+int32_t createTextureFromFileInMemory(Device& device, const uint8_t* data, size_t size, int32_t width, int32_t height,
+                                      int32_t mipLevels, uint32_t usage, Pool pool, TexturePtr& out,
+                                      ImageInfo* srcInfo = nullptr);
 
 }  // namespace gfx

@@ -171,8 +171,8 @@ bool inverse(const Matrix& src, Matrix& out) {
   return true;
 }
 
-bool unproject(const Vec3& v, const Viewport& vp, const Matrix& proj, const Matrix& view,
-               const Matrix& world, Vec3& out) {
+bool unproject(const Vec3& v, const Viewport& vp, const Matrix& proj, const Matrix& view, const Matrix& world,
+               Vec3& out) {
   const Matrix m = world * view * proj;
   Matrix inv;
   if (!inverse(m, inv)) return false;

@@ -38,7 +38,7 @@ struct Viewport {
 };
 
 // D3DXVec3Unproject with a viewport and the three matrices; false when they cannot be inverted.
-bool unproject(const Vec3& screen, const Viewport& vp, const Matrix& proj, const Matrix& view,
-               const Matrix& world, Vec3& out);
+bool unproject(const Vec3& screen, const Viewport& vp, const Matrix& proj, const Matrix& view, const Matrix& world,
+               Vec3& out);
 
 }  // namespace gfx

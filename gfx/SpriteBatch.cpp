@@ -11,8 +11,8 @@ int32_t SpriteBatch::begin(uint32_t flags) {
   // edges on the target's pixel edges.
   const Viewport vp = device_.getViewport();
   view_ = Matrix::identity();
-  projection_ = Matrix::orthoOffCenterLH(vp.x + 0.5f, vp.width + vp.x + 0.5f, vp.height + vp.y + 0.5f,
-                                         vp.y + 0.5f, vp.minZ, vp.maxZ);
+  projection_ = Matrix::orthoOffCenterLH(vp.x + 0.5f, vp.width + vp.x + 0.5f, vp.height + vp.y + 0.5f, vp.y + 0.5f,
+                                         vp.minZ, vp.maxZ);
   if (flags & spriteflag::ObjectSpace) {
     view_ = device_.getTransform(TransformType::View);
     projection_ = device_.getTransform(TransformType::Projection);

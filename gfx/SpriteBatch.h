@@ -14,9 +14,8 @@ struct Rect {
 };
 
 namespace spriteflag {
-constexpr uint32_t DoNotSaveState = 0x1, DoNotModifyRenderState = 0x2, ObjectSpace = 0x4,
-                   Billboard = 0x8, AlphaBlend = 0x10, SortTexture = 0x20, SortDepthFrontToBack = 0x40,
-                   SortDepthBackToFront = 0x80;
+constexpr uint32_t DoNotSaveState = 0x1, DoNotModifyRenderState = 0x2, ObjectSpace = 0x4, Billboard = 0x8,
+                   AlphaBlend = 0x10, SortTexture = 0x20, SortDepthFrontToBack = 0x40, SortDepthBackToFront = 0x80;
 }
 
 // The contract the layers and windows rely on:
@@ -40,8 +39,7 @@ class SpriteBatch {
   Matrix getTransform() const { return transform_; }
   // Queues the texture's rectangle src (the whole level 0 when null). Its pixel (x, y), shifted
   // by -centre and by position, goes through the transform; colour modulates colour and alpha.
-  int32_t draw(const TexturePtr& texture, const Rect* src, const Vec3* centre, const Vec3* position,
-               uint32_t colour);
+  int32_t draw(const TexturePtr& texture, const Rect* src, const Vec3* centre, const Vec3* position, uint32_t colour);
   int32_t flush();
   int32_t end();
   bool begun() const { return begun_; }

@@ -28,7 +28,6 @@ int channel(uint32_t p, int shift) { return int((p >> shift) & 0xFF); }
 
 }  // namespace
 
-
 bool DifferenceFitsBase(int32_t baseWidth, int32_t baseHeight, int32_t x, int32_t y, int32_t diffWidth,
                         int32_t diffHeight) {
   return !(int64_t(baseWidth) < int64_t(x) + diffWidth || int64_t(baseHeight) < int64_t(y) + diffHeight || x < 0 ||
@@ -237,7 +236,8 @@ void C_BaseLayer::setPictureComposite(const char* baseFile, const char* diffFile
   gfx::LockedRect cl;
   if (composed->lockRect(0, cl) == gfx::result::Ok) {
     for (uint32_t j = 0; j < baseInfo.height; ++j)
-      std::memcpy(cl.bits + size_t(j) * size_t(cl.pitch), bl.bits + size_t(j) * size_t(bl.pitch), size_t(baseInfo.width) * 4);
+      std::memcpy(cl.bits + size_t(j) * size_t(cl.pitch), bl.bits + size_t(j) * size_t(bl.pitch),
+                  size_t(baseInfo.width) * 4);
     composed->unlockRect(0);
   }
   base->unlockRect(0);
@@ -275,7 +275,8 @@ void C_BaseLayer::drawSlotSprite(PictureSlot& s, uint32_t colour, bool forDrawBo
   const engine::Engine& e = engine::context();
   const float shift = forDrawBoth ? 0.0f : -0.5f;
   const gfx::Matrix world =
-      gfx::Matrix::rotationZ(s.rotation) * gfx::Matrix::scaling(s.info.ratioX * s.scaleX, s.info.ratioY * s.scaleY, 1.0f) *
+      gfx::Matrix::rotationZ(s.rotation) *
+      gfx::Matrix::scaling(s.info.ratioX * s.scaleX, s.info.ratioY * s.scaleY, 1.0f) *
       gfx::Matrix::translation(float(e.screenWidth >> 1) + s.x + shift, float(e.screenHeight >> 1) + s.y + shift,
                                forDrawBoth ? depth : 0.5f);
   const gfx::Vec3 centre = forDrawBoth ? gfx::Vec3{float(s.info.textureWidth / 2), float(s.info.textureHeight / 2), 0}
@@ -360,8 +361,7 @@ void C_BaseLayer::drawQuad() {
       device->setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Count2);
     }
     device->drawPrimitive(gfx::PrimitiveType::TriangleStrip, 0, 2);
-    if (s.useUvRect)
-      device->setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Disable);
+    if (s.useUvRect) device->setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Disable);
   }
   // The stage's alpha is put back to texture x diffuse for the sprite draws that follow.
   device->setTextureStageState(0, gfx::TextureStageState::AlphaOp, gfx::top::Modulate);

@@ -24,8 +24,8 @@ class C_BaseLayer : public C_BaseObject {
   // Drops the slot's move keys, which stops its key move.
   virtual void resetKeyMove(bool other);
   // Fills the first free move key (relative: offsets from where the previous key left off).
-  virtual void addKey(int32_t relative, float x, float y, float depth, float scaleX, float scaleY,
-                      int32_t durationMs, bool other);
+  virtual void addKey(int32_t relative, float x, float y, float depth, float scaleX, float scaleY, int32_t durationMs,
+                      bool other);
   // Starts the key move at the first key now.
   virtual void startKeyMove(bool other);
   // Fades the slot's colour, alpha included, to target over durationMs.
@@ -39,8 +39,7 @@ class C_BaseLayer : public C_BaseObject {
   // Starts a new spline path at the slot's current position and scale.
   virtual void resetSplineMove(bool other);
   // Appends a spline point (relative: offset from the previous point); depth is not used.
-  virtual void addSplinePoint(int32_t relative, float x, float y, float depth, float scaleX, float scaleY,
-                              bool other);
+  virtual void addSplinePoint(int32_t relative, float x, float y, float depth, float scaleX, float scaleY, bool other);
   // Runs the spline over durationMs; with fewer than two points the move is refused.
   virtual void startSplineMove(int32_t durationMs, bool other);
   // One animation step of the slot with that index; skip takes every animation to its end.

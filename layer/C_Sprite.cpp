@@ -20,7 +20,6 @@ const char* const kPresetPictures[PresetPictureCount] = {
     "obj\\img\\tipViewArea.png", "obj\\img\\target1.png",     "obj\\img\\weaponLine.bmp",
 };
 
-
 }  // namespace
 
 const char* PresetPictureName(int32_t index) {
@@ -62,9 +61,9 @@ void C_Sprite::drawSprite(bool insideBatch, float depth) {
   gfx::SpriteBatch* batch = spriteBatch();
   if (!batch || !texture) return;
   const engine::Engine& e = engine::context();
-  const gfx::Matrix world = gfx::Matrix::scaling(scaleX, scaleY, 1.0f) * gfx::Matrix::rotationZ(rotation) *
-                            gfx::Matrix::translation(float((e.screenWidth >> 1)) + x,
-                                                     float((e.screenHeight >> 1)) + y, depth);
+  const gfx::Matrix world =
+      gfx::Matrix::scaling(scaleX, scaleY, 1.0f) * gfx::Matrix::rotationZ(rotation) *
+      gfx::Matrix::translation(float((e.screenWidth >> 1)) + x, float((e.screenHeight >> 1)) + y, depth);
   if (!insideBatch) batch->begin(gfx::spriteflag::AlphaBlend);
   batch->setTransform(world);
   const gfx::Rect src{sourceRect[0], sourceRect[1], sourceRect[2], sourceRect[3]};
@@ -91,8 +90,8 @@ void createCharaRenderTarget() {
     platform::messageBox(CP932("テクスチャの作成に失敗しました"), "", platform::mb::Ok);
     return;
   }
-  if (device->createDepthStencilSurface(sprite->texture->width(0), sprite->texture->height(0),
-                                        sprite->depthSurface) != gfx::result::Ok) {
+  if (device->createDepthStencilSurface(sprite->texture->width(0), sprite->texture->height(0), sprite->depthSurface) !=
+      gfx::result::Ok) {
     platform::messageBox(CP932("テクスチャ用のZバッファ作成に失敗しました"), "", platform::mb::Ok);
     return;
   }

@@ -3,8 +3,8 @@
 
 #include <vector>
 
-#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
+#include "engine/Engine.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
@@ -81,8 +81,7 @@ int32_t loadTexture(const char* name, int32_t width, int32_t height, gfx::Pool p
   gfx::Device* device = engine::context().device;
   std::vector<uint8_t> bytes;
   if (!device || !name || !archive::LoadGameFile(name, bytes, MaxPictureFileBytes)) return gfx::result::InvalidCall;
-  return gfx::createTextureFromFileInMemory(*device, bytes.data(), bytes.size(), width, height, 0, 0, pool, out,
-                                            info);
+  return gfx::createTextureFromFileInMemory(*device, bytes.data(), bytes.size(), width, height, 0, 0, pool, out, info);
 }
 
 int32_t getImageInfo(const char* name, gfx::ImageInfo& out) {

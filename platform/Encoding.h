@@ -10,9 +10,7 @@ namespace platform {
 
 // IsDBCSLeadByte for code page 932: one byte decides, whatever follows it. The one lead-byte
 // test of the program (text::isLeadByte is this one).
-constexpr bool isLeadByte(uint8_t byte) {
-  return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
+constexpr bool isLeadByte(uint8_t byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
 
 // Invalid or unmappable sequences become '?' (cp932 -> UTF-8: U+FFFD is not used, so the
 // output stays printable in terminals).

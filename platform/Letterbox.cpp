@@ -38,8 +38,8 @@ ScreenRect letterboxRect(int gameWidth, int gameHeight, int outputWidth, int out
   return r;
 }
 
-void outputToGame(const ScreenRect& picture, int gameWidth, int gameHeight, int outputX, int outputY,
-                  int& gameX, int& gameY) {
+void outputToGame(const ScreenRect& picture, int gameWidth, int gameHeight, int outputX, int outputY, int& gameX,
+                  int& gameY) {
   if (picture.width <= 0 || picture.height <= 0) {
     gameX = outputX;
     gameY = outputY;

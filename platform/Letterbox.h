@@ -15,7 +15,7 @@ ScreenRect letterboxRect(int gameWidth, int gameHeight, int outputWidth, int out
 
 // A point on the output (may lie outside the picture, or outside the output) in game pixels:
 // the inverse of the scaling above, rounded down.
-void outputToGame(const ScreenRect& picture, int gameWidth, int gameHeight, int outputX, int outputY,
-                  int& gameX, int& gameY);
+void outputToGame(const ScreenRect& picture, int gameWidth, int gameHeight, int outputX, int outputY, int& gameX,
+                  int& gameY);
 
 }  // namespace platform

@@ -36,17 +36,11 @@ void appendEscaped(std::string& out, std::string_view utf8) {
 
 }  // namespace
 
-Platform* current() {
-  return g_current;
-}
+Platform* current() { return g_current; }
 
-void setCurrent(Platform* platform) {
-  g_current = platform;
-}
+void setCurrent(Platform* platform) { g_current = platform; }
 
-bool isYesNo(unsigned flags) {
-  return (flags & mb::TypeMask) == mb::YesNo;
-}
+bool isYesNo(unsigned flags) { return (flags & mb::TypeMask) == mb::YesNo; }
 
 std::string messageBoxLine(std::string_view textCp932, std::string_view captionCp932) {
   std::string line = "[MessageBox] ";

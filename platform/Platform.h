@@ -142,8 +142,7 @@ class Platform {
   virtual int showMessageBox(std::string_view textCp932, std::string_view captionCp932, unsigned flags) = 0;
   // Asks one start-up question: a Yes/No box on the desktop; headless runs answer from their
   // options without printing a box line. True for Yes.
-  virtual bool askStartupQuestion(StartupQuestion which, std::string_view textCp932,
-                                  std::string_view captionCp932) = 0;
+  virtual bool askStartupQuestion(StartupQuestion which, std::string_view textCp932, std::string_view captionCp932) = 0;
 };
 
 // The platform the process runs on. Until one is installed, message boxes go to stderr

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/Engine.h"
 #include "chara/C_SolidCharaLayer.h"
 #include "chara/C_SolidEventLayer.h"
 #include "chara/PlainCharas.h"
+#include "engine/Engine.h"
 #include "gfx/Device.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "platform/Encoding.h"

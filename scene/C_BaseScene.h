@@ -8,9 +8,15 @@
 #include "engine/Engine.h"
 #include "layer/C_BaseObject.h"
 
-namespace gfx { class Surface; }
-namespace script { class C_EventMain; }
-namespace layer { class C_BaseCharaLayer; }
+namespace gfx {
+class Surface;
+}
+namespace script {
+class C_EventMain;
+}
+namespace layer {
+class C_BaseCharaLayer;
+}
 namespace chara {
 class C_SolidCharaLayer;
 class C_SolidEventLayer;
@@ -89,7 +95,7 @@ class C_BaseScene : public layer::C_BaseObject {
   engine::PadRecord lastPad;
   script::C_EventMain* eventSystem = nullptr;
   int32_t nextScene = -1;
-  std::vector<void*> snapshotList;  // kept for the snapshot hook; never read
+  std::vector<void*> snapshotList;               // kept for the snapshot hook; never read
   std::shared_ptr<gfx::Surface> captureSurface;  // the last rendered frame's back buffer
   // The members below belong to the scene: the code that makes one hands it over here, and the
   // scene's destructor ends them in a fixed order (background and characters, then windows).

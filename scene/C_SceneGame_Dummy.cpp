@@ -3,8 +3,8 @@
 
 #include "engine/Engine.h"
 #include "engine/RenderDevice.h"
-#include "gfx/Device.h"
 #include "engine/SceneIds.h"
+#include "gfx/Device.h"
 #include "layer/C_SpriteFact.h"
 #include "layer/ScreenFadeOverlay.h"
 #include "window/SceneDialogs.h"

@@ -1,25 +1,25 @@
 // The script scene: settings, the first script, the frame update and render.
 #include "scene/C_SceneSandBox.h"
 
-#include "scene/ScriptSettings.h"
+#include "chara/PlainCharas.h"
+#include "chara/SolidCharas.h"
 #include "engine/Engine.h"
 #include "engine/Input.h"
 #include "engine/RenderDevice.h"
-#include "chara/PlainCharas.h"
-#include "chara/SolidCharas.h"
+#include "engine/ScreenFade.h"
 #include "gfx/Device.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
-#include "engine/ScreenFade.h"
+#include "layer/ScreenFadeOverlay.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
+#include "scene/ScriptSettings.h"
 #include "script/C_EventMain.h"
 #include "script/ScriptStepHooks.h"
 #include "window/SceneDialogs.h"
 #include "window/SceneHistory.h"
 #include "window/SceneWidgets.h"
 #include "window/SceneWindows.h"
-#include "layer/ScreenFadeOverlay.h"
 
 namespace scene {
 

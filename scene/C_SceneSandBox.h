@@ -3,7 +3,9 @@
 
 #include "scene/C_BaseScene.h"
 
-namespace game3d { class C_Camera; }
+namespace game3d {
+class C_Camera;
+}
 
 namespace scene {
 

@@ -5,10 +5,10 @@
 #include <cstdlib>
 
 #include "engine/RenderDevice.h"
+#include "engine/SceneIds.h"
 #include "gfx/Device.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_SpriteFact.h"
-#include "engine/SceneIds.h"
 #include "layer/ScreenFadeOverlay.h"
 #include "window/SceneDialogs.h"
 

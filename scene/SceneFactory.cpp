@@ -1,10 +1,10 @@
 // Creates the scene object for a scene id.
 #include "scene/SceneFactory.h"
 
+#include "engine/SceneIds.h"
 #include "scene/C_SceneGame_Dummy.h"
 #include "scene/C_SceneSandBox.h"
 #include "scene/C_SceneTitle.h"
-#include "engine/SceneIds.h"
 
 namespace scene {
 

@@ -14,12 +14,12 @@
 
 #include "engine/Engine.h"
 #include "engine/Input.h"
+#include "engine/SceneIds.h"
 #include "engine/ScreenFade.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
 #include "scene/C_BaseScene.h"
-#include "engine/SceneIds.h"
 #include "script/EventScriptTranslator.h"
 #include "script/LuaHost.h"
 #include "script/ScriptStepHooks.h"
@@ -479,8 +479,10 @@ void C_EventMain::JumpTo(const std::string& file, const std::string& label) {
   if (file.empty()) {
     // An empty label looks for the line "*" like any other label.
     const int32_t found = FindLabel(label);
-    if (found >= 0) SetNextLine(found);
-    else Warn("label not found: " + label);
+    if (found >= 0)
+      SetNextLine(found);
+    else
+      Warn("label not found: " + label);
     return;
   }
   if (nestedJumps_ >= kMaxNestedJumps) {
@@ -557,8 +559,10 @@ void C_EventMain::EndLoop() {
 void C_EventMain::JumpToLabel(std::string_view label) {
   if (label.empty()) return;
   const int32_t found = FindLabel(label);
-  if (found >= 0) SetNextLine(found);
-  else Warn("label not found: " + std::string(label));
+  if (found >= 0)
+    SetNextLine(found);
+  else
+    Warn("label not found: " + std::string(label));
 }
 
 // ---- UI entry points ------------------------------------------------------------------------

@@ -10,14 +10,16 @@
 
 #include <lua.hpp>
 
-#include "layer/C_BaseObject.h"
 #include "engine/FlagStore.h"
 #include "engine/HistoryRecord.h"
+#include "layer/C_BaseObject.h"
 #include "script/TagLine.h"
 #include "script/TagTable.h"
 #include "window/PendingChoices.h"
 
-namespace scene { class C_BaseScene; }
+namespace scene {
+class C_BaseScene;
+}
 
 namespace script {
 

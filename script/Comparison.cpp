@@ -17,8 +17,8 @@ constexpr struct {
   std::string_view text;
   CompareOp op;
 } kOperators[] = {
-    {"==", CompareOp::Equal},       {"!=", CompareOp::NotEqual}, {">=", CompareOp::GreaterEqual},
-    {"<=", CompareOp::LessEqual},   {">", CompareOp::Greater},   {"<", CompareOp::Less},
+    {"==", CompareOp::Equal},     {"!=", CompareOp::NotEqual}, {">=", CompareOp::GreaterEqual},
+    {"<=", CompareOp::LessEqual}, {">", CompareOp::Greater},   {"<", CompareOp::Less},
 };
 
 template <typename T>

@@ -33,7 +33,8 @@ constexpr LayoutStep kExitConfirmLayout[] = {
     {"@[SetFontSpeed type=\"DIALOG\" page=\"0\" speed=\"0\"]"},
     {"@[DrawWindow type=\"DIALOG\" page=\"0\"]"},
     {nullptr, "DIALOG", 0, "終了しますか？"},
-    {"@[SetWindow type=\"D_BTN\" page=\"0\" file=\"winBtn00.png\" width=\"100\" height=\"30\" pos_x=\"-70\" pos_y=\"80\"]"},
+    {"@[SetWindow type=\"D_BTN\" page=\"0\" file=\"winBtn00.png\" width=\"100\" height=\"30\" pos_x=\"-70\" "
+     "pos_y=\"80\"]"},
     {"@[SetTextArea type=\"D_BTN\" page=\"0\" left=\"22\" top=\"2\" right=\"280\" bottom=\"38\"]"},
     {"@[SetFont type=\"D_BTN\" page=\"0\" font_type=\"0\" size=\"20\" fontname=\"ＭＳ ゴシック\" bold=\"0\"]"},
     {"@[SetFontSpeed type=\"D_BTN\" page=\"0\" speed=\"0\"]"},
@@ -41,7 +42,8 @@ constexpr LayoutStep kExitConfirmLayout[] = {
     {"@[BindWindow type=\"D_BTN\" page=\"0\" parent_type=\"DIALOG\" parent_page=\"0\"]"},
     {"@[DrawWindow type=\"D_BTN\" page=\"0\"]"},
     {nullptr, "D_BTN", 0, "ＹＥＳ"},
-    {"@[SetWindow type=\"D_BTN\" page=\"1\" file=\"winBtn00.png\" width=\"100\" height=\"30\" pos_x=\"70\" pos_y=\"80\"]"},
+    {"@[SetWindow type=\"D_BTN\" page=\"1\" file=\"winBtn00.png\" width=\"100\" height=\"30\" pos_x=\"70\" "
+     "pos_y=\"80\"]"},
     {"@[SetTextArea type=\"D_BTN\" page=\"1\" left=\"30\" top=\"2\" right=\"280\" bottom=\"38\"]"},
     {"@[SetFont type=\"D_BTN\" page=\"1\" font_type=\"0\" size=\"20\" fontname=\"ＭＳ ゴシック\" bold=\"0\"]"},
     {"@[SetFontSpeed type=\"D_BTN\" page=\"1\" speed=\"0\"]"},

@@ -2,7 +2,9 @@
 // running its tag lines as a script would, and the help on the window set.
 #pragma once
 
-namespace scene { class C_BaseScene; }
+namespace scene {
+class C_BaseScene;
+}
 
 namespace script {
 

@@ -22,8 +22,8 @@ constexpr std::string_view kTextMarker = "@*!text!*@";
 
 // What the translator had to mend; the event system reports these on the debug output.
 struct TranslationNotes {
-  size_t linesCut = 0;           // source lines longer than the line buffer, cut to fit
-  bool endedInsideBlock = false;  // the file ended inside a "[[" block, which was closed there
+  size_t linesCut = 0;                // source lines longer than the line buffer, cut to fit
+  bool endedInsideBlock = false;      // the file ended inside a "[[" block, which was closed there
   std::vector<uint32_t> sourceLines;  // per table entry: its source line, counted from 1
 };
 

@@ -55,8 +55,7 @@ int LoadLuaFile(lua_State* state, const char* name) {
       // Archive entries load without a chunk name.
       status = luaL_loadbuffer(state, reinterpret_cast<const char*>(bytes.data()), bytes.size(), nullptr);
       break;
-    case archive::StoredRead::ViewFailed:
-      return 0;
+    case archive::StoredRead::ViewFailed: return 0;
     case archive::StoredRead::NotStored:
     default: {
       const std::string path = platform::diskPath(archive::ResolveLoosePath(name));

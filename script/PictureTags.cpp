@@ -10,8 +10,8 @@
 // a relative move adds nothing.
 #include <string>
 
-#include "engine/Engine.h"
 #include "chara/PlainCharas.h"
+#include "engine/Engine.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_TextureFact.h"
 #include "scene/C_BaseScene.h"
@@ -83,10 +83,10 @@ Placement Place(const Layout& l, float imageWidth, float imageHeight) {
   Placement p;
   p.scaleX = (l.width > 0 && imageWidth > 0) ? l.width / imageWidth : l.scaleW;
   p.scaleY = (l.height > 0 && imageHeight > 0) ? l.height / imageHeight : l.scaleH;
-  p.x = l.posX != chara::NotGiven ? l.posX
+  p.x = l.posX != chara::NotGiven   ? l.posX
         : l.left != chara::NotGiven ? p.scaleX * imageWidth * 0.5f + l.left - 512.0f
                                     : chara::NotGiven;
-  p.y = l.posY != chara::NotGiven ? l.posY
+  p.y = l.posY != chara::NotGiven  ? l.posY
         : l.top != chara::NotGiven ? p.scaleY * imageHeight * 0.5f + l.top - 384.0f
                                    : chara::NotGiven;
   return p;

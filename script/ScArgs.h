@@ -56,15 +56,14 @@ class ScArgs {
   // The position is taken before the message is pushed onto the stack.
   [[noreturn]] void WrongType(int k, const char* expected) const {
     const int position = Position(k);
-    luaL_argerror(L_, position,
-                  lua_pushfstring(L_, "%s expected, got %s", expected, luaL_typename(L_, index(k))));
+    luaL_argerror(L_, position, lua_pushfstring(L_, "%s expected, got %s", expected, luaL_typename(L_, index(k))));
     Unreachable();
   }
   [[noreturn]] void Missing(int position) const {
     const char expected = signature_[position - 1];
-    luaL_argerror(L_, position,
-                  expected == 'v' ? "value expected"
-                                  : lua_pushfstring(L_, "%s expected, got no value", TypeName(expected)));
+    luaL_argerror(
+        L_, position,
+        expected == 'v' ? "value expected" : lua_pushfstring(L_, "%s expected, got no value", TypeName(expected)));
     Unreachable();
   }
   [[noreturn]] static void Unreachable() { __builtin_unreachable(); }

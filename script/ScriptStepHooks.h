@@ -6,7 +6,9 @@
 
 #include <vector>
 
-namespace scene { class C_BaseScene; }
+namespace scene {
+class C_BaseScene;
+}
 
 namespace script {
 

@@ -6,14 +6,14 @@
 #include <cstring>
 #include <string>
 
-#include "engine/Engine.h"
 #include "chara/C_SolidCharaLayer.h"
 #include "chara/PlainCharas.h"
 #include "chara/SolidCharas.h"
+#include "engine/Engine.h"
 #include "scene/C_BaseScene.h"
 #include "script/C_EventMain.h"
-#include "script/TagAttributes.h"
 #include "script/StandLayout.h"
+#include "script/TagAttributes.h"
 #include "script/TagTable.h"
 
 namespace script {
@@ -49,16 +49,14 @@ StandLayout ReadStandLayout(const C_EventMain& events, const TagTokens& tokens, 
   return l;
 }
 
-
-
 Placement Place(const StandLayout& l, float imageWidth, float imageHeight) {
   Placement p;
   p.scaleX = (l.width > 0 && imageWidth > 0) ? l.width / imageWidth : l.scaleW;
   p.scaleY = (l.height > 0 && imageHeight > 0) ? l.height / imageHeight : l.scaleH;
-  p.x = l.posX != chara::NotGiven ? l.posX
+  p.x = l.posX != chara::NotGiven   ? l.posX
         : l.left != chara::NotGiven ? p.scaleX * imageWidth * 0.5f + l.left - 512.0f
                                     : chara::NotGiven;
-  p.y = l.posY != chara::NotGiven ? l.posY
+  p.y = l.posY != chara::NotGiven  ? l.posY
         : l.top != chara::NotGiven ? p.scaleY * imageHeight * 0.5f + l.top - 384.0f
                                    : chara::NotGiven;
   return p;
@@ -73,8 +71,6 @@ scene::C_BaseScene* Scene(const C_EventMain& events) {
   engine::Engine& e = engine::context();
   return e.currentScene;
 }
-
-
 
 // The offset of an expression picture: pair n of g_CharaDiffPos for a name containing "stNN"
 // (n = 0..14), pair 0 otherwise.
@@ -231,14 +227,17 @@ bool CharaMouseDragOff(C_EventMain& events, const TagTokens&) {
 }  // namespace
 
 void RegisterSolidTags(TagTable& table) {
-  table.add("SimpleStandChara", SimpleStandChara, "page:i file:s left:i top:i pos_x:r pos_y:r scale_w:r scale_h:r width:i height:i time:i diff:s");
+  table.add("SimpleStandChara", SimpleStandChara,
+            "page:i file:s left:i top:i pos_x:r pos_y:r scale_w:r scale_h:r width:i height:i time:i diff:s");
   table.add("SimpleStandCharaDiff", SimpleStandCharaDiff, "page:i time:i diff:s");
   table.add("SimpleDeleteChara", SimpleDeleteChara, "page:i time:i");
   table.add("MoveStandCharaReset", MoveStandCharaReset, "page:i");
-  table.add("MoveStandCharaData", MoveStandCharaData, "page:i type:s time:i left:r top:r pos_x:r pos_y:r scale_w:r scale_h:r width:r height:r");
+  table.add("MoveStandCharaData", MoveStandCharaData,
+            "page:i type:s time:i left:r top:r pos_x:r pos_y:r scale_w:r scale_h:r width:r height:r");
   table.add("MoveStandCharaStart", MoveStandCharaStart, "page:i");
   table.add("MoveSplineStandCharaReset", MoveSplineStandCharaReset, "page:i");
-  table.add("MoveSplineStandCharaData", MoveSplineStandCharaData, "page:i type:s left:r top:r pos_x:r pos_y:r scale_w:r scale_h:r width:r height:r");
+  table.add("MoveSplineStandCharaData", MoveSplineStandCharaData,
+            "page:i type:s left:r top:r pos_x:r pos_y:r scale_w:r scale_h:r width:r height:r");
   table.add("MoveSplineStandCharaStart", MoveSplineStandCharaStart, "page:i time:i");
   table.add("ShakeStandChara", ShakeStandChara, "page:i power_horizon:r power_vertical:r delay_rate:r rangetime:i");
   table.add("AutoShakeStart", AutoShakeStart, "page:i power:r angle:r round_time:i");

@@ -29,9 +29,9 @@ struct TagAttribute {
 TagAttribute ReadTagAttribute(const FlagStore& flags, std::string_view token);
 
 // Value conversions of the handlers.
-int32_t TagInt(const std::string& value);       // atoi, saturating at the 32-bit limits
-double TagReal(const std::string& value);       // atof
-uint32_t TagColour(const std::string& value);   // hexadecimal, read as unsigned 32 bits
+int32_t TagInt(const std::string& value);      // atoi, saturating at the 32-bit limits
+double TagReal(const std::string& value);      // atof
+uint32_t TagColour(const std::string& value);  // hexadecimal, read as unsigned 32 bits
 bool TagBool(const std::string& value, std::initializer_list<std::string_view> trueWords);
 
 }  // namespace script

@@ -68,11 +68,9 @@ bool AttributeValueConverts(char kind, std::string_view value) {
     case AttributeKind::Colour:
       if (value.substr(0, 2) == "0x" || value.substr(0, 2) == "0X") i = 2;
       return digits(true) > 0 && i == value.size();
-    case AttributeKind::Bool:
-      return value == "true" || value == "TRUE" || value == "false" || value == "FALSE";
+    case AttributeKind::Bool: return value == "true" || value == "TRUE" || value == "false" || value == "FALSE";
     case AttributeKind::Text:
-    default:
-      return true;
+    default: return true;
   }
 }
 

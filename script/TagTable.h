@@ -63,14 +63,14 @@ char AttributeKindOf(const TagEntry& tag, std::string_view key);
 bool AttributeValueConverts(char kind, std::string_view value);
 
 // Registration functions, one per subsystem's tag file.
-void RegisterFlowTags(TagTable& table);  // script/FlowTags.cpp: program and flow tags
-void RegisterPictureTags(TagTable& table);  // script/PictureTags.cpp: backgrounds, plain characters
-void RegisterWindowTags(TagTable& table);  // script/WindowTags.cpp: window tags
-void RegisterWidgetTags(TagTable& table);  // script/WidgetTags.cpp: selection and widget tags
-void RegisterSoundTags(TagTable& table);  // script/SoundTags.cpp: sound tags
-void RegisterSolidTags(TagTable& table);  // script/SolidTags.cpp: solid character tags
+void RegisterFlowTags(TagTable& table);        // script/FlowTags.cpp: program and flow tags
+void RegisterPictureTags(TagTable& table);     // script/PictureTags.cpp: backgrounds, plain characters
+void RegisterWindowTags(TagTable& table);      // script/WindowTags.cpp: window tags
+void RegisterWidgetTags(TagTable& table);      // script/WidgetTags.cpp: selection and widget tags
+void RegisterSoundTags(TagTable& table);       // script/SoundTags.cpp: sound tags
+void RegisterSolidTags(TagTable& table);       // script/SolidTags.cpp: solid character tags
 void RegisterSolidEventTags(TagTable& table);  // script/SolidEventTags.cpp: solid event picture tags
-void RegisterDialogTags(TagTable& table);  // script/DialogTags.cpp: ExitConfirm and DispHelp
+void RegisterDialogTags(TagTable& table);      // script/DialogTags.cpp: ExitConfirm and DispHelp
 
 // Fills the table from every registration function, in the order of the tag set.
 void BuildTagTable(TagTable& table);

@@ -21,9 +21,12 @@ struct Address {
   int32_t page = 0;
   explicit Address(const char* defaultType) : type(defaultType) {}
   bool read(const std::string& key, const std::string& value) {
-    if (key == "type") type = value;
-    else if (key == "page") page = TagInt(value);
-    else return false;
+    if (key == "type")
+      type = value;
+    else if (key == "page")
+      page = TagInt(value);
+    else
+      return false;
     return true;
   }
 };
@@ -69,8 +72,10 @@ bool SelectActivation(C_EventMain& events, const TagTokens& tokens) {
   Address at("SEL");
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) { at.read(key, value); });
   if (!events.drivenScene) return true;
-  if (active) window::SelectActive(*events.drivenScene, at.page);
-  else window::SelectNotActive(*events.drivenScene, at.page);
+  if (active)
+    window::SelectActive(*events.drivenScene, at.page);
+  else
+    window::SelectNotActive(*events.drivenScene, at.page);
   return true;
 }
 

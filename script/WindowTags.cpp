@@ -18,9 +18,12 @@ struct WindowAddress {
   std::string type = "MES";
   int32_t page = 0;
   bool read(const std::string& key, const std::string& value) {
-    if (key == "type") type = value;
-    else if (key == "page") page = TagInt(value);
-    else return false;
+    if (key == "type")
+      type = value;
+    else if (key == "page")
+      page = TagInt(value);
+    else
+      return false;
     return true;
   }
 };

@@ -16,8 +16,8 @@
 #include <cstring>
 #include <system_error>
 
-#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
+#include "engine/Engine.h"
 #include "platform/ByteReader.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
@@ -164,9 +164,10 @@ int32_t C_SoundPlayer::StepFade(VolumeFade& fade) {
   }
   if (now < fade.start + uint32_t(fade.duration)) {
     // Signed arithmetic: a fade down must not wrap.
-    fade.current = fade.duration == 0
-                       ? 0
-                       : int32_t(fade.from + (int64_t(fade.to) - fade.from) * int64_t(now - fade.start) / fade.duration);
+    fade.current =
+        fade.duration == 0
+            ? 0
+            : int32_t(fade.from + (int64_t(fade.to) - fade.from) * int64_t(now - fade.start) / fade.duration);
     return 0;
   }
   fade.current = fade.to;
@@ -298,9 +299,7 @@ void C_SoundPlayer::StartBgm(int32_t slot) {
   streaming[slot] = true;
   try {
     streamThreads[slot] = std::thread(&C_SoundPlayer::RefillThread, this, slot, device->createPacer());
-  } catch (const std::system_error&) {
-    streaming[slot] = false;
-  }
+  } catch (const std::system_error&) { streaming[slot] = false; }
 }
 
 void C_SoundPlayer::RefillThread(int32_t slot, std::unique_ptr<audio::Pacer> pacer) {
@@ -404,8 +403,7 @@ bool C_SoundPlayer::OpenSeOgg(const std::string& file, int32_t index, OggVorbis_
   return true;
 }
 
-bool C_SoundPlayer::FillSeBuffer(int32_t index, const audio::WaveFormat& format, const uint8_t* pcm,
-                                 uint32_t bytes) {
+bool C_SoundPlayer::FillSeBuffer(int32_t index, const audio::WaveFormat& format, const uint8_t* pcm, uint32_t bytes) {
   seBuffers[index].reset();
   if (!device) return false;
   seBuffers[index] = device->createBuffer(format, bytes);
@@ -484,8 +482,10 @@ bool C_SoundPlayer::LoadSE(int32_t index, const std::string& file) {
   if (!ValidSeIndex(index)) return false;
   if (seBuffers[index]) seBuffers[index]->stop();
   bool loaded = false;
-  if (EndsWith(file, ".wav") || EndsWith(file, ".WAV")) loaded = LoadSeWave(index, file);
-  else if (EndsWith(file, ".ogg") || EndsWith(file, ".OGG")) loaded = LoadSeOgg(index, file);
+  if (EndsWith(file, ".wav") || EndsWith(file, ".WAV"))
+    loaded = LoadSeWave(index, file);
+  else if (EndsWith(file, ".ogg") || EndsWith(file, ".OGG"))
+    loaded = LoadSeOgg(index, file);
   if (!loaded) platform::warningOutput("sound cannot be loaded: " + file);
   return loaded;
 }

@@ -76,8 +76,7 @@ std::string toFullWidth(std::string_view cp932) {
     if (byte >= 0x20 && byte <= 0x7E && kAsciiFullWidth[byte - 0x20] != 0) {
       appendCode(out, kAsciiFullWidth[byte - 0x20]);
     } else if (byte >= 0xA1 && byte <= 0xDF) {
-      const uint16_t combined =
-          offset < cp932.size() ? combinedKatakana(byte, static_cast<uint8_t>(cp932[offset])) : 0;
+      const uint16_t combined = offset < cp932.size() ? combinedKatakana(byte, static_cast<uint8_t>(cp932[offset])) : 0;
       if (combined != 0) {
         appendCode(out, combined);
         ++offset;

@@ -6,9 +6,8 @@
 
 namespace text {
 
-void fillGlyphTexels(const TextMetrics& textMetrics, const GlyphMetrics& glyph, const uint8_t* bits,
-                     uint32_t bitsBytes, void* texels, uint32_t textureWidth, uint32_t textureHeight,
-                     uint32_t rowPitchBytes) {
+void fillGlyphTexels(const TextMetrics& textMetrics, const GlyphMetrics& glyph, const uint8_t* bits, uint32_t bitsBytes,
+                     void* texels, uint32_t textureWidth, uint32_t textureHeight, uint32_t rowPitchBytes) {
   constexpr uint32_t kClear = 0x00FFFFFF;
   const int64_t pitch = glyphPitch(glyph.blackBoxX);
   const bool hasInk = bits && bitsBytes > 0 && static_cast<uint64_t>(pitch) * glyph.blackBoxY <= bitsBytes;

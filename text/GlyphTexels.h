@@ -13,8 +13,7 @@ namespace text {
 // clipped to the texture, so a cell taller than the texture (a text height rounded up past it)
 // or ink outside the cell never writes beyond the texture, and rows below the cell hold no
 // texels of an earlier character. bitsBytes below the bitmap's size counts as no ink.
-void fillGlyphTexels(const TextMetrics& textMetrics, const GlyphMetrics& glyph, const uint8_t* bits,
-                     uint32_t bitsBytes, void* texels, uint32_t textureWidth, uint32_t textureHeight,
-                     uint32_t rowPitchBytes);
+void fillGlyphTexels(const TextMetrics& textMetrics, const GlyphMetrics& glyph, const uint8_t* bits, uint32_t bitsBytes,
+                     void* texels, uint32_t textureWidth, uint32_t textureHeight, uint32_t rowPitchBytes);
 
 }  // namespace text

@@ -66,8 +66,7 @@ class C_ButtonLayer : public C_WindowLayer {
 };
 
 // The window set-up common to buttons, check buttons and sliders.
-void SetUpWidget(C_WindowLayer& w, int32_t kindCode, int32_t width, int32_t height, float x, float y,
-                 bool isDraggable);
+void SetUpWidget(C_WindowLayer& w, int32_t kindCode, int32_t width, int32_t height, float x, float y, bool isDraggable);
 
 // Draws the window with the picture's cell at offset (scale 1 / cells across, 1 down).
 void DrawWidgetCell(C_WindowLayer& w, float scale, float offset);

@@ -18,8 +18,8 @@ C_CheckButtonLayer::C_CheckButtonLayer() { kind = kind::Check; }
 
 C_CheckButtonLayer::~C_CheckButtonLayer() = default;
 
-void C_CheckButtonLayer::setWindow(int32_t kindCode, int32_t width, int32_t height, float x, float y,
-                                   bool isDraggable, bool /*reuse*/) {
+void C_CheckButtonLayer::setWindow(int32_t kindCode, int32_t width, int32_t height, float x, float y, bool isDraggable,
+                                   bool /*reuse*/) {
   SetUpWidget(*this, kindCode, width, height, x, y, isDraggable);
 }
 

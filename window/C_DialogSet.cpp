@@ -81,8 +81,7 @@ void C_DialogSet::setWindow(int32_t kindCode, int32_t width, int32_t height, flo
 void C_DialogSet::open(int32_t timeMs) {
   for (auto& button : buttons) {
     if (!button->opened) continue;
-    if (std::find(children.begin(), children.end(), button.get()) == children.end())
-      children.push_back(button.get());
+    if (std::find(children.begin(), children.end(), button.get()) == children.end()) children.push_back(button.get());
     button->open(timeMs);
   }
   shown = true;

@@ -10,7 +10,9 @@
 #include "window/C_SlideLayer.h"
 #include "window/C_WindowLayer.h"
 
-namespace script { class HistoryRecord; }
+namespace script {
+class HistoryRecord;
+}
 
 namespace window {
 

@@ -86,8 +86,7 @@ void C_MultiWindowSet::open(int32_t timeMs) {
   for (auto& member : ownedMembers) {
     if (!member->currentPicture().loaded) continue;
     member->open(timeMs);
-    if (std::find(children.begin(), children.end(), member.get()) == children.end())
-      children.push_back(member.get());
+    if (std::find(children.begin(), children.end(), member.get()) == children.end()) children.push_back(member.get());
   }
 }
 

@@ -150,10 +150,10 @@ void C_SelWindowLayer::drawHighlightBar() {
   device->setTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::ta::TFactor);
   const gfx::Matrix world =
       gfx::Matrix::rotationZ(slot.rotation) * gfx::Matrix::scaling(s * textAreaWidth, rowHeight, 1.0f) *
-      gfx::Matrix::translation(slot.x + s * textOffsetX,
-                               slot.y + s * textOffsetY - s * textAreaHeight / 2.0f + rowHeight * float(hoveredRow) +
-                                   rowHeight / 2.0f,
-                               0.0f);
+      gfx::Matrix::translation(
+          slot.x + s * textOffsetX,
+          slot.y + s * textOffsetY - s * textAreaHeight / 2.0f + rowHeight * float(hoveredRow) + rowHeight / 2.0f,
+          0.0f);
   DrawTexturedQuad(*device, highlightBar->currentPicture().texture, world);
   device->setTextureStageState(0, gfx::TextureStageState::AlphaArg2, gfx::ta::Diffuse);
 }

@@ -58,7 +58,6 @@ int32_t ReactionCursorChip(int32_t totalMs) {
   return n < 3 ? 2 + int32_t(n) : 3;
 }
 
-
 C_WindowLayer::C_WindowLayer() = default;
 
 C_WindowLayer::~C_WindowLayer() = default;
@@ -328,7 +327,8 @@ void C_WindowLayer::draw() {
       } else {
         DrawTexturedQuad(*device, s.texture, world);
       }
-      if (s.useUvRect) device->setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Disable);
+      if (s.useUvRect)
+        device->setTextureStageState(0, gfx::TextureStageState::TextureTransformFlags, gfx::ttff::Disable);
     }
     // The text goes over the frame in the same slot colour.
     setAlphaFromTextureAndDiffuse(*device);
@@ -371,10 +371,10 @@ void C_WindowLayer::drawClickCursor() {
   for (int32_t i = 0; i < count; ++i) {
     const layer::C_Sprite& chip = *cursorChips[size_t(shown[i])];
     device->clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
-    const gfx::Matrix world = gfx::Matrix::rotationY(chip.rotation) *
-                              gfx::Matrix::scaling(float(chip.width) * chip.scaleX, float(chip.height) * chip.scaleY,
-                                                   1.0f) *
-                              gfx::Matrix::translation(chip.x, chip.y, 0.0f);
+    const gfx::Matrix world =
+        gfx::Matrix::rotationY(chip.rotation) *
+        gfx::Matrix::scaling(float(chip.width) * chip.scaleX, float(chip.height) * chip.scaleY, 1.0f) *
+        gfx::Matrix::translation(chip.x, chip.y, 0.0f);
     DrawTexturedQuad(*device, chip.texture, world);
   }
 }

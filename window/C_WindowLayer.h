@@ -13,8 +13,12 @@
 #include "layer/C_BaseCharaLayer.h"
 #include "text/GlyphRasterizer.h"
 
-namespace layer { class C_Sprite; }
-namespace scene { class C_BaseScene; }
+namespace layer {
+class C_Sprite;
+}
+namespace scene {
+class C_BaseScene;
+}
 
 namespace window {
 

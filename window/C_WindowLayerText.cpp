@@ -98,8 +98,7 @@ void C_WindowLayer::setFont(uint8_t type, int32_t size, const char* face, int32_
   gfx::Device* device = engine::context().device;
   glyphQuad.reset();
   if (!device || device->createVertexBuffer(kGlyphPasses * 6 * sizeof(ScreenVertex), gfx::usage::WriteOnly,
-                                            kScreenVertexFvf,
-                                            gfx::Pool::Managed, glyphQuad) != gfx::result::Ok) {
+                                            kScreenVertexFvf, gfx::Pool::Managed, glyphQuad) != gfx::result::Ok) {
     glyphQuad.reset();
     platform::messageBox(CP932("GetGlyphOutlineで取得した文字を描画する板ポリの初期化に失敗"), "ERROR",
                          platform::mb::Ok);
@@ -107,8 +106,8 @@ void C_WindowLayer::setFont(uint8_t type, int32_t size, const char* face, int32_
   glyphTexture.reset();
   glyphTextures_.clear();
   nextGlyphTexture_ = 0;
-  if (device && device->createTexture(twice(size), twice(size), 1, 0, gfx::Pool::Managed, glyphTexture) ==
-                    gfx::result::Ok) {
+  if (device &&
+      device->createTexture(twice(size), twice(size), 1, 0, gfx::Pool::Managed, glyphTexture) == gfx::result::Ok) {
     glyphTextures_.push_back(glyphTexture);
   } else {
     glyphTexture.reset();

@@ -53,15 +53,12 @@ std::vector<ScreenVertex> BuildFrameMesh(float left, float top, float width, flo
   addRectangle(mesh, {innerLeft, split, innerRight, innerBottom}, middle, kDark, kBlack);
   addRectangle(mesh, {left, top, right, innerTop}, {kMiddleFrom, 0, kMiddleTo, kRimInner}, kBright, kBright);
   addRectangle(mesh, {left, innerBottom, right, bottom}, {kMiddleFrom, kRimOuterFar, kMiddleTo, 1}, kDark, kDark);
-  addRectangle(mesh, {left, innerTop, innerLeft, innerBottom}, {0, kMiddleFrom, kRimInner, kMiddleTo}, kBright,
-               kDark);
+  addRectangle(mesh, {left, innerTop, innerLeft, innerBottom}, {0, kMiddleFrom, kRimInner, kMiddleTo}, kBright, kDark);
   addRectangle(mesh, {innerRight, innerTop, right, innerBottom}, {kRimOuterFar, kMiddleFrom, 1, kMiddleTo}, kBright,
                kDark);
   const float lineTop = std::min(innerTop + 3.0f, innerBottom), lineBottom = std::max(innerBottom - 4.0f, innerTop);
-  addRectangle(mesh, {innerLeft, lineTop, innerRight, std::min(lineTop + 1.0f, innerBottom)}, middle, kBright,
-               kBright);
-  addRectangle(mesh, {innerLeft, lineBottom, innerRight, std::min(lineBottom + 1.0f, innerBottom)}, middle, kMid,
-               kMid);
+  addRectangle(mesh, {innerLeft, lineTop, innerRight, std::min(lineTop + 1.0f, innerBottom)}, middle, kBright, kBright);
+  addRectangle(mesh, {innerLeft, lineBottom, innerRight, std::min(lineBottom + 1.0f, innerBottom)}, middle, kMid, kMid);
   return mesh;
 }
 

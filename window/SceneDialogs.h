@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <memory>
 
-namespace scene { class C_BaseScene; }
+namespace scene {
+class C_BaseScene;
+}
 
 namespace window {
 

@@ -37,7 +37,8 @@ void DriveHistory(scene::C_BaseScene& scene, C_HistoryWindowLayer& history) {
   for (int32_t k = 0; k < C_HistoryWindowLayer::RowCount; ++k) {
     C_ButtonLayer& button = *history.voiceButtons[size_t(k)];
     if (!button.visible) continue;
-    if (button.handleMouse() == 2 && button.state == widget::Clicked) ReplayVoice(history, int64_t(history.scrollTop) + k);
+    if (button.handleMouse() == 2 && button.state == widget::Clicked)
+      ReplayVoice(history, int64_t(history.scrollTop) + k);
   }
   if (m.mouseEvents & engine::mouse::RightDown) CloseHistory(scene);
 }

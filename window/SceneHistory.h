@@ -5,8 +5,12 @@
 
 #include <cstdint>
 
-namespace scene { class C_BaseScene; }
-namespace script { class HistoryRecord; }
+namespace scene {
+class C_BaseScene;
+}
+namespace script {
+class HistoryRecord;
+}
 
 namespace window {
 

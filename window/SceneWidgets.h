@@ -5,7 +5,9 @@
 
 #include <cstdint>
 
-namespace scene { class C_BaseScene; }
+namespace scene {
+class C_BaseScene;
+}
 
 namespace window {
 

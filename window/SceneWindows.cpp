@@ -23,8 +23,8 @@ struct TypeName {
   int32_t code;
 };
 
-constexpr TypeName kTypeCodes[] = {{"MES", kind::Message}, {"SEL", kind::Select},  {"DIALOG", kind::Dialog},
-                                   {"D_BTN", kind::Dialog}, {"PLN", kind::Plain},   {"BTN", kind::Button},
+constexpr TypeName kTypeCodes[] = {{"MES", kind::Message},  {"SEL", kind::Select}, {"DIALOG", kind::Dialog},
+                                   {"D_BTN", kind::Dialog}, {"PLN", kind::Plain},  {"BTN", kind::Button},
                                    {"HIST", kind::History}, {"CHECK", kind::Check}};
 
 std::unique_ptr<C_WindowLayer> makeWindowLayer() { return std::make_unique<C_WindowLayer>(); }
@@ -108,8 +108,8 @@ std::unique_ptr<C_WindowLayer> MakeWindow(std::string_view type) {
 std::unique_ptr<C_MultiWindowSet> CreateWindowSet() { return std::make_unique<C_MultiWindowSet>(); }
 
 void DestroySceneWindows(scene::C_BaseScene& scene) {
-  for (auto* list : {&scene.btnWindows, &scene.checkWindows, &scene.mesWindows, &scene.selWindows,
-                     &scene.plnWindows, &scene.slideWindows}) {
+  for (auto* list : {&scene.btnWindows, &scene.checkWindows, &scene.mesWindows, &scene.selWindows, &scene.plnWindows,
+                     &scene.slideWindows}) {
     list->clear();
   }
   scene.history.reset();
@@ -148,7 +148,8 @@ void ToggleWindowHiding(scene::C_BaseScene& scene) {
       scene.spaceLatch = true;
     } else {
       scene.spaceLatch = false;
-      if (!scene.windowsShown && (engine::context().mouse.mouseEvents & engine::mouse::RightDown)) scene.windowsShown = true;
+      if (!scene.windowsShown && (engine::context().mouse.mouseEvents & engine::mouse::RightDown))
+        scene.windowsShown = true;
     }
   }
   // With nothing left to hide, the windows count as shown again.
@@ -156,17 +157,15 @@ void ToggleWindowHiding(scene::C_BaseScene& scene) {
   for (auto* list : {&scene.mesWindows, &scene.plnWindows})
     for (const std::unique_ptr<C_WindowLayer>& w : *list) anyShowing = anyShowing || showing(*w);
   if (!anyShowing) scene.windowsShown = true;
-  for (auto* list : {&scene.mesWindows, &scene.plnWindows}) forEach(*list, [&](C_WindowLayer& w) {
-      w.visible = scene.windowsShown;
-    });
+  for (auto* list : {&scene.mesWindows, &scene.plnWindows})
+    forEach(*list, [&](C_WindowLayer& w) { w.visible = scene.windowsShown; });
 }
 
 // ---- Render -----------------------------------------------------------------------------------------
 
 void DrawSceneWindows(scene::C_BaseScene& scene) {
   // Typing happens here, inside the frame's drawing.
-  for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows,
-                     &scene.checkWindows})
+  for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows, &scene.checkWindows})
     forEach(*list, [](C_WindowLayer& w) {
       w.runRenderer();
       w.draw();
@@ -203,8 +202,8 @@ bool AnyMessageWindowAtEndOfText(const scene::C_BaseScene& scene) {
 
 void ReleaseWindowTextTargets(scene::C_BaseScene& scene) {
   // Check buttons too: a caption's render target kept through the loss would block the reset.
-  for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows,
-                     &scene.slideWindows, &scene.checkWindows})
+  for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows, &scene.slideWindows,
+                     &scene.checkWindows})
     forEach(*list, [](C_WindowLayer& w) { w.releaseTextTarget(); });
   if (scene.history) scene.history->releaseTextTarget();
   if (scene.dialog) scene.dialog->releaseTextTarget();
@@ -212,8 +211,8 @@ void ReleaseWindowTextTargets(scene::C_BaseScene& scene) {
 }
 
 void RestoreWindowTextTargets(scene::C_BaseScene& scene) {
-  for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows,
-                     &scene.slideWindows, &scene.checkWindows})
+  for (auto* list : {&scene.mesWindows, &scene.selWindows, &scene.plnWindows, &scene.btnWindows, &scene.slideWindows,
+                     &scene.checkWindows})
     forEach(*list, [](C_WindowLayer& w) { w.restoreTextTarget(); });
   if (scene.history) scene.history->restoreTextTarget();
   if (scene.dialog) scene.dialog->restoreTextTarget();

@@ -7,7 +7,9 @@
 #include <string_view>
 #include <vector>
 
-namespace scene { class C_BaseScene; }
+namespace scene {
+class C_BaseScene;
+}
 
 namespace window {
 

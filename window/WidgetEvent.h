@@ -4,7 +4,9 @@
 
 #include <string>
 
-namespace scene { class C_BaseScene; }
+namespace scene {
+class C_BaseScene;
+}
 
 namespace window {
 

@@ -3,10 +3,10 @@
 
 #include <string>
 
+#include "engine/FlagStore.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
-#include "engine/FlagStore.h"
 #include "window/C_ButtonLayer.h"
 #include "window/C_CheckButtonLayer.h"
 #include "window/C_SelWindowLayer.h"
@@ -149,8 +149,8 @@ C_SlideLayer* SliderForPage(scene::C_BaseScene& scene, int32_t page) {
   return dynamic_cast<C_SlideLayer*>(slider);
 }
 
-void SetSlideData(scene::C_BaseScene& scene, int32_t page, float width, float height, float x, float y,
-                  bool vertical, float thumbWidth, float thumbHeight, int32_t min, int32_t max, int32_t init) {
+void SetSlideData(scene::C_BaseScene& scene, int32_t page, float width, float height, float x, float y, bool vertical,
+                  float thumbWidth, float thumbHeight, int32_t min, int32_t max, int32_t init) {
   C_SlideLayer* slider = SliderForPage(scene, page);
   if (!slider) return;
   slider->setWindow(kind::Slider, int32_t(width), int32_t(height), x, y, false, false);
@@ -180,8 +180,7 @@ void SetCheckButtonChecked(scene::C_BaseScene& scene, int32_t page, bool checked
   if (C_CheckButtonLayer* check = CheckButton(scene, page)) check->checked = checked;
 }
 
-void GetCheckButtonChecked(script::FlagStore& flags, scene::C_BaseScene& scene, int32_t page,
-                           std::string_view flag) {
+void GetCheckButtonChecked(script::FlagStore& flags, scene::C_BaseScene& scene, int32_t page, std::string_view flag) {
   if (C_CheckButtonLayer* check = CheckButton(scene, page)) flags.setString(flag, check->checked ? "true" : "false");
 }
 

@@ -8,8 +8,12 @@
 
 #include "window/PendingChoices.h"
 
-namespace scene { class C_BaseScene; }
-namespace script { class FlagStore; }
+namespace scene {
+class C_BaseScene;
+}
+namespace script {
+class FlagStore;
+}
 
 namespace window {
 
@@ -43,8 +47,8 @@ void SetButtonEvent(scene::C_BaseScene& scene, std::string_view type, int32_t pa
 // Slider `page`, appended when the page is beyond the list (nullptr for a negative page).
 C_SlideLayer* SliderForPage(scene::C_BaseScene& scene, int32_t page);
 // x, y: the slider's centre in layout units from the screen centre.
-void SetSlideData(scene::C_BaseScene& scene, int32_t page, float width, float height, float x, float y,
-                  bool vertical, float thumbWidth, float thumbHeight, int32_t min, int32_t max, int32_t init);
+void SetSlideData(scene::C_BaseScene& scene, int32_t page, float width, float height, float x, float y, bool vertical,
+                  float thumbWidth, float thumbHeight, int32_t min, int32_t max, int32_t init);
 struct SlideColours {
   uint32_t baseNorm, baseAct, switchNorm, switchAct;
 };
@@ -55,8 +59,7 @@ void SetSlideValue(scene::C_BaseScene& scene, int32_t page, int64_t value);
 // Check button `page` (nothing when it does not exist); its state as the string "true" or
 // "false" in a flag.
 void SetCheckButtonChecked(scene::C_BaseScene& scene, int32_t page, bool checked);
-void GetCheckButtonChecked(script::FlagStore& flags, scene::C_BaseScene& scene, int32_t page,
-                           std::string_view flag);
+void GetCheckButtonChecked(script::FlagStore& flags, scene::C_BaseScene& scene, int32_t page, std::string_view flag);
 // "true", "True" and "TRUE" check; any other text unchecks.
 bool CheckedFromText(std::string_view text);
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <utility>
 
-#include "scene/C_BaseScene.h"
 #include "engine/FlagInsertion.h"
 #include "engine/FlagStore.h"
 #include "engine/HistoryRecord.h"
+#include "scene/C_BaseScene.h"
 #include "sound/VoiceTag.h"
 #include "window/C_HistoryWindowLayer.h"
 #include "window/C_WindowLayer.h"
@@ -81,8 +81,7 @@ void SetFontWindow(scene::C_BaseScene& scene, std::string_view type, int32_t pag
   if (C_WindowLayer* w = LookUpWindow(scene, type, page)) w->setFont(uint8_t(fontType), size, fontName, weight);
 }
 
-void SetFontMargin(scene::C_BaseScene& scene, std::string_view type, int32_t page, int32_t marginW,
-                   int32_t marginH) {
+void SetFontMargin(scene::C_BaseScene& scene, std::string_view type, int32_t page, int32_t marginW, int32_t marginH) {
   if (C_WindowLayer* w = LookUpWindow(scene, type, page)) w->setFontMargin(marginW, marginH);
 }
 
@@ -91,21 +90,18 @@ void SetFontSpeedWindow(scene::C_BaseScene& scene, std::string_view type, int32_
 }
 
 void OpenWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, int32_t timeMs) {
-  if (C_WindowLayer* w = LookUpWindow(scene, type, page)) withChildren(*w, [timeMs](C_WindowLayer& x) {
-      x.open(timeMs);
-    });
+  if (C_WindowLayer* w = LookUpWindow(scene, type, page))
+    withChildren(*w, [timeMs](C_WindowLayer& x) { x.open(timeMs); });
 }
 
 void CloseWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, int32_t timeMs) {
-  if (C_WindowLayer* w = LookUpWindow(scene, type, page)) withChildren(*w, [timeMs](C_WindowLayer& x) {
-      x.close(timeMs);
-    });
+  if (C_WindowLayer* w = LookUpWindow(scene, type, page))
+    withChildren(*w, [timeMs](C_WindowLayer& x) { x.close(timeMs); });
 }
 
 void ShowWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, bool visible) {
-  if (C_WindowLayer* w = LookUpWindow(scene, type, page)) withChildren(*w, [visible](C_WindowLayer& x) {
-      x.visible = visible;
-    });
+  if (C_WindowLayer* w = LookUpWindow(scene, type, page))
+    withChildren(*w, [visible](C_WindowLayer& x) { x.visible = visible; });
 }
 
 void SetTextWindow(scene::C_BaseScene& scene, const script::FlagStore& flags, script::HistoryRecord& history,
@@ -142,8 +138,10 @@ void ResetBindWindow(scene::C_BaseScene& scene, std::string_view type, int32_t p
 void SetWindowActive(scene::C_BaseScene& scene, std::string_view type, int32_t page, bool active) {
   // A selection window's activation is ScSelectActive's, with its messages.
   if (type == "SEL") {
-    if (active) SelectActive(scene, page);
-    else SelectNotActive(scene, page);
+    if (active)
+      SelectActive(scene, page);
+    else
+      SelectNotActive(scene, page);
     return;
   }
   if (C_WindowLayer* w = LookUpWindow(scene, type, page)) w->setActive(active);

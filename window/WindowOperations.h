@@ -5,8 +5,13 @@
 #include <cstdint>
 #include <string_view>
 
-namespace scene { class C_BaseScene; }
-namespace script { class FlagStore; class HistoryRecord; }
+namespace scene {
+class C_BaseScene;
+}
+namespace script {
+class FlagStore;
+class HistoryRecord;
+}  // namespace script
 
 namespace window {
 
@@ -23,8 +28,7 @@ void SetTextAreaWindow(scene::C_BaseScene& scene, std::string_view type, int32_t
                        float right, float bottom);
 void SetFontWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, int32_t fontType, int32_t size,
                    const char* fontName, int32_t weight);
-void SetFontMargin(scene::C_BaseScene& scene, std::string_view type, int32_t page, int32_t marginW,
-                   int32_t marginH);
+void SetFontMargin(scene::C_BaseScene& scene, std::string_view type, int32_t page, int32_t marginW, int32_t marginH);
 void SetFontSpeedWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, float speed);
 // The window, then every window bound to it, in binding order.
 void OpenWindow(scene::C_BaseScene& scene, std::string_view type, int32_t page, int32_t timeMs);

@@ -11,8 +11,10 @@ int main() {
   std::unique_ptr<platform::Platform> desktop = platform::createDesktopPlatform();
   // Without a display the game would run on without a window: say so and stop.
   if (std::string why; !platform::desktopDisplayAvailable(why)) {
-    std::fprintf(stderr, "kestrelmoore: cannot open the game's window: %s; run it on a desktop (DISPLAY or "
-                 "WAYLAND_DISPLAY), or play it headless with kmtool play\n", why.c_str());
+    std::fprintf(stderr,
+                 "kestrelmoore: cannot open the game's window: %s; run it on a desktop (DISPLAY or "
+                 "WAYLAND_DISPLAY), or play it headless with kmtool play\n",
+                 why.c_str());
     return 1;
   }
   app::RunOptions options;

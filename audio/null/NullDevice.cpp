@@ -41,9 +41,7 @@ class NullPacer final : public Pacer {
     slot_.wakeMs = slot_.lastWakeMs + ms;
     slot_.sleeping = true;
     device_.pacerChanged_.notify_all();
-    while (slot_.sleeping && keepRunning.load()) {
-      device_.pacerChanged_.wait_for(lock, KeepRunningPoll);
-    }
+    while (slot_.sleeping && keepRunning.load()) { device_.pacerChanged_.wait_for(lock, KeepRunningPoll); }
     slot_.sleeping = false;
   }
 
@@ -67,8 +65,7 @@ NullDevice::~NullDevice() {
   capture_.close();
 }
 
-std::unique_ptr<Buffer> NullDevice::createBuffer(const WaveFormat& format, uint32_t sizeBytes,
-                                                 std::string* whyNot) {
+std::unique_ptr<Buffer> NullDevice::createBuffer(const WaveFormat& format, uint32_t sizeBytes, std::string* whyNot) {
   return mixer_.createBuffer(format, sizeBytes, whyNot);
 }
 

@@ -11,7 +11,9 @@
 #include "audio/Mixer.h"
 #include "audio/WavWriter.h"
 
-namespace platform { class Clock; }
+namespace platform {
+class Clock;
+}
 
 namespace audio {
 
@@ -20,8 +22,7 @@ class NullDevice final : public Device {
   explicit NullDevice(platform::Clock& clock);
   ~NullDevice() override;
 
-  std::unique_ptr<Buffer> createBuffer(const WaveFormat& format, uint32_t sizeBytes,
-                                       std::string* whyNot) override;
+  std::unique_ptr<Buffer> createBuffer(const WaveFormat& format, uint32_t sizeBytes, std::string* whyNot) override;
   std::unique_ptr<Pacer> createPacer() override;
   // Renders the mix up to the clock's time, in steps that stop at every paced thread's wake
   // time; at each step the woken threads run until they sleep again before the mix goes on.

@@ -46,8 +46,7 @@ class SdlDevice final : public Device {
     return true;
   }
 
-  std::unique_ptr<Buffer> createBuffer(const WaveFormat& format, uint32_t sizeBytes,
-                                       std::string* whyNot) override {
+  std::unique_ptr<Buffer> createBuffer(const WaveFormat& format, uint32_t sizeBytes, std::string* whyNot) override {
     return mixer_.createBuffer(format, sizeBytes, whyNot);
   }
   std::unique_ptr<Pacer> createPacer() override { return std::make_unique<SdlPacer>(); }

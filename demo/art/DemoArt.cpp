@@ -74,38 +74,42 @@ class Canvas {
     ellipseShaded(cx, cy, rx, ry, [colour](float, float) { return colour; });
   }
   void ellipseShaded(float cx, float cy, float rx, float ry, const std::function<Colour(float, float)>& shader) {
-    paint(int(cx - rx - 2), int(cy - ry - 2), int(cx + rx + 3), int(cy + ry + 3),
-          [=](float x, float y) {
-            const float dx = (x - cx) / rx, dy = (y - cy) / ry;
-            const float d = (std::sqrt(dx * dx + dy * dy) - 1.0f) * std::min(rx, ry);
-            return 0.5f - d;
-          },
-          shader);
+    paint(
+        int(cx - rx - 2), int(cy - ry - 2), int(cx + rx + 3), int(cy + ry + 3),
+        [=](float x, float y) {
+          const float dx = (x - cx) / rx, dy = (y - cy) / ry;
+          const float d = (std::sqrt(dx * dx + dy * dy) - 1.0f) * std::min(rx, ry);
+          return 0.5f - d;
+        },
+        shader);
   }
 
   // A soft radial glow (or a soft-edged cloud when rx and ry differ): strongest at the centre.
   void glow(float cx, float cy, float rx, float ry, const Colour& colour) {
-    paint(int(cx - rx - 1), int(cy - ry - 1), int(cx + rx + 2), int(cy + ry + 2),
-          [=](float x, float y) {
-            const float d = std::hypot((x - cx) / rx, (y - cy) / ry);
-            return d >= 1.0f ? 0.0f : (1.0f - d) * (1.0f - d);
-          },
-          [colour](float, float) { return colour; });
+    paint(
+        int(cx - rx - 1), int(cy - ry - 1), int(cx + rx + 2), int(cy + ry + 2),
+        [=](float x, float y) {
+          const float d = std::hypot((x - cx) / rx, (y - cy) / ry);
+          return d >= 1.0f ? 0.0f : (1.0f - d) * (1.0f - d);
+        },
+        [colour](float, float) { return colour; });
   }
 
   // A filled polygon, 4 x 4 samples per pixel.
   void polygon(const std::vector<std::pair<float, float>>& points, const std::function<Colour(float, float)>& shader) {
     float minX = 1e9f, minY = 1e9f, maxX = -1e9f, maxY = -1e9f;
-    for (auto [x, y] : points) minX = std::min(minX, x), minY = std::min(minY, y), maxX = std::max(maxX, x), maxY = std::max(maxY, y);
-    paint(int(minX) - 1, int(minY) - 1, int(maxX) + 2, int(maxY) + 2,
-          [&](float x, float y) {
-            int inside = 0;
-            for (int sy = 0; sy < 4; ++sy)
-              for (int sx = 0; sx < 4; ++sx)
-                inside += contains(points, x - 0.5f + (float(sx) + 0.5f) / 4.0f, y - 0.5f + (float(sy) + 0.5f) / 4.0f);
-            return float(inside) / 16.0f;
-          },
-          shader);
+    for (auto [x, y] : points)
+      minX = std::min(minX, x), minY = std::min(minY, y), maxX = std::max(maxX, x), maxY = std::max(maxY, y);
+    paint(
+        int(minX) - 1, int(minY) - 1, int(maxX) + 2, int(maxY) + 2,
+        [&](float x, float y) {
+          int inside = 0;
+          for (int sy = 0; sy < 4; ++sy)
+            for (int sx = 0; sx < 4; ++sx)
+              inside += contains(points, x - 0.5f + (float(sx) + 0.5f) / 4.0f, y - 0.5f + (float(sy) + 0.5f) / 4.0f);
+          return float(inside) / 16.0f;
+        },
+        shader);
   }
   void polygon(const std::vector<std::pair<float, float>>& points, const Colour& colour) {
     polygon(points, [colour](float, float) { return colour; });
@@ -124,7 +128,8 @@ class Canvas {
             if (sx < 0 || sy < 0 || sx >= w || sy >= h) continue;
             const float dist = std::sqrt(float(dx * dx + dy * dy));
             if (dist > widthPx + 0.5f) continue;
-            near = std::max(near, before[size_t(sy) * size_t(w) + size_t(sx)].a * std::clamp(widthPx + 0.5f - dist, 0.0f, 1.0f));
+            near = std::max(
+                near, before[size_t(sy) * size_t(w) + size_t(sx)].a * std::clamp(widthPx + 0.5f - dist, 0.0f, 1.0f));
           }
         if (near <= 0.0f) continue;
         Colour under = colour;
@@ -283,13 +288,16 @@ void drawText(Canvas& canvas, const std::string& utf8, const char* faceUtf8, int
           }
         if (sum <= 0) continue;
         halo.a = 0.5f * sum / float(count);
-        canvas.paint(x, y, x + 1, y + 1, [](float, float) { return 1.0f; }, [halo](float, float) { return halo; });
+        canvas.paint(
+            x, y, x + 1, y + 1, [](float, float) { return 1.0f; }, [halo](float, float) { return halo; });
       }
   }
   for (int y = 0; y < canvas.h; ++y)
     for (int x = 0; x < canvas.w; ++x) {
       const float a = mask.at(x, y).a;
-      if (a > 0) canvas.paint(x, y, x + 1, y + 1, [a](float, float) { return a; }, [colour](float, float) { return colour; });
+      if (a > 0)
+        canvas.paint(
+            x, y, x + 1, y + 1, [a](float, float) { return a; }, [colour](float, float) { return colour; });
     }
 }
 
@@ -308,8 +316,9 @@ void titleCard() {
     c.glow(cx, y, rx, 12.0f + rnd.next() * 16.0f, rgb(0x8fa6c8, 0.12f + rnd.next() * 0.1f));
   }
   const Colour gold = rgb(0xe8c77a);
-  c.paint(272, 452, 752, 454, [](float x, float) { return 1.0f - std::abs(x - 512.0f) / 240.0f; },
-          [gold](float, float) { return gold; });
+  c.paint(
+      272, 452, 752, 454, [](float x, float) { return 1.0f - std::abs(x - 512.0f) / 240.0f; },
+      [gold](float, float) { return gold; });
   drawText(c, "霧笛の灯台", "ＭＳ 明朝", 112, 512.0f, 410.0f, rgb(0xf4ead2), 8.0f);
   drawText(c, "Kestrelmoore demo", "ＭＳ 明朝", 30, 512.0f, 500.0f, rgb(0xb9c4d8), 0.0f);
   savePng("title.png", c);
@@ -343,9 +352,10 @@ void harbour(bool night) {
   } else {
     c.glow(700, horizon - 6, 260, 200, rgb(0xffd9a0, 0.6f));
     // The sun, half set: cut at the horizon.
-    c.paint(640, int(horizon) - 66, 760, int(horizon),
-            [=](float x, float y) { return std::min(58.5f - std::hypot(x - 700.0f, y - horizon + 6.0f), horizon - y); },
-            [](float, float) { return rgb(0xffe2b0); });
+    c.paint(
+        640, int(horizon) - 66, 760, int(horizon),
+        [=](float x, float y) { return std::min(58.5f - std::hypot(x - 700.0f, y - horizon + 6.0f), horizon - y); },
+        [](float, float) { return rgb(0xffe2b0); });
     for (int i = 0; i < 8; ++i) {
       const float y = 90.0f + rnd.next() * 220.0f, x = rnd.next() * 1024.0f;
       c.glow(x, y, 140.0f + rnd.next() * 180.0f, 10.0f + rnd.next() * 8.0f, rgb(0xffc6a0, 0.55f));
@@ -354,7 +364,8 @@ void harbour(bool night) {
   // Distant hills on the horizon.
   std::vector<std::pair<float, float>> hills{{1024, horizon + 1}, {0, horizon + 1}};
   for (int x = 0; x <= 1024; x += 16)
-    hills.emplace_back(float(x), horizon - 18.0f - 16.0f * std::sin(float(x) * 0.011f) - 9.0f * std::sin(float(x) * 0.037f + 1.0f));
+    hills.emplace_back(
+        float(x), horizon - 18.0f - 16.0f * std::sin(float(x) * 0.011f) - 9.0f * std::sin(float(x) * 0.037f + 1.0f));
   c.polygon(hills, night ? rgb(0x0a1230) : rgb(0x4a2f5a));
   // Light on the water: short streaks under the sun or the moon.
   const float lightX = night ? 790.0f : 700.0f;
@@ -393,28 +404,27 @@ void charaMio() {
   Canvas c(360, 720);
   const Colour hair = rgb(0x2b1f2e), skin = rgb(0xf3d6c2), coat = rgb(0xd8c3a0), coatShade = rgb(0xb59f7e);
   const Colour scarf = rgb(0xc2363f), dark = rgb(0x3a3040);
-  c.ellipse(180, 150, 88, 110, hair);                                      // hair behind
-  c.polygon({{96, 150}, {264, 150}, {282, 360}, {78, 360}}, hair);          // long hair
-  c.polygon({{96, 560}, {140, 720}, {220, 720}, {264, 560}}, dark);         // legs
-  c.polygon({{110, 270}, {250, 270}, {290, 600}, {70, 600}}, [&](float x, float) {
-    return mix(coat, coatShade, smooth(150.0f, 290.0f, x));
-  });                                                                       // coat
-  c.polygon({{180, 300}, {186, 600}, {174, 600}}, coatShade);               // coat seam
-  c.polygon({{110, 280}, {76, 300}, {56, 500}, {84, 510}, {112, 360}}, coatShade);   // left arm
-  c.polygon({{250, 280}, {284, 300}, {304, 500}, {276, 510}, {248, 360}}, coatShade);  // right arm
+  c.ellipse(180, 150, 88, 110, hair);                                // hair behind
+  c.polygon({{96, 150}, {264, 150}, {282, 360}, {78, 360}}, hair);   // long hair
+  c.polygon({{96, 560}, {140, 720}, {220, 720}, {264, 560}}, dark);  // legs
+  c.polygon({{110, 270}, {250, 270}, {290, 600}, {70, 600}},
+            [&](float x, float) { return mix(coat, coatShade, smooth(150.0f, 290.0f, x)); });  // coat
+  c.polygon({{180, 300}, {186, 600}, {174, 600}}, coatShade);                                  // coat seam
+  c.polygon({{110, 280}, {76, 300}, {56, 500}, {84, 510}, {112, 360}}, coatShade);             // left arm
+  c.polygon({{250, 280}, {284, 300}, {304, 500}, {276, 510}, {248, 360}}, coatShade);          // right arm
   c.ellipse(70, 512, 16, 18, skin);
   c.ellipse(290, 512, 16, 18, skin);
-  c.polygon({{166, 220}, {194, 220}, {196, 262}, {164, 262}}, skin);        // neck
-  c.ellipse(180, 160, 64, 76, skin);                                        // face
+  c.polygon({{166, 220}, {194, 220}, {196, 262}, {164, 262}}, skin);  // neck
+  c.ellipse(180, 160, 64, 76, skin);                                  // face
   c.polygon({{112, 150}, {130, 92}, {180, 74}, {232, 92}, {250, 150}, {226, 118}, {190, 132}, {160, 112}, {132, 132}},
-            hair);                                                          // fringe
-  c.ellipse(156, 168, 7, 9, rgb(0x30263a));                                 // eyes
+            hair);                           // fringe
+  c.ellipse(156, 168, 7, 9, rgb(0x30263a));  // eyes
   c.ellipse(204, 168, 7, 9, rgb(0x30263a));
-  c.ellipse(146, 192, 10, 5, rgb(0xf2a7a0, 0.6f));                          // cheeks
+  c.ellipse(146, 192, 10, 5, rgb(0xf2a7a0, 0.6f));  // cheeks
   c.ellipse(214, 192, 10, 5, rgb(0xf2a7a0, 0.6f));
-  c.polygon({{172, 204}, {188, 204}, {180, 209}}, rgb(0xb5646a));           // mouth
-  c.polygon({{120, 252}, {240, 252}, {246, 292}, {114, 292}}, scarf);       // scarf
-  c.polygon({{200, 286}, {232, 286}, {240, 390}, {212, 396}}, scarf);       // scarf end
+  c.polygon({{172, 204}, {188, 204}, {180, 209}}, rgb(0xb5646a));      // mouth
+  c.polygon({{120, 252}, {240, 252}, {246, 292}, {114, 292}}, scarf);  // scarf
+  c.polygon({{200, 286}, {232, 286}, {240, 390}, {212, 396}}, scarf);  // scarf end
   c.outline(3.0f, rgb(0x1a1420));
   savePng("chara_mio.png", c);
 }
@@ -424,26 +434,25 @@ void charaKeeper() {
   Canvas c(360, 720);
   const Colour navy = rgb(0x2c3a5e), navyShade = rgb(0x1f2a45), skin = rgb(0xe6c2a4), beard = rgb(0xeeeae2);
   c.polygon({{110, 580}, {130, 720}, {230, 720}, {250, 580}}, rgb(0x2a2a33));  // legs
-  c.polygon({{84, 262}, {276, 262}, {318, 610}, {42, 610}}, [&](float x, float) {
-    return mix(navy, navyShade, smooth(160.0f, 318.0f, x));
-  });                                                                           // coat
+  c.polygon({{84, 262}, {276, 262}, {318, 610}, {42, 610}},
+            [&](float x, float) { return mix(navy, navyShade, smooth(160.0f, 318.0f, x)); });  // coat
   for (float y : {330.0f, 400.0f, 470.0f}) {
-    c.ellipse(196, y, 7, 7, rgb(0xd9b45a));                                     // buttons
+    c.ellipse(196, y, 7, 7, rgb(0xd9b45a));  // buttons
   }
-  c.polygon({{84, 272}, {40, 300}, {22, 520}, {56, 532}, {88, 370}}, navyShade);   // arms
+  c.polygon({{84, 272}, {40, 300}, {22, 520}, {56, 532}, {88, 370}}, navyShade);  // arms
   c.polygon({{276, 272}, {320, 300}, {338, 520}, {304, 532}, {272, 370}}, navyShade);
   c.ellipse(38, 536, 18, 20, skin);
   c.ellipse(322, 536, 18, 20, skin);
-  c.ellipse(180, 168, 66, 74, skin);                                            // face
-  c.ellipse(180, 226, 70, 62, beard);                                           // beard
-  c.polygon({{150, 196}, {210, 196}, {200, 212}, {160, 212}}, beard);           // moustache
-  c.ellipse(154, 160, 6, 6, rgb(0x2a2530));                                     // eyes
+  c.ellipse(180, 168, 66, 74, skin);                                   // face
+  c.ellipse(180, 226, 70, 62, beard);                                  // beard
+  c.polygon({{150, 196}, {210, 196}, {200, 212}, {160, 212}}, beard);  // moustache
+  c.ellipse(154, 160, 6, 6, rgb(0x2a2530));                            // eyes
   c.ellipse(206, 160, 6, 6, rgb(0x2a2530));
-  c.polygon({{138, 142}, {168, 138}, {168, 146}, {138, 148}}, beard);           // brows
+  c.polygon({{138, 142}, {168, 138}, {168, 146}, {138, 148}}, beard);  // brows
   c.polygon({{192, 138}, {222, 142}, {222, 148}, {192, 146}}, beard);
-  c.polygon({{106, 112}, {254, 112}, {246, 70}, {114, 70}}, navy);              // cap
-  c.polygon({{96, 112}, {264, 112}, {280, 126}, {80, 126}}, rgb(0x151c30));     // brim
-  c.polygon({{150, 86}, {210, 86}, {210, 98}, {150, 98}}, rgb(0xd9b45a));       // badge
+  c.polygon({{106, 112}, {254, 112}, {246, 70}, {114, 70}}, navy);           // cap
+  c.polygon({{96, 112}, {264, 112}, {280, 126}, {80, 126}}, rgb(0x151c30));  // brim
+  c.polygon({{150, 86}, {210, 86}, {210, 98}, {150, 98}}, rgb(0xd9b45a));    // badge
   c.outline(3.0f, rgb(0x12141e));
   savePng("chara_keeper.png", c);
 }
@@ -466,14 +475,24 @@ void cursorChips() {
   const Colour gold = rgb(0xffd65a), goldDark = rgb(0xb9861c), edge = rgb(0x6b4a0c);
   Canvas face(32, 32);
   face.ellipse(16, 16, 13, 13, edge);
-  face.ellipseShaded(16, 16, 11.5f, 11.5f, [&](float x, float y) { return mix(gold, goldDark, (x + y - 10.0f) / 30.0f); });
-  face.polygon({{16, 7}, {18.4f, 13.2f}, {25, 13.4f}, {19.8f, 17.4f}, {21.6f, 24}, {16, 20.2f}, {10.4f, 24},
-                {12.2f, 17.4f}, {7, 13.4f}, {13.6f, 13.2f}},
+  face.ellipseShaded(16, 16, 11.5f, 11.5f,
+                     [&](float x, float y) { return mix(gold, goldDark, (x + y - 10.0f) / 30.0f); });
+  face.polygon({{16, 7},
+                {18.4f, 13.2f},
+                {25, 13.4f},
+                {19.8f, 17.4f},
+                {21.6f, 24},
+                {16, 20.2f},
+                {10.4f, 24},
+                {12.2f, 17.4f},
+                {7, 13.4f},
+                {13.6f, 13.2f}},
                rgb(0xfff3c0));
   savePng("cur0.png", face);
   Canvas back(32, 32);
   back.ellipse(16, 16, 13, 13, edge);
-  back.ellipseShaded(16, 16, 11.5f, 11.5f, [&](float x, float y) { return mix(goldDark, gold, (x + y - 10.0f) / 30.0f); });
+  back.ellipseShaded(16, 16, 11.5f, 11.5f,
+                     [&](float x, float y) { return mix(goldDark, gold, (x + y - 10.0f) / 30.0f); });
   back.ellipse(16, 16, 6, 6, rgb(0xfff3c0, 0.9f));
   back.ellipse(16, 16, 3.5f, 3.5f, goldDark);
   savePng("cur1.png", back);
@@ -502,11 +521,14 @@ void buttonStrip(const char* name, const char* caption, int cw, int ch, int text
   const uint32_t inks[5] = {0x8a8d96, 0xf4ead2, 0xffffff, 0xc8d0e0, 0xfff6d8};
   for (int i = 0; i < 5; ++i) {
     const float x0 = float(i * cw) + 3.0f, x1 = float((i + 1) * cw) - 3.0f;
-    c.paint(i * cw, 0, (i + 1) * cw, ch, [=](float x, float y) { return roundedBox(x, y, x0, 3.0f, x1, float(ch) - 3.0f, radius); },
-            [&](float, float) { return rgb(rims[i]); });
-    c.paint(i * cw, 0, (i + 1) * cw, ch,
-            [=](float x, float y) { return roundedBox(x, y, x0 + 3, 6.0f, x1 - 3, float(ch) - 6.0f, radius - 3.0f); },
-            [&](float, float y) { return mix(rgb(fills[i]), rgb((fills[i] >> 1) & 0x7f7f7fu), y / float(ch)); });
+    c.paint(
+        i * cw, 0, (i + 1) * cw, ch,
+        [=](float x, float y) { return roundedBox(x, y, x0, 3.0f, x1, float(ch) - 3.0f, radius); },
+        [&](float, float) { return rgb(rims[i]); });
+    c.paint(
+        i * cw, 0, (i + 1) * cw, ch,
+        [=](float x, float y) { return roundedBox(x, y, x0 + 3, 6.0f, x1 - 3, float(ch) - 6.0f, radius - 3.0f); },
+        [&](float, float y) { return mix(rgb(fills[i]), rgb((fills[i] >> 1) & 0x7f7f7fu), y / float(ch)); });
     if (caption[0] != '\0')
       drawText(c, caption, "ＭＳ ゴシック", textPx, float(i * cw) + float(cw) / 2.0f + (i == 3 ? 1.0f : 0.0f),
                float(ch) / 2.0f + float(textPx) * 0.38f + (i == 3 ? 1.0f : 0.0f), rgb(inks[i]), 0.0f);
@@ -561,10 +583,12 @@ void checkBox() {
   const uint32_t rims[3] = {0x5a5d66, 0x8aa0d0, 0xd8e6ff};
   for (int i = 0; i < 3; ++i) {
     const float x0 = float(i * 40);
-    c.paint(i * 40, 0, i * 40 + 40, 40, [=](float x, float y) { return roundedBox(x, y, x0 + 4, 4, x0 + 36, 36, 6); },
-            [&](float, float) { return rgb(rims[i]); });
-    c.paint(i * 40, 0, i * 40 + 40, 40, [=](float x, float y) { return roundedBox(x, y, x0 + 7, 7, x0 + 33, 33, 4); },
-            [](float, float) { return rgb(0x18223c); });
+    c.paint(
+        i * 40, 0, i * 40 + 40, 40, [=](float x, float y) { return roundedBox(x, y, x0 + 4, 4, x0 + 36, 36, 6); },
+        [&](float, float) { return rgb(rims[i]); });
+    c.paint(
+        i * 40, 0, i * 40 + 40, 40, [=](float x, float y) { return roundedBox(x, y, x0 + 7, 7, x0 + 33, 33, 4); },
+        [](float, float) { return rgb(0x18223c); });
   }
   c.polygon({{130, 20}, {136, 14}, {141, 22}, {154, 6}, {159, 12}, {141, 33}}, rgb(0xffe08a));
   savePng("check.png", c);
@@ -621,9 +645,8 @@ void keeperClickMap() {
 void lampRoomEvent() {
   Canvas room(512, 384);
   room.fill([](float, float y) { return mix(rgb(0x141a2e), rgb(0x26304a), y / 384.0f); });
-  room.polygon({{300, 40}, {490, 40}, {490, 250}, {300, 250}}, [](float, float y) {
-    return mix(rgb(0x1b2a52), rgb(0x38507e), y / 250.0f);
-  });
+  room.polygon({{300, 40}, {490, 40}, {490, 250}, {300, 250}},
+               [](float, float y) { return mix(rgb(0x1b2a52), rgb(0x38507e), y / 250.0f); });
   room.polygon({{300, 140}, {490, 140}, {490, 146}, {300, 146}}, rgb(0x0d1020));
   room.polygon({{392, 40}, {398, 40}, {398, 250}, {392, 250}}, rgb(0x0d1020));
   room.polygon({{0, 300}, {512, 300}, {512, 384}, {0, 384}}, rgb(0x1a1620));
@@ -633,17 +656,19 @@ void lampRoomEvent() {
   room.ellipseShaded(170, 180, 54, 64, [](float x, float y) {
     return mix(rgb(0xfffbe0), rgb(0xf2c050), std::hypot(x - 170.0f, y - 180.0f) / 64.0f);
   });
-  for (float yy : {150.0f, 180.0f, 210.0f}) room.polygon({{118, yy}, {222, yy}, {222, yy + 3}, {118, yy + 3}}, rgb(0xd8a840, 0.7f));
+  for (float yy : {150.0f, 180.0f, 210.0f})
+    room.polygon({{118, yy}, {222, yy}, {222, yy + 3}, {118, yy + 3}}, rgb(0xd8a840, 0.7f));
   savePng("ev_lamp.png", room);
-  saveClickMap("ev_lamp_c.bmp", 64, 48, 8, [](float x, float y) { return inEllipse(x * 8, y * 8, 170, 180, 62, 72) ? 1 : 0; });
+  saveClickMap("ev_lamp_c.bmp", 64, 48, 8,
+               [](float x, float y) { return inEllipse(x * 8, y * 8, 170, 180, 62, 72) ? 1 : 0; });
 
   Canvas gull(128, 128);
-  gull.ellipse(64, 78, 40, 22, rgb(0xf2f2f0));                                  // body
-  gull.polygon({{40, 70}, {96, 40}, {104, 52}, {62, 84}}, rgb(0xb8bcc4));       // wing
-  gull.ellipse(100, 62, 14, 13, rgb(0xf2f2f0));                                 // head
-  gull.polygon({{110, 60}, {126, 64}, {110, 68}}, rgb(0xf0b030));               // beak
-  gull.ellipse(104, 58, 2.5f, 2.5f, rgb(0x202020));                             // eye
-  gull.polygon({{56, 98}, {60, 120}, {64, 120}, {62, 98}}, rgb(0xe09a30));      // legs
+  gull.ellipse(64, 78, 40, 22, rgb(0xf2f2f0));                              // body
+  gull.polygon({{40, 70}, {96, 40}, {104, 52}, {62, 84}}, rgb(0xb8bcc4));   // wing
+  gull.ellipse(100, 62, 14, 13, rgb(0xf2f2f0));                             // head
+  gull.polygon({{110, 60}, {126, 64}, {110, 68}}, rgb(0xf0b030));           // beak
+  gull.ellipse(104, 58, 2.5f, 2.5f, rgb(0x202020));                         // eye
+  gull.polygon({{56, 98}, {60, 120}, {64, 120}, {62, 98}}, rgb(0xe09a30));  // legs
   gull.polygon({{70, 98}, {74, 120}, {78, 120}, {76, 98}}, rgb(0xe09a30));
   gull.outline(2.0f, rgb(0x30343c));
   savePng("ev_lamp_l1.png", gull);

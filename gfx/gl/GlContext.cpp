@@ -135,9 +135,9 @@ std::unique_ptr<GlContext> createEglSurfacelessContext(bool forceSoftware, std::
     return nullptr;
   };
   if (!eglBindAPI(EGL_OPENGL_API)) return fail("eglBindAPI(OpenGL) failed");
-  const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 3,
-                               EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
-                               EGL_NONE};
+  const EGLint attributes[] = {
+      EGL_CONTEXT_MAJOR_VERSION,           3,       EGL_CONTEXT_MINOR_VERSION, 3, EGL_CONTEXT_OPENGL_PROFILE_MASK,
+      EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT, EGL_NONE};
   EGLContext context = eglCreateContext(g_egl.display, EGL_NO_CONFIG_KHR, EGL_NO_CONTEXT, attributes);
   if (context == EGL_NO_CONTEXT) return fail("no OpenGL 3.3 core context");
   auto result = std::make_unique<EglContext>(context);

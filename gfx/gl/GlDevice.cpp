@@ -664,7 +664,7 @@ namespace {
 
 // What the vertices of one draw tell about its sampling.
 struct DrawFacts {
-  bool exactTexels = false;     // every pixel centre samples a texel centre of level 0, 1:1
+  bool exactTexels = false;      // every pixel centre samples a texel centre of level 0, 1:1
   float minDiffuseAlpha = 1.0f;  // the smallest vertex alpha (1 without diffuse colours)
 };
 
@@ -672,9 +672,8 @@ bool nearInteger(double v) { return std::fabs(v - std::round(v)) < 1e-4; }
 
 // The window position of each vertex is computed as the renderer does it; a texture mapped
 // one texel per pixel with texel centres on pixel centres samples the same under any filter.
-DrawFacts analyseVertices(const uint8_t* vertices, uint32_t stride, uint32_t count, uint32_t vfvf,
-                          bool preTransformed, const Matrix& m, const Viewport& vp, const Matrix* texXf,
-                          int32_t texW, int32_t texH) {
+DrawFacts analyseVertices(const uint8_t* vertices, uint32_t stride, uint32_t count, uint32_t vfvf, bool preTransformed,
+                          const Matrix& m, const Viewport& vp, const Matrix* texXf, int32_t texW, int32_t texH) {
   DrawFacts facts;
   if (!vertices || count == 0) return facts;
   uint32_t colourAt = (vfvf & fvf::XyzRhw) ? 16 : 12;
@@ -764,7 +763,8 @@ bool GlDevice::prepareDraw(bool preTransformed, const uint8_t* vertices, uint32_
   const bool sampled = texture && texture->glName();
   const Viewport& vp = s.viewport;
   const bool textureTransform = !preTransformed && s.textureTransformFlags != ttff::Disable;
-  const Matrix m = preTransformed ? Matrix{} : s.world * s.view * s.projection * clipFix(float(vp.width), float(vp.height));
+  const Matrix m =
+      preTransformed ? Matrix{} : s.world * s.view * s.projection * clipFix(float(vp.width), float(vp.height));
   const DrawFacts facts =
       analyseVertices(vertices, stride, count, s.fvf, preTransformed, m, vp, textureTransform ? &s.texture0 : nullptr,
                       sampled ? texture->width(0) : 0, sampled ? texture->height(0) : 0);
@@ -947,7 +947,8 @@ int32_t GlDevice::drawPrimitive(PrimitiveType type, uint32_t startVertex, uint32
     c.type = type;
     c.args[0] = startVertex;
     c.args[1] = primitiveCount;
-    c.bounds = drawBounds(state_, clipMatrix(), vb->cpuData() + state_.streamOffset + size_t(startVertex) * state_.streamStride,
+    c.bounds = drawBounds(state_, clipMatrix(),
+                          vb->cpuData() + state_.streamOffset + size_t(startVertex) * state_.streamStride,
                           state_.streamStride, count, nullptr, 0, 0);
     record(std::move(c));
     return result::Ok;
@@ -971,8 +972,8 @@ int32_t GlDevice::drawNow(PrimitiveType type, uint32_t startVertex, uint32_t pri
   return result::Ok;
 }
 
-int32_t GlDevice::drawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, uint32_t minIndex,
-                                       uint32_t numVertices, uint32_t startIndex, uint32_t primitiveCount) {
+int32_t GlDevice::drawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, uint32_t minIndex, uint32_t numVertices,
+                                       uint32_t startIndex, uint32_t primitiveCount) {
   if (coop_ != result::Ok) return result::Ok;
   auto* vb = static_cast<GlVertexBuffer*>(state_.stream.get());
   auto* ib = static_cast<GlIndexBuffer*>(state_.indices.get());
@@ -1011,8 +1012,7 @@ int32_t GlDevice::drawIndexedPrimitive(PrimitiveType type, int32_t baseVertex, u
   return hr;
 }
 
-int32_t GlDevice::drawIndexedNow(PrimitiveType type, int32_t baseVertex, uint32_t startIndex,
-                                 uint32_t primitiveCount) {
+int32_t GlDevice::drawIndexedNow(PrimitiveType type, int32_t baseVertex, uint32_t startIndex, uint32_t primitiveCount) {
   auto* vb = static_cast<GlVertexBuffer*>(state_.stream.get());
   auto* ib = static_cast<GlIndexBuffer*>(state_.indices.get());
   const uint32_t count = vertexCount(type, primitiveCount);
@@ -1027,8 +1027,7 @@ int32_t GlDevice::drawIndexedNow(PrimitiveType type, int32_t baseVertex, uint32_
   return result::Ok;
 }
 
-int32_t GlDevice::drawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices,
-                                  uint32_t stride) {
+int32_t GlDevice::drawPrimitiveUP(PrimitiveType type, uint32_t primitiveCount, const void* vertices, uint32_t stride) {
   // DrawPrimitiveUP leaves stream 0 unset.
   state_.stream.reset();
   state_.streamOffset = 0;
@@ -1190,10 +1189,9 @@ std::unique_ptr<Device> createDevice(const DeviceConfig& config, std::string* er
     if (error) *error = "bad back buffer size";
     return nullptr;
   }
-  std::unique_ptr<gl::GlContext> context =
-      config.kind == ContextKind::Desktop
-          ? gl::createSdlContext(config.nativeWindow, config.forceSoftware, error)
-          : gl::createEglSurfacelessContext(config.forceSoftware, error);
+  std::unique_ptr<gl::GlContext> context = config.kind == ContextKind::Desktop
+                                               ? gl::createSdlContext(config.nativeWindow, config.forceSoftware, error)
+                                               : gl::createEglSurfacelessContext(config.forceSoftware, error);
   if (!context) return nullptr;
   auto device = std::make_unique<gl::GlDevice>(std::move(context), config.backBufferWidth, config.backBufferHeight,
                                                config.redrawEveryFrame);

@@ -55,8 +55,7 @@ struct GlShared {
 
 class GlTexture final : public Texture, public std::enable_shared_from_this<GlTexture> {
  public:
-  GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t height, int32_t levels, uint32_t usage,
-            Pool pool);
+  GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t height, int32_t levels, uint32_t usage, Pool pool);
   ~GlTexture() override;
 
   int32_t width(int32_t level) const override;
@@ -328,12 +327,12 @@ class GlDevice final : public Device {
 
   bool redrawEveryFrame_ = false;
   std::vector<RecordedCommand> frame_, previous_;
-  size_t executed_ = 0;               // frame_ commands already drawn
-  bool deferring_ = true;             // back-buffer commands wait until the frame resolves
-  bool previousExact_ = false;        // the back buffer holds exactly what previous_ draws
-  bool frameIncomplete_ = false;      // some of this frame's commands were not recorded
-  bool offscreenAutoDepth_ = false;   // the automatic depth buffer served a texture target
-  bool backBufferChanged_ = true;     // drawn into since the last Present
+  size_t executed_ = 0;              // frame_ commands already drawn
+  bool deferring_ = true;            // back-buffer commands wait until the frame resolves
+  bool previousExact_ = false;       // the back buffer holds exactly what previous_ draws
+  bool frameIncomplete_ = false;     // some of this frame's commands were not recorded
+  bool offscreenAutoDepth_ = false;  // the automatic depth buffer served a texture target
+  bool backBufferChanged_ = true;    // drawn into since the last Present
   bool scissoring_ = false;
   PixelRect scissor_;
   FrameStats stats_;

@@ -63,8 +63,8 @@ bool GlDevice::frameComparable() const {
   // there before; depth tests must read only what this frame wrote after that clear.
   const RecordedCommand& first = frame_.front();
   const PixelRect b = first.bounds;
-  if (first.kind != RecordedCommand::Kind::Clear || !(first.clearFlags & clearflag::Target) || b.x0 != 0 ||
-      b.y0 != 0 || b.x1 != width_ || b.y1 != height_)
+  if (first.kind != RecordedCommand::Kind::Clear || !(first.clearFlags & clearflag::Target) || b.x0 != 0 || b.y0 != 0 ||
+      b.x1 != width_ || b.y1 != height_)
     return false;
   const bool depthCleared = first.depth && (first.clearFlags & clearflag::ZBuffer);
   for (const RecordedCommand& c : frame_)

@@ -11,8 +11,8 @@ namespace gfx::gl {
 
 // ---- Textures ------------------------------------------------------------------------------------
 
-GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t height, int32_t levels,
-                     uint32_t usage, Pool pool)
+GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t height, int32_t levels, uint32_t usage,
+                     Pool pool)
     : shared_(std::move(shared)),
       serial_(shared_->newSerial()),
       width_(width),
@@ -28,7 +28,8 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t he
     cpu_.resize(static_cast<size_t>(levels_));
     if (keepCopies_)
       for (int32_t k = 0; k < levels_; ++k)
-        cpu_[static_cast<size_t>(k)].assign(static_cast<size_t>(this->width(k)) * static_cast<size_t>(this->height(k)), 0u);
+        cpu_[static_cast<size_t>(k)].assign(static_cast<size_t>(this->width(k)) * static_cast<size_t>(this->height(k)),
+                                            0u);
   }
   if (pool_ == Pool::Default) ++shared_->liveDefaultPool;
   levelMinAlpha_.assign(size_t(levels_), 0);
@@ -51,8 +52,8 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t he
   for (int32_t k = 0; k < levels_; ++k) {
     const void* data = nullptr;
     if (cpuSide_) data = keepCopies_ ? cpu_[static_cast<size_t>(k)].data() : zeros.get();
-    glTexImage2D(GL_TEXTURE_2D, k, GL_RGBA8, this->width(k), this->height(k), 0, GL_BGRA,
-                 GL_UNSIGNED_INT_8_8_8_8_REV, data);
+    glTexImage2D(GL_TEXTURE_2D, k, GL_RGBA8, this->width(k), this->height(k), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                 data);
   }
   glActiveTexture(GL_TEXTURE0);
 }
@@ -180,8 +181,8 @@ SurfacePtr GlTexture::surfaceLevel(int32_t level) {
 
 // ---- Surfaces ------------------------------------------------------------------------------------
 
-GlSurface::GlSurface(std::shared_ptr<GlShared> shared, Kind kind, int32_t width, int32_t height,
-                     GLuint renderbuffer, bool countsAsDefaultPool)
+GlSurface::GlSurface(std::shared_ptr<GlShared> shared, Kind kind, int32_t width, int32_t height, GLuint renderbuffer,
+                     bool countsAsDefaultPool)
     : shared_(std::move(shared)),
       serial_(shared_->newSerial()),
       kind_(kind),
@@ -199,8 +200,7 @@ GlSurface::GlSurface(std::shared_ptr<GlTexture> texture, int32_t level)
       texture_(std::move(texture)),
       level_(level) {}
 
-GlSurface::GlSurface(int32_t width, int32_t height)
-    : kind_(Kind::OffscreenPlain), width_(width), height_(height) {
+GlSurface::GlSurface(int32_t width, int32_t height) : kind_(Kind::OffscreenPlain), width_(width), height_(height) {
   plain_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
 }
 
@@ -219,10 +219,8 @@ int32_t GlSurface::lockRect(LockedRect& out) {
       out.bits = reinterpret_cast<uint8_t*>(plain_.data());
       out.pitch = width_ * 4;
       return result::Ok;
-    case Kind::TextureLevel:
-      return texture_->lockRect(level_, out);
-    default:
-      return result::InvalidCall;
+    case Kind::TextureLevel: return texture_->lockRect(level_, out);
+    default: return result::InvalidCall;
   }
 }
 
@@ -237,8 +235,7 @@ int32_t GlSurface::unlockRect() {
 // ---- Buffers ----------------------------------------------------------------------------------------
 
 namespace {
-bool lockRange(std::vector<uint8_t>& cpu, uint32_t offset, uint32_t size, uint32_t& lockOffset,
-               uint32_t& lockSize) {
+bool lockRange(std::vector<uint8_t>& cpu, uint32_t offset, uint32_t size, uint32_t& lockOffset, uint32_t& lockSize) {
   if (offset > cpu.size()) return false;
   if (size == 0) size = static_cast<uint32_t>(cpu.size()) - offset;
   if (size > cpu.size() - offset) return false;

@@ -53,8 +53,8 @@ int32_t decodeWithBackend(ImageFileFormat format, const uint8_t* data, size_t si
   out.pixels.resize(size_t(argb->w) * size_t(argb->h));
   SDL_LockSurface(argb);
   for (int y = 0; y < argb->h; ++y)
-    std::memcpy(&out.pixels[size_t(y) * size_t(argb->w)], static_cast<const uint8_t*>(argb->pixels) + size_t(y) * size_t(argb->pitch),
-                size_t(argb->w) * 4);
+    std::memcpy(&out.pixels[size_t(y) * size_t(argb->w)],
+                static_cast<const uint8_t*>(argb->pixels) + size_t(y) * size_t(argb->pitch), size_t(argb->w) * 4);
   SDL_UnlockSurface(argb);
   SDL_FreeSurface(argb);
   return result::Ok;
@@ -64,12 +64,11 @@ namespace {
 
 bool encode(const Image& image, std::vector<uint8_t>& out, bool png, int quality) {
   out.clear();
-  if (image.width <= 0 || image.height <= 0 ||
-      image.pixels.size() != size_t(image.width) * size_t(image.height))
+  if (image.width <= 0 || image.height <= 0 || image.pixels.size() != size_t(image.width) * size_t(image.height))
     return false;
-  SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(
-      const_cast<uint32_t*>(image.pixels.data()), image.width, image.height, 32, image.width * 4,
-      SDL_PIXELFORMAT_ARGB8888);
+  SDL_Surface* surface =
+      SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(image.pixels.data()), image.width, image.height, 32,
+                                         image.width * 4, SDL_PIXELFORMAT_ARGB8888);
   if (!surface) return false;
   SDL_RWops* rw = SDL_AllocRW();
   bool ok = false;

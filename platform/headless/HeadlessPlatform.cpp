@@ -132,18 +132,11 @@ HeadlessPlatform::~HeadlessPlatform() {
   if (current() == this) setCurrent(nullptr);
 }
 
-Window& HeadlessPlatform::window() {
-  return impl_->window;
-}
-Input& HeadlessPlatform::input() {
-  return impl_->input;
-}
-Clock& HeadlessPlatform::clock() {
-  return impl_->clock;
-}
+Window& HeadlessPlatform::window() { return impl_->window; }
+Input& HeadlessPlatform::input() { return impl_->input; }
+Clock& HeadlessPlatform::clock() { return impl_->clock; }
 
-int HeadlessPlatform::showMessageBox(std::string_view textCp932, std::string_view captionCp932,
-                                     unsigned flags) {
+int HeadlessPlatform::showMessageBox(std::string_view textCp932, std::string_view captionCp932, unsigned flags) {
   if (impl_->options.echoMessageBoxes) writeMessageBoxLine(textCp932, captionCp932);
   if (!isYesNo(flags)) return mb::IdOk;
   if (impl_->answers.empty()) return mb::IdNo;
@@ -184,31 +177,19 @@ void HeadlessPlatform::setMouse(int clientX, int clientY) {
   impl_->window.mouseY_ = clientY;
 }
 
-void HeadlessPlatform::setActive(bool active) {
-  impl_->window.active_ = active;
-}
+void HeadlessPlatform::setActive(bool active) { impl_->window.active_ = active; }
 
 void HeadlessPlatform::setJoystick(bool present, const JoystickState& state) {
   impl_->input.joystickPresent_ = present;
   impl_->input.joystick_ = state;
 }
 
-void HeadlessPlatform::queueAnswer(int id) {
-  impl_->answers.push_back(id);
-}
+void HeadlessPlatform::queueAnswer(int id) { impl_->answers.push_back(id); }
 
-void HeadlessPlatform::advanceClock(uint32_t ms) {
-  impl_->clock.advance(ms);
-}
+void HeadlessPlatform::advanceClock(uint32_t ms) { impl_->clock.advance(ms); }
 
-uint32_t HeadlessPlatform::framesStarted() const {
-  return impl_->window.framesStarted_;
-}
-int HeadlessPlatform::cursorResource() const {
-  return impl_->window.cursorResource_;
-}
-bool HeadlessPlatform::mouseCaptured() const {
-  return impl_->window.captured_;
-}
+uint32_t HeadlessPlatform::framesStarted() const { return impl_->window.framesStarted_; }
+int HeadlessPlatform::cursorResource() const { return impl_->window.cursorResource_; }
+bool HeadlessPlatform::mouseCaptured() const { return impl_->window.captured_; }
 
 }  // namespace platform

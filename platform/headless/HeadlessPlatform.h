@@ -31,8 +31,7 @@ class HeadlessPlatform final : public Platform {
   Input& input() override;
   Clock& clock() override;
   int showMessageBox(std::string_view textCp932, std::string_view captionCp932, unsigned flags) override;
-  bool askStartupQuestion(StartupQuestion which, std::string_view textCp932,
-                          std::string_view captionCp932) override;
+  bool askStartupQuestion(StartupQuestion which, std::string_view textCp932, std::string_view captionCp932) override;
 
   // ---- Scripted input ----
   // Called whenever the message queue runs dry before frame n (n counts from 1): the hook may

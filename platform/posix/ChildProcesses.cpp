@@ -40,8 +40,6 @@ ChildProcessGuard::ChildProcessGuard() {
   previous_ = g_guardingParent.exchange(::getpid());
 }
 
-ChildProcessGuard::~ChildProcessGuard() {
-  g_guardingParent.store(previous_);
-}
+ChildProcessGuard::~ChildProcessGuard() { g_guardingParent.store(previous_); }
 
 }  // namespace platform

@@ -99,13 +99,9 @@ std::optional<std::string> convert(Converter& conv, std::string_view in, bool fr
 
 }  // namespace
 
-std::string cp932ToUtf8(std::string_view cp932) {
-  return *convert(cp932ToUtf8Converter(), cp932, true, false);
-}
+std::string cp932ToUtf8(std::string_view cp932) { return *convert(cp932ToUtf8Converter(), cp932, true, false); }
 
-std::string utf8ToCp932(std::string_view utf8) {
-  return *convert(utf8ToCp932Converter(), utf8, false, false);
-}
+std::string utf8ToCp932(std::string_view utf8) { return *convert(utf8ToCp932Converter(), utf8, false, false); }
 
 std::optional<std::string> cp932ToUtf8Exact(std::string_view cp932) {
   return convert(cp932ToUtf8Converter(), cp932, true, true);

@@ -22,9 +22,7 @@ namespace platform {
 
 namespace {
 
-unsigned char foldAscii(unsigned char c) {
-  return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c;
-}
+unsigned char foldAscii(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c; }
 
 // Compares two code page 932 names with ASCII a-z folded to A-Z. Trail bytes of double-byte
 // characters are not letters and are compared as they are. Returns <0, 0, >0.
@@ -77,9 +75,7 @@ std::optional<std::string> matchComponent(const std::string& dir, std::string_vi
   while (dirent* e = ::readdir(d)) {
     std::string name = e->d_name;
     if (name == "." || name == "..") continue;
-    if (compareFolded(name, component) != 0 && compareFolded(diskNameToCp932(name), component) != 0) {
-      continue;
-    }
+    if (compareFolded(name, component) != 0 && compareFolded(diskNameToCp932(name), component) != 0) { continue; }
     if (!best || ntfsNameLess(name, *best)) best = std::move(name);
   }
   ::closedir(d);

@@ -43,9 +43,7 @@ LockResult acquireInstanceLock(const std::string& lockFilePath) {
   int fd = ::open(lockFilePath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return LockResult::Failed;
   int rc;
-  do {
-    rc = ::flock(fd, LOCK_EX | LOCK_NB);
-  } while (rc != 0 && errno == EINTR);
+  do { rc = ::flock(fd, LOCK_EX | LOCK_NB); } while (rc != 0 && errno == EINTR);
   if (rc != 0) {
     bool held = errno == EWOULDBLOCK;
     ::close(fd);
@@ -75,8 +73,7 @@ std::string desktopLockPath(std::string_view name) {
 
 std::string headlessLockPath(const std::string& gameDir) {
   std::error_code ec;
-  std::filesystem::path absolute =
-      std::filesystem::weakly_canonical(std::filesystem::absolute(gameDir, ec), ec);
+  std::filesystem::path absolute = std::filesystem::weakly_canonical(std::filesystem::absolute(gameDir, ec), ec);
   if (ec) absolute = std::filesystem::absolute(gameDir, ec).lexically_normal();
   std::string key = absolute.string();
   // "/games/a/" and "/games/a" are the same directory.

@@ -76,9 +76,7 @@ bool MappedFile::unmapView() {
   return rc == 0;
 }
 
-void MappedFile::closeMapping() {
-  mapping_ = false;
-}
+void MappedFile::closeMapping() { mapping_ = false; }
 
 void MappedFile::closeFile() {
   if (fd_ >= 0) ::close(fd_);

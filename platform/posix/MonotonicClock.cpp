@@ -16,8 +16,7 @@ uint32_t MonotonicClock::nowMs() {
 void MonotonicClock::sleepMs(uint32_t ms) {
   timespec left{static_cast<time_t>(ms / 1000), static_cast<long>(ms % 1000) * 1000000L};
   // A signal (an interrupt asking to quit) cuts a sleep short; the rest is slept all the same.
-  while (::nanosleep(&left, &left) != 0 && errno == EINTR) {
-  }
+  while (::nanosleep(&left, &left) != 0 && errno == EINTR) {}
 }
 
 }  // namespace platform

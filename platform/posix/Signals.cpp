@@ -95,8 +95,6 @@ void installSignalHandlers() {
   for (int sig : {SIGINT, SIGTERM}) install(sig, onInterrupt, false);
 }
 
-bool interruptRequested() {
-  return g_interrupt != 0;
-}
+bool interruptRequested() { return g_interrupt != 0; }
 
 }  // namespace platform

@@ -10,32 +10,16 @@ namespace {
 
 // 'X' outline, 'o' fill, anything else transparent.
 constexpr const char* kArrow[] = {
-    "X           ", "XX          ", "XoX         ", "XooX        ", "XoooX       ",
-    "XooooX      ", "XoooooX     ", "XooooooX    ", "XoooooooX   ", "XooooooooX  ",
-    "XoooooooooX ", "XooooooXXXXX", "XoooXooX    ", "XooXXooX    ", "XoX  XooX   ",
-    "XX   XooX   ", "X     XooX  ", "      XooX  ", "       XX   ",
+    "X           ", "XX          ", "XoX         ", "XooX        ", "XoooX       ", "XooooX      ", "XoooooX     ",
+    "XooooooX    ", "XoooooooX   ", "XooooooooX  ", "XoooooooooX ", "XooooooXXXXX", "XoooXooX    ", "XooXXooX    ",
+    "XoX  XooX   ", "XX   XooX   ", "X     XooX  ", "      XooX  ", "       XX   ",
 };
 
 constexpr const char* kHand[] = {
-    "     XX         ",
-    "    XooX        ",
-    "    XooX        ",
-    "    XooX        ",
-    "    XooX        ",
-    "    XooXXX      ",
-    "    XooXooXXX   ",
-    "    XooXooXooXX ",
-    " XX XooXooXooXoX",
-    "XooXXooooooooXoX",
-    "XoooXooooooooooX",
-    " XooXooooooooooX",
-    "  XoooooooooooX ",
-    "  XoooooooooooX ",
-    "   XooooooooooX ",
-    "   XoooooooooX  ",
-    "    XooooooooX  ",
-    "    XooooooooX  ",
-    "    XXXXXXXXXX  ",
+    "     XX         ", "    XooX        ", "    XooX        ", "    XooX        ", "    XooX        ",
+    "    XooXXX      ", "    XooXooXXX   ", "    XooXooXooXX ", " XX XooXooXooXoX", "XooXXooooooooXoX",
+    "XoooXooooooooooX", " XooXooooooooooX", "  XoooooooooooX ", "  XoooooooooooX ", "   XooooooooooX ",
+    "   XoooooooooX  ", "    XooooooooX  ", "    XooooooooX  ", "    XXXXXXXXXX  ",
 };
 
 // A 5 x 7 "K" for the icon.
@@ -99,12 +83,8 @@ SDL_Surface* createWindowIcon() {
   return s;
 }
 
-SDL_Cursor* createArrowCursor() {
-  return cursorFromMap(kArrow, 0, 0);
-}
+SDL_Cursor* createArrowCursor() { return cursorFromMap(kArrow, 0, 0); }
 
-SDL_Cursor* createPointerCursor() {
-  return cursorFromMap(kHand, 5, 0);
-}
+SDL_Cursor* createPointerCursor() { return cursorFromMap(kHand, 5, 0); }
 
 }  // namespace platform

@@ -10,16 +10,13 @@
 
 namespace platform {
 
-DesktopPlatform::SdlShutdown::~SdlShutdown() {
-  SdlLibrary::quit();
-}
+DesktopPlatform::SdlShutdown::~SdlShutdown() { SdlLibrary::quit(); }
 
 DesktopPlatform::~DesktopPlatform() {
   if (current() == this) setCurrent(nullptr);
 }
 
-int DesktopPlatform::showMessageBox(std::string_view textCp932, std::string_view captionCp932,
-                                    unsigned flags) {
+int DesktopPlatform::showMessageBox(std::string_view textCp932, std::string_view captionCp932, unsigned flags) {
   std::string text = cp932ToUtf8(textCp932);
   std::string caption = cp932ToUtf8(captionCp932);
   bool yesNo = isYesNo(flags);
@@ -31,8 +28,7 @@ int DesktopPlatform::showMessageBox(std::string_view textCp932, std::string_view
     buttons[1] = {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, mb::IdNo, "いいえ"};
     buttonCount = 2;
   } else {
-    buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, mb::IdOk,
-                  "OK"};
+    buttons[0] = {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, mb::IdOk, "OK"};
     buttonCount = 1;
   }
   Uint32 icon = SDL_MESSAGEBOX_INFORMATION;
@@ -63,8 +59,7 @@ int DesktopPlatform::showMessageBox(std::string_view textCp932, std::string_view
   return hit;
 }
 
-bool DesktopPlatform::askStartupQuestion(StartupQuestion, std::string_view textCp932,
-                                         std::string_view captionCp932) {
+bool DesktopPlatform::askStartupQuestion(StartupQuestion, std::string_view textCp932, std::string_view captionCp932) {
   return showMessageBox(textCp932, captionCp932, mb::YesNo | mb::IconQuestion) == mb::IdYes;
 }
 
@@ -83,8 +78,6 @@ bool desktopDisplayAvailable(std::string& why) {
   return true;
 }
 
-std::unique_ptr<Platform> createDesktopPlatform() {
-  return std::make_unique<DesktopPlatform>();
-}
+std::unique_ptr<Platform> createDesktopPlatform() { return std::make_unique<DesktopPlatform>(); }
 
 }  // namespace platform

@@ -20,8 +20,7 @@ class DesktopPlatform final : public Platform {
   Input& input() override { return input_; }
   Clock& clock() override { return clock_; }
   int showMessageBox(std::string_view textCp932, std::string_view captionCp932, unsigned flags) override;
-  bool askStartupQuestion(StartupQuestion which, std::string_view textCp932,
-                          std::string_view captionCp932) override;
+  bool askStartupQuestion(StartupQuestion which, std::string_view textCp932, std::string_view captionCp932) override;
 
  private:
   // The first member is destroyed last: SDL shuts down after the window and the joystick.

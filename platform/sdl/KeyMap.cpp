@@ -35,12 +35,8 @@ constexpr KeyPair kKeys[] = {
     {0xA3, SDL_SCANCODE_RCTRL},     {0xA4, SDL_SCANCODE_LALT},        {0xA5, SDL_SCANCODE_RALT},
 };
 
-bool isLetter(int vk) {
-  return vk >= 'A' && vk <= 'Z';
-}
-bool isDigit(int vk) {
-  return vk >= '0' && vk <= '9';
-}
+bool isLetter(int vk) { return vk >= 'A' && vk <= 'Z'; }
+bool isDigit(int vk) { return vk >= '0' && vk <= '9'; }
 
 }  // namespace
 

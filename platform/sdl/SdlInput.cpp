@@ -22,9 +22,7 @@ SdlInput::~SdlInput() {
   if (joystick_) SDL_JoystickClose(joystick_);
 }
 
-bool SdlInput::keyDown(int virtualKey) {
-  return virtualKeyDown(virtualKey);
-}
+bool SdlInput::keyDown(int virtualKey) { return virtualKeyDown(virtualKey); }
 
 bool SdlInput::joystick(JoystickState& out) {
   if (joystickUnavailable_) return false;

@@ -36,8 +36,8 @@ bool SdlWindow::create(const WindowConfig& config) {
   if (config.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   if (config.alwaysOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
   // Placed by the system, not centred; fixed size (SDL windows are not resizable by default).
-  window_ = SDL_CreateWindow("Kestrelmoore", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
-                             config.clientWidth, config.clientHeight, flags);
+  window_ = SDL_CreateWindow("Kestrelmoore", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, config.clientWidth,
+                             config.clientHeight, flags);
   if (!window_) {
     debugOutput(std::string("SDL_CreateWindow: ") + SDL_GetError() + "\n");
     return false;
@@ -65,9 +65,7 @@ void SdlWindow::show() {
 
 bool SdlWindow::translate(const SDL_Event& e, Message& out) {
   switch (e.type) {
-    case SDL_QUIT:
-      out = {msg::Close, 0};
-      return true;
+    case SDL_QUIT: out = {msg::Close, 0}; return true;
     case SDL_WINDOWEVENT:
       if (e.window.event == SDL_WINDOWEVENT_CLOSE) {
         out = {msg::Close, 0};
@@ -91,17 +89,10 @@ bool SdlWindow::translate(const SDL_Event& e, Message& out) {
     case SDL_MOUSEBUTTONUP: {
       bool down = e.type == SDL_MOUSEBUTTONDOWN;
       switch (e.button.button) {
-        case SDL_BUTTON_LEFT:
-          out = {down ? msg::LButtonDown : msg::LButtonUp, 0};
-          return true;
-        case SDL_BUTTON_RIGHT:
-          out = {down ? msg::RButtonDown : msg::RButtonUp, 0};
-          return true;
-        case SDL_BUTTON_MIDDLE:
-          out = {down ? msg::MButtonDown : msg::MButtonUp, 0};
-          return true;
-        default:
-          return false;
+        case SDL_BUTTON_LEFT: out = {down ? msg::LButtonDown : msg::LButtonUp, 0}; return true;
+        case SDL_BUTTON_RIGHT: out = {down ? msg::RButtonDown : msg::RButtonUp, 0}; return true;
+        case SDL_BUTTON_MIDDLE: out = {down ? msg::MButtonDown : msg::MButtonUp, 0}; return true;
+        default: return false;
       }
     }
     case SDL_MOUSEWHEEL: {
@@ -112,8 +103,7 @@ bool SdlWindow::translate(const SDL_Event& e, Message& out) {
       out = {msg::MouseWheel, static_cast<uint32_t>(delta)};
       return true;
     }
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -150,9 +140,7 @@ void SdlWindow::destroyWindow() {
   posted_.push_back({msg::Destroy, 0});
 }
 
-void SdlWindow::postQuit(int exitCode) {
-  posted_.push_back({msg::Quit, static_cast<uint32_t>(exitCode)});
-}
+void SdlWindow::postQuit(int exitCode) { posted_.push_back({msg::Quit, static_cast<uint32_t>(exitCode)}); }
 
 bool SdlWindow::isActive() {
   // SDL follows the focus events; its flag is the focus as last reported.

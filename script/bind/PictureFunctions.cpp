@@ -2,8 +2,8 @@
 // operation of the script scene's pictures.
 #include <cstdint>
 
-#include "engine/Engine.h"
 #include "chara/PlainCharas.h"
+#include "engine/Engine.h"
 #include "scene/C_BaseScene.h"
 #include "script/C_EventMain.h"
 #include "script/ScArgs.h"
@@ -144,8 +144,7 @@ int ScMoveSplinePlainCharaSet(lua_State* L) {
 int ScUseUVPlainChara(lua_State* L) {
   ScArgs args(L, "innnn");
   const lua_Integer page = args.integer(1);
-  const lua_Number offsetU = args.number(2), offsetV = args.number(3), scaleU = args.number(4),
-                   scaleV = args.number(5);
+  const lua_Number offsetU = args.number(2), offsetV = args.number(3), scaleU = args.number(4), scaleV = args.number(5);
   if (scene::C_BaseScene* s = Scene())
     chara::UseUVPlainChara(*s, Int(page), Num(offsetU), Num(offsetV), Num(scaleU), Num(scaleV));
   return ReturnZero(L);

@@ -12,26 +12,15 @@
 namespace script::bind {
 
 const ScFunction* const kAllTables[] = {
-    kHostFunctions,
-    kFlagFunctions,
-    kFlowFunctions,
-    kSoundFunctions,
-    kPictureFunctions,
-    kWindowFunctions,
-    kSolidFunctions,
-    kSolidEventFunctions,
-    kWidgetFunctions,
-    kHistoryFunctions,
-    nullptr,
+    kHostFunctions,  kFlagFunctions,       kFlowFunctions,   kSoundFunctions,   kPictureFunctions, kWindowFunctions,
+    kSolidFunctions, kSolidEventFunctions, kWidgetFunctions, kHistoryFunctions, nullptr,
 };
 
 int CallGuarded(lua_State* L, const ScFunction& f) {
   char what[256];
   try {
     return f.function(L);
-  } catch (const std::exception& e) {
-    std::snprintf(what, sizeof what, "%s", e.what());
-  } catch (...) {
+  } catch (const std::exception& e) { std::snprintf(what, sizeof what, "%s", e.what()); } catch (...) {
     std::snprintf(what, sizeof what, "unknown C++ exception");
   }
   lua_pushfstring(L, "%s: %s", f.name, what);

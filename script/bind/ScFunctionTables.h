@@ -15,15 +15,15 @@ struct ScFunction {
 // Each binding file defines one table ending with {nullptr, nullptr}; list it here and in
 // kAllTables (ScFunctionTables.cpp).
 extern const ScFunction kHostFunctions[];
-extern const ScFunction kFlagFunctions[];  // FlagFunctions.cpp
-extern const ScFunction kFlowFunctions[];  // FlowFunctions.cpp
-extern const ScFunction kSoundFunctions[];  // SoundFunctions.cpp
-extern const ScFunction kPictureFunctions[];  // PictureFunctions.cpp
-extern const ScFunction kWindowFunctions[];  // WindowFunctions.cpp
-extern const ScFunction kSolidFunctions[];  // SolidFunctions.cpp
+extern const ScFunction kFlagFunctions[];        // FlagFunctions.cpp
+extern const ScFunction kFlowFunctions[];        // FlowFunctions.cpp
+extern const ScFunction kSoundFunctions[];       // SoundFunctions.cpp
+extern const ScFunction kPictureFunctions[];     // PictureFunctions.cpp
+extern const ScFunction kWindowFunctions[];      // WindowFunctions.cpp
+extern const ScFunction kSolidFunctions[];       // SolidFunctions.cpp
 extern const ScFunction kSolidEventFunctions[];  // SolidEventFunctions.cpp
-extern const ScFunction kWidgetFunctions[];  // WidgetFunctions.cpp
-extern const ScFunction kHistoryFunctions[];  // HistoryFunctions.cpp
+extern const ScFunction kWidgetFunctions[];      // WidgetFunctions.cpp
+extern const ScFunction kHistoryFunctions[];     // HistoryFunctions.cpp
 
 // Every table, in registration order, ending with nullptr.
 extern const ScFunction* const kAllTables[];

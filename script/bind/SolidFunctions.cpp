@@ -3,8 +3,8 @@
 // outside it).
 #include <cstdint>
 
-#include "engine/Engine.h"
 #include "chara/SolidCharas.h"
+#include "engine/Engine.h"
 #include "scene/C_BaseScene.h"
 #include "script/C_EventMain.h"
 #include "script/ScArgs.h"

@@ -85,15 +85,9 @@ int ScVolumeSE(lua_State* L) {
 }  // namespace
 
 const ScFunction kSoundFunctions[] = {
-    {"ScPlayBGM", ScPlayBGM},
-    {"ScStopBGM", ScStopBGM},
-    {"ScVolumeBGM", ScVolumeBGM},
-    {"ScCrossFadeBGM", ScCrossFadeBGM},
-    {"ScPlaySE", ScPlaySE},
-    {"ScStopSE", ScStopSE},
-    {"ScStopAllSE", ScStopAllSE},
-    {"ScVolumeSE", ScVolumeSE},
-    {nullptr, nullptr},
+    {"ScPlayBGM", ScPlayBGM},           {"ScStopBGM", ScStopBGM},   {"ScVolumeBGM", ScVolumeBGM},
+    {"ScCrossFadeBGM", ScCrossFadeBGM}, {"ScPlaySE", ScPlaySE},     {"ScStopSE", ScStopSE},
+    {"ScStopAllSE", ScStopAllSE},       {"ScVolumeSE", ScVolumeSE}, {nullptr, nullptr},
 };
 
 }  // namespace script::bind

@@ -58,9 +58,7 @@ int32_t Size(lua_Number v) {
 }
 
 // ScSetSlideColor's colours: strtoul in base 0 (hexadecimal with 0x, octal with 0, decimal).
-uint32_t ColourText(const std::string& text) {
-  return static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 0));
-}
+uint32_t ColourText(const std::string& text) { return static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 0)); }
 
 // ---- Selections ----
 

@@ -63,8 +63,8 @@ int ScSetTextAreaWindow(lua_State* L) {
   const Address at = ReadAddress(args);
   const lua_Number left = args.number(3), top = args.number(4), right = args.number(5), bottom = args.number(6);
   if (scene::C_BaseScene* scene = Scene())
-    window::SetTextAreaWindow(*scene, at.typeName(), at.pageNumber(), static_cast<float>(left),
-                              static_cast<float>(top), static_cast<float>(right), static_cast<float>(bottom));
+    window::SetTextAreaWindow(*scene, at.typeName(), at.pageNumber(), static_cast<float>(left), static_cast<float>(top),
+                              static_cast<float>(right), static_cast<float>(bottom));
   return ReturnZero(L);
 }
 
@@ -110,7 +110,8 @@ int TimedWindowFunction(lua_State* L) {
   ScArgs args(L, "sii");
   const Address at = ReadAddress(args);
   const lua_Integer time = args.integer(3);
-  if (scene::C_BaseScene* scene = Scene()) Operation(*scene, at.typeName(), at.pageNumber(), static_cast<int32_t>(time));
+  if (scene::C_BaseScene* scene = Scene())
+    Operation(*scene, at.typeName(), at.pageNumber(), static_cast<int32_t>(time));
   return ReturnZero(L);
 }
 

@@ -2,11 +2,11 @@
 #include <gtest/gtest.h>
 
 #include "app/Config.h"
-#include "scene/ScriptSettings.h"
-#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
+#include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "scene/C_BaseScene.h"
+#include "scene/ScriptSettings.h"
 #include "sound/C_SoundPlayer.h"
 #include "support/TempDir.h"
 

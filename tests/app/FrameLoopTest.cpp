@@ -4,8 +4,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/Engine.h"
 #include "app/FrameLoop.h"
+#include "engine/Engine.h"
 #include "layer/C_BaseObject.h"
 #include "platform/Platform.h"
 #include "platform/headless/HeadlessPlatform.h"

@@ -62,10 +62,10 @@ TEST_F(InputTest, LetterKeysAndNumpadFillTheirSlots) {
 
 TEST_F(InputTest, JoystickOutsideTheDeadZoneReplacesKeysAndButtonFourIsUnused) {
   platform::JoystickState joy;
-  joy.y = 0;                                   // full up
-  joy.x = 40000;                               // inside the dead zone: keyboard value stands
-  joy.z = 65535;                               // full down on the second axis
-  joy.buttons = (1u << 3) | (1u << 4) | 1u;    // buttons 4, 5 and 1
+  joy.y = 0;                                 // full up
+  joy.x = 40000;                             // inside the dead zone: keyboard value stands
+  joy.z = 65535;                             // full down on the second axis
+  joy.buttons = (1u << 3) | (1u << 4) | 1u;  // buttons 4, 5 and 1
   platform_.setJoystick(true, joy);
   const engine::PadRecord pad = pollWith({vk::Right});
   // (x 32767, y -32767) is a diagonal.
@@ -109,7 +109,8 @@ TEST_F(InputTest, ButtonMessagesSetEventBitsAndLeftHeldSurvivesTheClear) {
   engine::HandleMouseMessage(msg::LButtonDown);
   engine::HandleMouseMessage(msg::RButtonUp);
   engine::HandleMouseMessage(msg::MouseWheel);
-  EXPECT_EQ(engine::context().mouse.mouseEvents, engine::mouse::LeftDown | engine::mouse::RightUp | engine::mouse::Wheel);
+  EXPECT_EQ(engine::context().mouse.mouseEvents,
+            engine::mouse::LeftDown | engine::mouse::RightUp | engine::mouse::Wheel);
   EXPECT_TRUE(engine::context().mouse.leftHeld);
   engine::ClearMouseEvents();
   EXPECT_EQ(engine::context().mouse.mouseEvents, 0u);

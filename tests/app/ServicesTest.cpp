@@ -43,11 +43,11 @@ TEST(ServicesTest, TheyGoInTheExitOrderAndLeaveNoPointerBehind) {
   engine::Engine& e = engine::context();
   {
     app::Services s;
-    s.lua = app::publish(&engine::Engine::lua, std::make_unique<script::LuaHost>(),
-                         +[](script::LuaHost* host) {
-                           g_gone.push_back(engine::context().eventMain ? "lua events" : "lua");
-                           host->close();
-                         });
+    s.lua = app::publish(
+        &engine::Engine::lua, std::make_unique<script::LuaHost>(), +[](script::LuaHost* host) {
+          g_gone.push_back(engine::context().eventMain ? "lua events" : "lua");
+          host->close();
+        });
     e.lua->create();
     s.eventMain = app::publish(&engine::Engine::eventMain, std::make_unique<script::C_EventMain>(e.lua->scriptState),
                                &noteGoing<script::C_EventMain, kEvents>);

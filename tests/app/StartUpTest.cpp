@@ -25,12 +25,10 @@ TEST(StartUpTest, ASecondInstanceInTheSameGameFolderIsRefused) {
   testsupport::TempDir game;
   game.write("globalData.lua", kMinimalGame);
   // The test holds the lock a running game would hold.
-  ASSERT_EQ(platform::acquireInstanceLock(platform::headlessLockPath(game.path())),
-            platform::LockResult::Acquired);
+  ASSERT_EQ(platform::acquireInstanceLock(platform::headlessLockPath(game.path())), platform::LockResult::Acquired);
   const RunResult r = RunKmtool("play --frames 3 --game " + game.path());
   EXPECT_EQ(r.exitCode, 1);  // ended by a start-up failure
-  EXPECT_NE(r.out.find("[MessageBox] 二重起動 | Kestrelmooreはすでに起動しています"), std::string::npos)
-      << r.out;
+  EXPECT_NE(r.out.find("[MessageBox] 二重起動 | Kestrelmooreはすでに起動しています"), std::string::npos) << r.out;
   // Refused before anything else was read.
   EXPECT_EQ(r.out.find("globalData"), std::string::npos) << r.out;
 }
@@ -38,8 +36,7 @@ TEST(StartUpTest, ASecondInstanceInTheSameGameFolderIsRefused) {
 TEST(StartUpTest, AnotherGameFolderStartsAndStopsAfterItsFrames) {
   testsupport::TempDir held;
   testsupport::GameFolder game;
-  ASSERT_EQ(platform::acquireInstanceLock(platform::headlessLockPath(held.path())),
-            platform::LockResult::Acquired);
+  ASSERT_EQ(platform::acquireInstanceLock(platform::headlessLockPath(held.path())), platform::LockResult::Acquired);
   const RunResult r = RunKmtool("play --frames 3 --game " + game.path());
   EXPECT_EQ(r.exitCode, 0) << r.out;
   EXPECT_EQ(r.out.find("二重起動"), std::string::npos) << r.out;
@@ -77,8 +74,8 @@ TEST(StartUpTest, PlayWritesTheScreenshotOfItsFrameAndTheWholeMix) {
   const std::vector<uint8_t> mix = testsupport::readAll(wav);
   ASSERT_GT(mix.size(), 44u);
   EXPECT_EQ(std::string(mix.begin(), mix.begin() + 4), "RIFF");
-  EXPECT_EQ(le32(mix, 24), 44100u);                 // sample rate
-  EXPECT_EQ(mix[22] | (mix[23] << 8), 2);           // stereo
+  EXPECT_EQ(le32(mix, 24), 44100u);        // sample rate
+  EXPECT_EQ(mix[22] | (mix[23] << 8), 2);  // stereo
   // 60 frames of 34 ms: about two seconds of 16-bit stereo.
   const double seconds = le32(mix, 40) / (44100.0 * 4);
   EXPECT_NEAR(seconds, 60 * 0.034, 0.1);

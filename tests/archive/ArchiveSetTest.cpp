@@ -162,8 +162,7 @@ TEST_F(ArchiveSetTest, LooseIndexSkipsBuildFoldersAndWalksDepthFirst) {
 
   const std::string cwd = platform::currentDirectory();
   for (const Case& c : cases) {
-    EXPECT_EQ(archive::ResolveLoosePath(c.name), c.expected ? cwd + c.expected : std::string(c.name))
-        << c.file;
+    EXPECT_EQ(archive::ResolveLoosePath(c.name), c.expected ? cwd + c.expected : std::string(c.name)) << c.file;
   }
   EXPECT_EQ(printed, "[DIR]  " + cwd + "\\a\n" + "[DIR]  " + cwd + "\\a\\deep\n" + "[DIR]  " + cwd + "\\B\n" +
                          "[DIR]  " + cwd + "\\debug\n" + "[DIR]  " + cwd + "\\Debugger\n");

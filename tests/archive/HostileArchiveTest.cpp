@@ -19,9 +19,7 @@ using archivetest::OffsetFieldOf;
 using archivetest::PutWord;
 using archivetest::SizeFieldOf;
 
-void FixStoredLength(std::string& bytes) {
-  PutWord(bytes, 0, static_cast<uint32_t>(bytes.size()));
-}
+void FixStoredLength(std::string& bytes) { PutWord(bytes, 0, static_cast<uint32_t>(bytes.size())); }
 
 std::set<std::string> IndexKeys() {
   std::set<std::string> keys;
@@ -40,8 +38,7 @@ void ReadEverything() {
 }
 
 TEST(HostileArchive, OpensWhatIsSoundAndLeavesOutTheRest) {
-  const std::vector<archivetest::TestEntry> two = {{"first.png", "first file"},
-                                                   {"second.png", "second file"}};
+  const std::vector<archivetest::TestEntry> two = {{"first.png", "first file"}, {"second.png", "second file"}};
   struct Case {
     const char* what;
     std::function<std::string()> make;

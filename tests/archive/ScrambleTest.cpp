@@ -32,8 +32,7 @@ TEST(UnscrambleStoredFile, HandComputedBytes) {
       // 5 bytes: one word, then byte 4 with key byte 0.
       {Bytes({0x01, 0x02, 0x03, 0x04, 0x05}), Bytes({0xE2, 0x96, 0x2E, 0x6F, 0xE6})},
       // 8 bytes: the second word is left to the tail pass, which continues the pattern.
-      {Bytes({'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'}),
-       Bytes({0xA2, 0xD6, 0x6E, 0x2F, 0xA6, 0xD2, 0x6A, 0x23})},
+      {Bytes({'A', 'B', 'C', 'D', 'E', 'F', 'G', 'H'}), Bytes({0xA2, 0xD6, 0x6E, 0x2F, 0xA6, 0xD2, 0x6A, 0x23})},
   };
   for (const Case& c : cases) {
     std::vector<uint8_t> inPlace = c.stored;
@@ -88,8 +87,7 @@ TEST(EventScriptLayer, KeyFromTheRequestedName) {
       {"", 7, 7},
       {"x", 7, 7},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(archive::EventScriptKey(c.name, c.n), c.key) << c.name << " n=" << c.n;
+  for (const Case& c : cases) EXPECT_EQ(archive::EventScriptKey(c.name, c.n), c.key) << c.name << " n=" << c.n;
 }
 
 TEST(EventScriptLayer, PlainTextStaysAndOtherTextIsUndone) {

@@ -170,9 +170,10 @@ TEST(MixerLock, RegionsWrapAtTheEnd) {
     bool ok;
     uint32_t bytes1, bytes2;
   } cases[] = {
-      {0, 1000, 0, true, 1000, 0},     {500, 1000, 0, true, 500, 500}, {900, 200, 0, true, 100, 100},
-      {998, 2, 0, true, 2, 0},         {1000, 10, 0, false, 0, 0},     {0, 0, 0, false, 0, 0},
-      {0, 1001, 0, false, 0, 0},       {300, 7, audio::LockEntireBuffer, true, 700, 300},
+      {0, 1000, 0, true, 1000, 0},   {500, 1000, 0, true, 500, 500},
+      {900, 200, 0, true, 100, 100}, {998, 2, 0, true, 2, 0},
+      {1000, 10, 0, false, 0, 0},    {0, 0, 0, false, 0, 0},
+      {0, 1001, 0, false, 0, 0},     {300, 7, audio::LockEntireBuffer, true, 700, 300},
   };
   for (const Case& c : cases) {
     Mixer mixer;
@@ -228,9 +229,11 @@ TEST(MixerFormats, RefusedFormatsMakeNoBuffer) {
   } cases[] = {
       {"float", with([](WaveFormat& f) { f.formatTag = 3; }), 400},
       {"extensible", with([](WaveFormat& f) { f.formatTag = 0xFFFE; }), 400},
-      {"24 bits", with([](WaveFormat& f) { f.bitsPerSample = 24, f.blockAlign = 6, f.avgBytesPerSec = 44100 * 6; }), 600},
+      {"24 bits", with([](WaveFormat& f) { f.bitsPerSample = 24, f.blockAlign = 6, f.avgBytesPerSec = 44100 * 6; }),
+       600},
       {"no channels", with([](WaveFormat& f) { f.channels = 0, f.blockAlign = 0, f.avgBytesPerSec = 0; }), 400},
-      {"nine channels", with([](WaveFormat& f) { f.channels = 9, f.blockAlign = 18, f.avgBytesPerSec = 44100 * 18; }), 180},
+      {"nine channels", with([](WaveFormat& f) { f.channels = 9, f.blockAlign = 18, f.avgBytesPerSec = 44100 * 18; }),
+       180},
       {"rate 50", with([](WaveFormat& f) { f.samplesPerSec = 50, f.avgBytesPerSec = 200; }), 400},
       {"bad align", with([](WaveFormat& f) { f.blockAlign = 3; }), 400},
       {"bad bytes/s", with([](WaveFormat& f) { f.avgBytesPerSec = 1; }), 400},

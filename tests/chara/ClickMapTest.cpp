@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "chara/ClickMap.h"
-#include "platform/Platform.h"
 #include "chara/TouchFixtures.h"
+#include "platform/Platform.h"
 
 namespace {
 
@@ -31,9 +31,14 @@ TEST(ClickMap, EightBitRowsArePaddedToFourBytesBottomRowFirst) {
   const layer::ClickMap m = Parsed(Bmp(5, 2, 8, {1, 2, 3, 4, 5, 0xEE, 0xEE, 0xEE, 6, 7, 8, 9, 10, 0xEE, 0xEE, 0xEE}));
   EXPECT_EQ(m.byteSize, 16);
   const Lookup cases[] = {
-      {"bottom left", 0.0f, 0.0f, 1},   {"bottom right", 0.99f, 0.49f, 5}, {"top left", 0.0f, 0.5f, 6},
-      {"top right", 0.99f, 0.99f, 10},  {"column 2", 0.45f, 0.7f, 8},     {"u of 1 is past the edge", 1.0f, 0.0f, 0},
-      {"v of 1 is past the edge", 0.0f, 1.0f, 0}, {"negative u", -0.1f, 0.0f, 0},
+      {"bottom left", 0.0f, 0.0f, 1},
+      {"bottom right", 0.99f, 0.49f, 5},
+      {"top left", 0.0f, 0.5f, 6},
+      {"top right", 0.99f, 0.99f, 10},
+      {"column 2", 0.45f, 0.7f, 8},
+      {"u of 1 is past the edge", 1.0f, 0.0f, 0},
+      {"v of 1 is past the edge", 0.0f, 1.0f, 0},
+      {"negative u", -0.1f, 0.0f, 0},
   };
   for (const Lookup& c : cases) EXPECT_EQ(chara::ClickMapIndexAt(m, c.u, c.v), c.region) << c.label;
 }

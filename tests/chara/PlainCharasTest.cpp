@@ -2,13 +2,13 @@
 // device loss running the scenes' handlers.
 #include <gtest/gtest.h>
 
-#include "app/RenderFrame.h"
 #include "app/C_GameProg.h"
-#include "engine/ScreenFade.h"
+#include "app/RenderFrame.h"
 #include "chara/PlainCharas.h"
+#include "engine/ScreenFade.h"
 #include "layer/LayerWorld.h"
-#include "scene/C_SceneSandBox.h"
 #include "layer/ScreenFadeOverlay.h"
+#include "scene/C_SceneSandBox.h"
 
 namespace {
 

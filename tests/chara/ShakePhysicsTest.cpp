@@ -26,9 +26,9 @@ chara::SolidMesh TwoVertexMesh() {
 }
 
 struct Step {
-  float y;        // written y of the soft vertex
-  float velocity; // its velocity after the step
-  float force;    // its force after the step
+  float y;         // written y of the soft vertex
+  float velocity;  // its velocity after the step
+  float force;     // its force after the step
 };
 
 void RunSteps(chara::SolidMesh& m, int32_t interval, int32_t delta, const std::vector<Step>& steps, const char* what) {

@@ -19,10 +19,13 @@ using chara::SolidMeshData;
 std::string MeshText(const std::string& positions = "0.5f,-0.5f,1f,\n-0.5f,-0.5f,2f,\n0f,0.5f,3f,\n",
                      const std::string& rates = "shakeReturnRates = {\n1f,0f,-1f,\n};\n") {
   return "vertexCount = 3;\nindexCount = 3;\nshakeRate = 2.0;\npicFileName = \"chara\\body.png\";\n"
-         "position = {\n" + positions + "};\n"
+         "position = {\n" +
+         positions +
+         "};\n"
          "index = {\n0,1,2,\n};\n"
          "uv = {\n1f,1f,0f,1f,0.5f,0f,\n};\n"
-         "shakeWeights = {\n0f,-1f,-0.5f,\n};\n" + rates;
+         "shakeWeights = {\n0f,-1f,-0.5f,\n};\n" +
+         rates;
 }
 
 TEST(SolidMeshText, MeshDialectReadsEveryBlock) {
@@ -48,8 +51,10 @@ TEST(SolidMeshText, ValuesWithoutTerminatorsAndMissingBlocks) {
   };
   const Case cases[] = {
       // The last value lacks its "f,": it is not read and stays 0 (never stale memory).
-      {"last value unterminated", MeshText("0.5f,-0.5f,1f,\n-0.5f,-0.5f,2f,\n0f,0.5f,3\n"),
-       {0.5f, -0.5f, 1, -0.5f, -0.5f, 2, 0, 0.5f, 0}, {1, 0, -1}},
+      {"last value unterminated",
+       MeshText("0.5f,-0.5f,1f,\n-0.5f,-0.5f,2f,\n0f,0.5f,3\n"),
+       {0.5f, -0.5f, 1, -0.5f, -0.5f, 2, 0, 0.5f, 0},
+       {1, 0, -1}},
       // Fewer values than the count: the rest are 0.
       {"short block", MeshText("1f,2f,3f,\n"), {1, 2, 3, 0, 0, 0, 0, 0, 0}, {1, 0, -1}},
       // No return-rate block: every rate is -1 (which becomes 0.95).
@@ -81,9 +86,9 @@ TEST(SolidMeshText, BadInputIsRefusedOrMadeHarmless) {
   SolidMeshData d;
   std::string error;
   // Counts of 0, negative or beyond 16 bits: no mesh.
-  for (const char* counts : {"vertexCount = 0;\nindexCount = 3;\n", "vertexCount = -4;\nindexCount = 3;\n",
-                             "vertexCount = 3;\nindexCount = 0;\n", "vertexCount = 40000;\nindexCount = 3;\n",
-                             "indexCount = 3;\n"}) {
+  for (const char* counts :
+       {"vertexCount = 0;\nindexCount = 3;\n", "vertexCount = -4;\nindexCount = 3;\n",
+        "vertexCount = 3;\nindexCount = 0;\n", "vertexCount = 40000;\nindexCount = 3;\n", "indexCount = 3;\n"}) {
     EXPECT_FALSE(chara::ParseMeshText(counts, d, &error)) << counts;
     EXPECT_FALSE(error.empty());
   }
@@ -122,8 +127,8 @@ TEST(SolidMeshText, FlatDialectIsOneQuadOfThePicturesProportions) {
   EXPECT_EQ(d.weights, std::vector<float>(4, 0.0f));
   EXPECT_EQ(d.returnRates, std::vector<float>(4, 0.0f));
   // Sizes that give no quad (0, negative, missing, not finite) are refused.
-  for (const char* bad : {"picWidth = 0;\npicHeight = 10;\n", "picWidth = -5;\npicHeight = 10;\n",
-                          "picHeight = 10;\n", "picWidth = nan;\npicHeight = 10;\n"})
+  for (const char* bad : {"picWidth = 0;\npicHeight = 10;\n", "picWidth = -5;\npicHeight = 10;\n", "picHeight = 10;\n",
+                          "picWidth = nan;\npicHeight = 10;\n"})
     EXPECT_FALSE(chara::ParseFlatText(bad, d)) << bad;
 }
 

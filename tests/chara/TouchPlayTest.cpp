@@ -57,11 +57,11 @@ TEST(TouchPlay, ClickAndStrokeSetTheFlagsCallTheTargetAndAreTakenFromTheScript) 
              " ScGetTempFlagNum('T_CLICK_EVENT_CLICKMAP_NO') .. ' ' .. ScGetTempFlagNum('T_CLICK_EVENT_CLKorDRG'))\n"
              "@[Return]\n");
   const std::string input =
-      "5 mouse 580 320\n6 click\n"                      // a click on region 1
-      "10 ldown\n12 mouse 583 320\n13 lup\n"            // a stroke: 3 pixels in the last frame
-      "15 mouse 450 320\n16 click\n"                    // region 2 has no target: taken, nothing starts
-      "20 mouse 450 460\n21 click\n"                    // on the picture outside the regions: advances
-      "24 mouse 100 100\n25 click\n";                   // off the picture: advances
+      "5 mouse 580 320\n6 click\n"            // a click on region 1
+      "10 ldown\n12 mouse 583 320\n13 lup\n"  // a stroke: 3 pixels in the last frame
+      "15 mouse 450 320\n16 click\n"          // region 2 has no target: taken, nothing starts
+      "20 mouse 450 460\n21 click\n"          // on the picture outside the regions: advances
+      "24 mouse 100 100\n25 click\n";         // off the picture: advances
   EXPECT_EQ(Play(game, 27, input), "ready\ntouch 0 1 1\ntouch 0 1 -1\nadvanced\n");
 }
 
@@ -83,7 +83,7 @@ TEST(TouchPlay, ATouchCallReturnsToTheWaitingLine) {
              "P('back')\n"
              "@[Return]\n");
   const std::string input =
-      "5 mouse 580 320\n6 click\n"   // starts the touch call, which waits
+      "5 mouse 580 320\n6 click\n"    // starts the touch call, which waits
       "10 mouse 100 100\n11 click\n"  // ends it: back to the waiting line, which waits again
       "15 click\n";                   // advances the script itself
   EXPECT_EQ(Play(game, 14, input), "ready\ntouch 1\nback\n");
@@ -116,8 +116,7 @@ TEST(TouchPlay, AnEventPicturesLayersFollowAPressTogether) {
   const std::string before = game.path() + "/before.png", after = game.path() + "/after.png";
   // A press on layer 1 (the small green square in the middle), then the mouse moves 100 pixels
   // to the right while held.
-  Play(game, 12, "5 mouse 512 384\n6 ldown\n8 mouse 612 384\n",
-       "--shot 5:'" + before + "' --shot 11:'" + after + "'");
+  Play(game, 12, "5 mouse 512 384\n6 ldown\n8 mouse 612 384\n", "--shot 5:'" + before + "' --shot 11:'" + after + "'");
   const gfx::Image a = ReadShot(before), b = ReadShot(after);
   ASSERT_EQ(a.width, 1024);
   ASSERT_EQ(b.width, 1024);

@@ -25,7 +25,8 @@ class TouchWorld : public ::testing::Test {
   void SetUp() override {
     world = std::make_unique<LayerWorld>();
     // The left half opaque, the right half transparent.
-    world->picture("half.png", makeImage(64, 64, [](int32_t x, int32_t) { return x < 32 ? 0xFFFF0000u : 0x00000000u; }));
+    world->picture("half.png",
+                   makeImage(64, 64, [](int32_t x, int32_t) { return x < 32 ? 0xFFFF0000u : 0x00000000u; }));
     // Bottom row no region; top row regions 2, 2, 1, 1.
     world->write("half_c.bmp", BmpFile(4, 2, 8, {0, 0, 0, 0, 2, 2, 1, 1}));
     world->write("half.txt", Quad(0.25f, "half.png"));

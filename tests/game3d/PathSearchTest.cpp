@@ -142,8 +142,8 @@ TEST(PathSearch, GoalBesideTheStartGivesThePathOfTheStartCellAlone) {
     EXPECT_TRUE(search.CellAt(c.goal).onPath);
     const std::string s = std::to_string(c.start.x) + ": " + std::to_string(c.start.y);
     const std::string g = std::to_string(c.goal.x) + ": " + std::to_string(c.goal.y);
-    EXPECT_EQ(debug.all(), (std::vector<std::string>{s + "    from(" + s + ") to(" + g + ")\n",
-                                                     "Aスターのパスを取得できる\n"}));
+    EXPECT_EQ(debug.all(),
+              (std::vector<std::string>{s + "    from(" + s + ") to(" + g + ")\n", "Aスターのパスを取得できる\n"}));
   }
 }
 
@@ -164,16 +164,13 @@ TEST(PathSearch, OpenCellsKeepTheirFirstParentSoThePathIsNotTheShortest) {
   ASSERT_TRUE(search.IsPathReady());
   EXPECT_EQ(search.expanded, (std::vector<CellPoint>{{1, 0}, {1, 1}, {2, 1}}));
   EXPECT_EQ(search.path, (std::vector<CellPoint>{{2, 1}, {1, 0}, {0, 1}}));
-  EXPECT_EQ(search.openList,
-            (std::vector<CellPoint>{{1, 1}, {0, 0}, {0, 2}, {1, 0}, {1, 2}, {2, 1}, {2, 2}}));
+  EXPECT_EQ(search.openList, (std::vector<CellPoint>{{1, 1}, {0, 0}, {0, 2}, {1, 0}, {1, 2}, {2, 1}, {2, 2}}));
   EXPECT_FLOAT_EQ(search.CellAt({2, 1}).costFromStart, 2 * std::sqrt(2.0f));
   EXPECT_TRUE(search.CellAt({1, 0}).onPath);
   EXPECT_FALSE(search.CellAt({1, 1}).onPath);
   EXPECT_EQ(debug.all(), (std::vector<std::string>{kCalculating, kCalculating, kCalculating,
-                                                   "2: 1    from(0: 1) to(3: 0)\n",
-                                                   "1: 0    from(0: 1) to(3: 0)\n",
-                                                   "0: 1    from(0: 1) to(3: 0)\n",
-                                                   "Aスターのパスを取得できる\n"}));
+                                                   "2: 1    from(0: 1) to(3: 0)\n", "1: 0    from(0: 1) to(3: 0)\n",
+                                                   "0: 1    from(0: 1) to(3: 0)\n", "Aスターのパスを取得できる\n"}));
 }
 
 TEST(PathSearch, EqualTotalsGoToTheEarlierOpenEntry) {
@@ -266,7 +263,10 @@ TEST(PathSearch, InvalidRequestsAreReportedAndStartNothing) {
       {"goal past +z", {-1.5f, 0}, {0, 1.5f}, "Aスター設定のゴール地点がマップ範囲外だった: 2, -1\n"},
       {"goal blocked", {-1.5f, 0}, {-0.5f, 0}, "Aスター設定のゴール地点が進入不可の場所だった: 1, 1\n"},
       {"goal outside before start outside", {9, 9}, {9, -9}, "Aスター設定のゴール地点がマップ範囲外だった: 11, 9\n"},
-      {"goal blocked before start outside", {9, 9}, {-0.5f, 0}, "Aスター設定のゴール地点が進入不可の場所だった: 1, 1\n"},
+      {"goal blocked before start outside",
+       {9, 9},
+       {-0.5f, 0},
+       "Aスター設定のゴール地点が進入不可の場所だった: 1, 1\n"},
       {"start outside", {-3.0f, 0}, {1.5f, 0}, "Aスター設定のスタート地点がマップ範囲外だった: -1, 1\n"},
       {"start NaN", {std::nanf(""), 0}, {1.5f, 0}, "Aスター設定のスタート地点がマップ範囲外だった: -1, 1\n"},
       {"start far away", {1.0e30f, -1.0e30f}, {1.5f, 0}, "Aスター設定のスタート地点がマップ範囲外だった: -1, 3\n"},
@@ -304,8 +304,8 @@ TEST(PathSearch, WorldToCellAtTheMapEdges) {
     CellPoint cell;
   };
   const Case cases[] = {
-      {{-8.0f, -4.0f}, {0, 3}},  {{7.99f, 3.99f}, {7, 0}},   {{8.0f, 0.0f}, {8, 1}},
-      {{0.0f, 4.0f}, {4, -1}},   {{-8.5f, -4.5f}, {0, 3}},   {{-10.0f, -6.0f}, {-1, 4}},
+      {{-8.0f, -4.0f}, {0, 3}},  {{7.99f, 3.99f}, {7, 0}},  {{8.0f, 0.0f}, {8, 1}},
+      {{0.0f, 4.0f}, {4, -1}},   {{-8.5f, -4.5f}, {0, 3}},  {{-10.0f, -6.0f}, {-1, 4}},
       {{-6.01f, 2.01f}, {0, 0}}, {{-5.99f, 1.99f}, {1, 1}}, {{0.0f, 0.0f}, {4, 1}},
   };
   for (const Case& c : cases) {
@@ -337,8 +337,7 @@ TEST(PathSearch, BadGridsAreRefusedAndDropTheOldGrid) {
     DebugCapture debug;
     PathSearch search;
     LoadMap(search, {{"....", "....", "....", "...."}});
-    EXPECT_EQ(search.SetUpPathGrid(std::vector<uint8_t>(c.attributeCount), c.width, c.height, c.mapWidth,
-                                   c.mapDepth),
+    EXPECT_EQ(search.SetUpPathGrid(std::vector<uint8_t>(c.attributeCount), c.width, c.height, c.mapWidth, c.mapDepth),
               platform::result::InvalidArg);
     EXPECT_FALSE(search.StartPathSearch({-1.5f, 1.5f}, {1.5f, -1.5f}));
     EXPECT_FALSE(search.running);
@@ -356,7 +355,10 @@ TEST(PathSearch, SecondStartAndNewGridAreRefusedWhileASearchRuns) {
     std::string line;
   };
   const Case cases[] = {
-      {"second start", [](PathSearch& s, const Map&) { return !Start(s, {0, 0}, {19, 19}); },
+      {"second start",
+       [](PathSearch& s, const Map&) {
+         return !Start(s, {0, 0}, {19, 19});
+       },
        "Aスタースレッド起動中に起動しようとした\n"},
       {"new grid",
        [](PathSearch& s, const Map& m) {

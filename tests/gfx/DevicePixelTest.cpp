@@ -144,8 +144,8 @@ TEST(DevicePixels, RenderTargetsComeBackUpright) {
   ASSERT_EQ(d.createTexture(16, 8, 1, gfx::usage::RenderTarget, gfx::Pool::Default, target), gfx::result::Ok);
   gfx::SurfacePtr depth;
   ASSERT_EQ(d.createDepthStencilSurface(16, 8, depth), gfx::result::Ok);
-  const gfx::TexturePtr topRed = makeTexture(
-      d, makeImage(16, 8, [](int32_t, int32_t y) { return y < 4 ? kRed : kGreen; }));
+  const gfx::TexturePtr topRed =
+      makeTexture(d, makeImage(16, 8, [](int32_t, int32_t y) { return y < 4 ? kRed : kGreen; }));
 
   const gfx::SurfacePtr savedTarget = d.getRenderTarget();
   const gfx::SurfacePtr savedDepth = d.getDepthStencilSurface();
@@ -181,7 +181,8 @@ TEST(DevicePixels, AlphaTestDiscardsTransparentPixelsBeforeDepth) {
   gfx::Device& d = *device;
   const gfx::VertexBufferPtr quad = unitQuad(d);
   // Left column transparent, right column opaque blue.
-  const gfx::TexturePtr front = makeTexture(d, makeImage(2, 1, [](int32_t x, int32_t) { return x ? kBlue : 0x00FF0000u; }));
+  const gfx::TexturePtr front =
+      makeTexture(d, makeImage(2, 1, [](int32_t x, int32_t) { return x ? kBlue : 0x00FF0000u; }));
   const gfx::TexturePtr back = makeTexture(d, solidImage(1, 1, kGreen));
   d.setRenderState(gfx::RenderState::AlphaTestEnable, 1);
   d.setRenderState(gfx::RenderState::AlphaFunc, gfx::cmp::Greater);
@@ -257,7 +258,8 @@ TEST(DevicePixels, TextureTransformShowsPartOfTheTexture) {
   gfx::Device& d = *device;
   const gfx::VertexBufferPtr quad = unitQuad(d);
   // Two cells side by side; u' = u * 0.5 + 0.5 shows only the right one.
-  const gfx::TexturePtr cells = makeTexture(d, makeImage(4, 2, [](int32_t x, int32_t) { return x < 2 ? kRed : kGreen; }));
+  const gfx::TexturePtr cells =
+      makeTexture(d, makeImage(4, 2, [](int32_t x, int32_t) { return x < 2 ? kRed : kGreen; }));
   d.setRenderState(gfx::RenderState::CullMode, gfx::cull::None);
   d.setSamplerState(0, gfx::SamplerState::AddressU, gfx::taddress::Clamp);
   d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
@@ -318,9 +320,9 @@ TEST(DevicePixels, IndexedDrawsUseTheBaseVertex) {
   ASSERT_TRUE(device);
   gfx::Device& d = *device;
   // Two quads in one buffer; the indices name the first, the base vertex picks the second.
-  const RhwVertex v[8] = {{0, 0, 0.5f, 1, 0xFFFF0000u, 0, 0}, {8, 0, 0.5f, 1, 0xFFFF0000u, 0, 0},
-                          {0, 8, 0.5f, 1, 0xFFFF0000u, 0, 0}, {8, 8, 0.5f, 1, 0xFFFF0000u, 0, 0},
-                          {8, 8, 0.5f, 1, 0xFF00FF00u, 0, 0}, {16, 8, 0.5f, 1, 0xFF00FF00u, 0, 0},
+  const RhwVertex v[8] = {{0, 0, 0.5f, 1, 0xFFFF0000u, 0, 0},  {8, 0, 0.5f, 1, 0xFFFF0000u, 0, 0},
+                          {0, 8, 0.5f, 1, 0xFFFF0000u, 0, 0},  {8, 8, 0.5f, 1, 0xFFFF0000u, 0, 0},
+                          {8, 8, 0.5f, 1, 0xFF00FF00u, 0, 0},  {16, 8, 0.5f, 1, 0xFF00FF00u, 0, 0},
                           {8, 16, 0.5f, 1, 0xFF00FF00u, 0, 0}, {16, 16, 0.5f, 1, 0xFF00FF00u, 0, 0}};
   const uint16_t indices[6] = {0, 1, 2, 2, 1, 3};
   gfx::VertexBufferPtr vb;

@@ -44,9 +44,9 @@ struct Frame {
   std::vector<Item> items;
   bool clearFirst = true, clearDepth = true;
   uint32_t clearColour = 0xFF000000u;
-  bool partialClear = false;      // a viewport-sized clear between the items
-  bool targetBefore = false;      // the render target is drawn into before the back buffer
-  bool targetAfter = false;       // ... or after some back-buffer items
+  bool partialClear = false;  // a viewport-sized clear between the items
+  bool targetBefore = false;  // the render target is drawn into before the back buffer
+  bool targetAfter = false;   // ... or after some back-buffer items
   float targetSpin = 0;
   bool readMidway = false;
   bool skipPresent = false;
@@ -233,7 +233,8 @@ void mutate(std::mt19937& rng, Frame& f, std::vector<gfx::Image>& pictures, std:
     case 0:
     case 1: f.items.push_back(randomItem(rng, int(pictures.size()))); break;
     case 2:
-      if (!f.items.empty()) f.items.erase(f.items.begin() + std::uniform_int_distribution<int>(0, int(f.items.size()) - 1)(rng));
+      if (!f.items.empty())
+        f.items.erase(f.items.begin() + std::uniform_int_distribution<int>(0, int(f.items.size()) - 1)(rng));
       break;
     case 3:
     case 4:
@@ -249,11 +250,10 @@ void mutate(std::mt19937& rng, Frame& f, std::vector<gfx::Image>& pictures, std:
       const int k = std::uniform_int_distribution<int>(0, int(pictures.size()) - 1)(rng);
       gfx::Image next = randomPicture(rng);
       // Same size, new texels.
-      pictures[size_t(k)].pixels = makeImage(pictures[size_t(k)].width, pictures[size_t(k)].height,
-                                             [&](int32_t x, int32_t y) {
-                                               return next.pixels[size_t(y % next.height) * size_t(next.width) +
-                                                                  size_t(x % next.width)];
-                                             }).pixels;
+      pictures[size_t(k)].pixels =
+          makeImage(pictures[size_t(k)].width, pictures[size_t(k)].height, [&](int32_t x, int32_t y) {
+            return next.pixels[size_t(y % next.height) * size_t(next.width) + size_t(x % next.width)];
+          }).pixels;
       changedPictures.push_back(k);
       break;
     }
@@ -261,8 +261,14 @@ void mutate(std::mt19937& rng, Frame& f, std::vector<gfx::Image>& pictures, std:
     case 8: f.clearDepth = !f.clearDepth; break;
     case 9: f.clearColour ^= 0x00102030u; break;
     case 10: f.partialClear = !f.partialClear; break;
-    case 11: f.targetBefore = true; f.targetSpin += 0.5f; break;
-    case 12: f.targetAfter = true; f.targetSpin += 0.5f; break;
+    case 11:
+      f.targetBefore = true;
+      f.targetSpin += 0.5f;
+      break;
+    case 12:
+      f.targetAfter = true;
+      f.targetSpin += 0.5f;
+      break;
     case 13:
       if (!f.items.empty()) f.items[0].colour ^= 0x3F000000u;
       break;
@@ -354,8 +360,8 @@ TEST(FrameRecord, UnchangedFramesAreNotPresented) {
       {"same frame again", [] {}, false},
       {"moved item", [&] { f.items[0].x += 1; }, true},
       {"same after the move", [] {}, false},
-      {"new texels",
-       [&] { upload(r.textures[0], solidImage(pictures[0].width, pictures[0].height, 0xFF123456u)); }, true},
+      {"new texels", [&] { upload(r.textures[0], solidImage(pictures[0].width, pictures[0].height, 0xFF123456u)); },
+       true},
       {"target drawn", [&] { f.targetBefore = true; }, true},
       {"target drawn again, same picture", [] {}, true},
       {"target left alone", [&] { f.targetBefore = false; }, false},

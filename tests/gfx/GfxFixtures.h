@@ -40,7 +40,8 @@ inline gfx::TexturePtr makeTexture(gfx::Device& device, const gfx::Image& image,
   EXPECT_EQ(texture->lockRect(0, lr), gfx::result::Ok);
   for (int32_t y = 0; y < image.height; ++y)
     for (int32_t x = 0; x < image.width; ++x)
-      reinterpret_cast<uint32_t*>(lr.bits + y * lr.pitch)[x] = image.pixels[size_t(y) * size_t(image.width) + size_t(x)];
+      reinterpret_cast<uint32_t*>(lr.bits + y * lr.pitch)[x] =
+          image.pixels[size_t(y) * size_t(image.width) + size_t(x)];
   texture->unlockRect(0);
   return texture;
 }

@@ -70,7 +70,8 @@ TEST(Image, HeadersGiveTheFileSize) {
 
 TEST(Image, AlphaOfTheFormats) {
   // PNG keeps its alpha; a plain 32-bit BMP reads as opaque whatever its fourth byte holds.
-  const gfx::Image picture = makeImage(3, 2, [](int32_t x, int32_t y) { return uint32_t(x * 60 + y * 20) << 24 | 0x123456u; });
+  const gfx::Image picture =
+      makeImage(3, 2, [](int32_t x, int32_t y) { return uint32_t(x * 60 + y * 20) << 24 | 0x123456u; });
   const std::vector<uint8_t> png = pngBytes(picture);
   gfx::Image decoded;
   ASSERT_EQ(gfx::decodeImage(png.data(), png.size(), decoded), gfx::result::Ok);
@@ -108,9 +109,8 @@ TEST(Image, HostileFilesAreRefusedWithoutACrash) {
   struct Case {
     const char* name;
     std::vector<uint8_t> bytes;
-  } cases[] = {{"empty", {}},         {"truncated png", truncated}, {"huge png", hugePng},
-               {"zero-size png", zeroPng}, {"huge bmp", hugeBmp},   {"garbage", garbage},
-               {"cut jpeg", jpegStart}};
+  } cases[] = {{"empty", {}},         {"truncated png", truncated}, {"huge png", hugePng},  {"zero-size png", zeroPng},
+               {"huge bmp", hugeBmp}, {"garbage", garbage},         {"cut jpeg", jpegStart}};
   auto device = headlessDevice();
   ASSERT_TRUE(device);
   for (const Case& c : cases) {
@@ -129,8 +129,24 @@ TEST(Image, HostileFilesAreRefusedWithoutACrash) {
 // packets as given.
 std::vector<uint8_t> tgaBytes(uint8_t type, uint16_t width, uint16_t height, uint8_t depth,
                               const std::vector<uint8_t>& data) {
-  std::vector<uint8_t> b = {0, 0, type, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8),
-                            uint8_t(height), uint8_t(height >> 8), depth, 0};
+  std::vector<uint8_t> b = {0,
+                            0,
+                            type,
+                            0,
+                            0,
+                            0,
+                            0,
+                            0,
+                            0,
+                            0,
+                            0,
+                            0,
+                            uint8_t(width),
+                            uint8_t(width >> 8),
+                            uint8_t(height),
+                            uint8_t(height >> 8),
+                            depth,
+                            0};
   for (uint8_t v : data) b.push_back(v);
   return b;
 }
@@ -157,8 +173,8 @@ TEST(Image, TgaIsReadFromItsHeaderAndOtherFormatsAreRefused) {
   std::vector<uint8_t> manyPixelsTga = tgaBytes(3, 8000, 8000, 8, std::vector<uint8_t>(64, 0));
   std::vector<uint8_t> shortTga = tgaBytes(2, 4, 4, 24, std::vector<uint8_t>(20, 0));
   std::vector<uint8_t> badDepthTga = tgaBytes(2, 1, 1, 7, {1, 2, 3});
-  const std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0, 0,
-                                    0, 0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0, 2, 2, 0x44, 1, 0, 0x3B};
+  const std::vector<uint8_t> gif = {'G', 'I',  'F', '8', '9', 'a', 1, 0, 1, 0, 0x80, 0, 0, 0xFF, 0xFF, 0xFF, 0,   0,
+                                    0,   0x2C, 0,   0,   0,   0,   1, 0, 1, 0, 0,    2, 2, 0x44, 1,    0,    0x3B};
   const std::string text = "P('not a picture at all')\n";
   // 8192 x 8192 within the side limit, beyond the total.
   std::vector<uint8_t> squarePng = pngBytes(solidImage(16, 16, 0xFF00FF00u));
@@ -171,10 +187,14 @@ TEST(Image, TgaIsReadFromItsHeaderAndOtherFormatsAreRefused) {
   const struct {
     const char* name;
     std::vector<uint8_t> bytes;
-  } refused[] = {{"huge tga", hugeTga},  {"too many tga pixels", manyPixelsTga},
-                 {"cut-short tga", shortTga}, {"tga of an unknown depth", badDepthTga},
-                 {"gif", gif}, {"text", std::vector<uint8_t>(text.begin(), text.end())},
-                 {"8192 x 8192 png", squarePng}, {"cut-short bmp", shortBmp}};
+  } refused[] = {{"huge tga", hugeTga},
+                 {"too many tga pixels", manyPixelsTga},
+                 {"cut-short tga", shortTga},
+                 {"tga of an unknown depth", badDepthTga},
+                 {"gif", gif},
+                 {"text", std::vector<uint8_t>(text.begin(), text.end())},
+                 {"8192 x 8192 png", squarePng},
+                 {"cut-short bmp", shortBmp}};
   for (const auto& c : refused) {
     gfx::ImageInfo info;
     EXPECT_EQ(gfx::getImageInfoFromMemory(c.bytes.data(), c.bytes.size(), info), gfx::result::InvalidData) << c.name;
@@ -194,7 +214,8 @@ TEST(Image, DefaultSizeTexturesStretchToPowersOfTwo) {
   } cases[] = {{640, 480, 1024, 512, 11}, {1, 1, 1, 1, 1}, {1024, 768, 1024, 1024, 11}, {800, 600, 1024, 1024, 11}};
   for (const Case& c : cases) {
     // Left half red, right half blue: the stretch keeps each half's inside exact.
-    const gfx::Image picture = makeImage(c.w, c.h, [&](int32_t x, int32_t) { return x * 2 < c.w ? 0xFFFF0000u : 0xFF0000FFu; });
+    const gfx::Image picture =
+        makeImage(c.w, c.h, [&](int32_t x, int32_t) { return x * 2 < c.w ? 0xFFFF0000u : 0xFF0000FFu; });
     const std::vector<uint8_t> png = pngBytes(picture);
     gfx::TexturePtr texture;
     gfx::ImageInfo info;
@@ -209,9 +230,7 @@ TEST(Image, DefaultSizeTexturesStretchToPowersOfTwo) {
     std::vector<uint32_t> level0;
     ASSERT_EQ(device->readSurface(texture->surfaceLevel(0), level0), gfx::result::Ok);
     EXPECT_EQ(level0.front(), 0xFFFF0000u);
-    if (c.w > 1) {
-      EXPECT_EQ(level0[size_t(c.texW - 1)], 0xFF0000FFu);
-    }
+    if (c.w > 1) { EXPECT_EQ(level0[size_t(c.texW - 1)], 0xFF0000FFu); }
   }
   // The ratios the layers draw with.
   EXPECT_FLOAT_EQ(640.0f / 1024.0f, 0.625f);
@@ -220,9 +239,9 @@ TEST(Image, DefaultSizeTexturesStretchToPowersOfTwo) {
   // An explicit size is used as given (the picture's own size for processor-side work).
   const std::vector<uint8_t> png = pngBytes(solidImage(30, 20, 0x80FFFFFFu));
   gfx::TexturePtr texture;
-  ASSERT_EQ(gfx::createTextureFromFileInMemory(*device, png.data(), png.size(), 30, 20, 1, 0, gfx::Pool::SystemMem,
-                                               texture),
-            gfx::result::Ok);
+  ASSERT_EQ(
+      gfx::createTextureFromFileInMemory(*device, png.data(), png.size(), 30, 20, 1, 0, gfx::Pool::SystemMem, texture),
+      gfx::result::Ok);
   EXPECT_EQ(texture->width(0), 30);
   EXPECT_EQ(texture->height(0), 20);
   gfx::LockedRect lr;

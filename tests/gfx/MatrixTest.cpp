@@ -29,8 +29,8 @@ TEST(Matrix, WorkedMatricesOfTheTwoDimensionalSetUp) {
   expectRows(Matrix::orthoLH(w, h, 1, 30), pf);
 
   // A point at world z 0 seen through V0 and Pf lands at depth 9/29.
-  const Vec3 p = gfx::transformCoord({0, 0, 0}, Matrix::lookAtLH({0, 0, -10}, {0, 0, 0}, {0, 1, 0}) *
-                                                    Matrix::orthoLH(w, h, 1, 30));
+  const Vec3 p = gfx::transformCoord(
+      {0, 0, 0}, Matrix::lookAtLH({0, 0, -10}, {0, 0, 0}, {0, 1, 0}) * Matrix::orthoLH(w, h, 1, 30));
   EXPECT_NEAR(p.z, 9.0f / 29.0f, 1e-6f);
 }
 

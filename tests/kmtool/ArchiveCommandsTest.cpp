@@ -21,9 +21,7 @@ ToolRun Kmtool(const std::string& arguments) {
   return testsupport::RunCommand(std::string(KM_KMTOOL) + " " + arguments, "", true);
 }
 
-std::string Quoted(const std::string& path) {
-  return "'" + path + "'";
-}
+std::string Quoted(const std::string& path) { return "'" + path + "'"; }
 
 TEST(KmtoolArchive, PackListUnpackAndTheEngineReadsIt) {
   testsupport::TempDir work;
@@ -37,8 +35,8 @@ TEST(KmtoolArchive, PackListUnpackAndTheEngineReadsIt) {
   work.write("game/readme.txt", "not packed");
 
   const std::string archivePath = work.path() + "/game/data.pkg";
-  ToolRun pack = Kmtool("pack " + Quoted(archivePath) + " -C " + Quoted(work.path() + "/src") +
-                        " --utf8-evt --scramble-evt");
+  ToolRun pack =
+      Kmtool("pack " + Quoted(archivePath) + " -C " + Quoted(work.path() + "/src") + " --utf8-evt --scramble-evt");
   ASSERT_EQ(pack.exitCode, 0) << pack.out;
 
   // Sorted by stored name; names are printed in UTF-8 with the stored '\'.
@@ -123,8 +121,7 @@ TEST(KmtoolArchive, UnpackKeepsEntriesInsideTheFolder) {
                                                        {"/etc/escaped.txt", "absolute"},
                                                        {"sub\\..\\..\\escaped2.txt", "outside"},
                                                        {"fine\\ok.txt", "inside"}}));
-  ToolRun run =
-      Kmtool("unpack " + Quoted(work.path() + "/hostile.pkg") + " -C " + Quoted(work.path() + "/out"));
+  ToolRun run = Kmtool("unpack " + Quoted(work.path() + "/hostile.pkg") + " -C " + Quoted(work.path() + "/out"));
   EXPECT_EQ(run.exitCode, 1) << run.out;
   EXPECT_FALSE(std::filesystem::exists(work.path() + "/escaped.txt"));
   EXPECT_FALSE(std::filesystem::exists(work.path() + "/escaped2.txt"));

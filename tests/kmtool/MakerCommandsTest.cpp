@@ -174,15 +174,17 @@ TEST(KmtoolMaker, PlayWarnsAboutWhatTheEngineOtherwisePassesOverSilently) {
 // A lint fixture seeded with one mistake of each kind; each is reported on its line.
 TEST(KmtoolMaker, LintFindsOneMistakeOfEachKind) {
   testsupport::TempDir game;
-  game.write("globalData.lua", "g_Lua_ScreenWidth = 1024\ng_Lua_ScreenHeight = 768\ng_Lua_Aspect = 1.33\n"
-                               "g_Lua_FrameRate = 60\ng_Lua_EnableAlwaysMostTop = 0\ng_Lua_EnableWhenNotActive = 1\n");
-  game.write("scriptSettings.lua",
-             "g_Scr_IsSkipMode = false\ng_Scr_IsSkipWaitTime = false\ng_Scr_IsAutoMode = false\n"
-             "g_Scr_AutoModeTime_FAST = 1000\ng_Scr_AutoModeTime_MID = 2000\ng_Scr_AutoModeTime_SLOW = 3000\n"
-             "g_Scr_IsAutoModeTimeType = 1\ng_Scr_SoundBufFirst = 10\ng_Scr_SoundBufEnd = 20\ng_CharaDiffPos = { 0, 0 }\n");
+  game.write("globalData.lua",
+             "g_Lua_ScreenWidth = 1024\ng_Lua_ScreenHeight = 768\ng_Lua_Aspect = 1.33\n"
+             "g_Lua_FrameRate = 60\ng_Lua_EnableAlwaysMostTop = 0\ng_Lua_EnableWhenNotActive = 1\n");
+  game.write(
+      "scriptSettings.lua",
+      "g_Scr_IsSkipMode = false\ng_Scr_IsSkipWaitTime = false\ng_Scr_IsAutoMode = false\n"
+      "g_Scr_AutoModeTime_FAST = 1000\ng_Scr_AutoModeTime_MID = 2000\ng_Scr_AutoModeTime_SLOW = 3000\n"
+      "g_Scr_IsAutoModeTimeType = 1\ng_Scr_SoundBufFirst = 10\ng_Scr_SoundBufEnd = 20\ng_CharaDiffPos = { 0, 0 }\n");
   game.write("eventProg.lua", "function P(s) print(s) end\n");
-  for (const char* name : {"lambart.fx", "ShadowMap.fx", "bg.png", "cur0.png", "cur1.png", "cur10.png", "cur11.png",
-                           "cur12.png"})
+  for (const char* name :
+       {"lambart.fx", "ShadowMap.fx", "bg.png", "cur0.png", "cur1.png", "cur10.png", "cur11.png", "cur12.png"})
     game.write(name, "x");
   game.write("0first.evt",
              "; one mistake per line\n"
@@ -195,9 +197,11 @@ TEST(KmtoolMaker, LintFindsOneMistakeOfEachKind) {
              "@[PlaySE file=\"missing.ogg\"]\n"
              "ScSetTempFlag(\"a\",\n"
              "ScFrobnicate(1)\n"
-             "; " + std::string(260, 'a') + "\n"
-             "「絵文字😀」\n"
-             "P(\"fine\")\n");
+             "; " +
+                 std::string(260, 'a') +
+                 "\n"
+                 "「絵文字😀」\n"
+                 "P(\"fine\")\n");
   game.write("noeol.evt", "P(1)\nP(2)");
   game.write("broken.lua", "function (\n");
   game.write("big.evt", std::string(205000, '\n'));

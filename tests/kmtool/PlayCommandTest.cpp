@@ -14,8 +14,7 @@ using PlayRun = testsupport::ProcessResult;
 // A game folder whose first script prints "before", waits for a click and prints "after".
 class ClickGame {
  public:
-  explicit ClickGame(const std::string& firstScript = "P('before')\n@[WaitClick]\nP('after')\n")
-      : game_(firstScript) {}
+  explicit ClickGame(const std::string& firstScript = "P('before')\n@[WaitClick]\nP('after')\n") : game_(firstScript) {}
 
   PlayRun play(int frames, const std::string& input, const std::string& extra = "") {
     std::string args = "play --frames " + std::to_string(frames) + " " + extra;
@@ -103,8 +102,8 @@ TEST(KmtoolPlay, AnEndlessLoopWithoutAWaitStillEnds) {
   const std::string kmtool = std::string("timeout -s KILL 60 ") + KM_KMTOOL;
   const PlayRun byFrames = testsupport::RunCommand(kmtool + " play --frames 5", game.path());
   EXPECT_EQ(byFrames.exitCode, 0) << byFrames.err;
-  const PlayRun byTerm =
-      testsupport::RunCommand("timeout -s KILL 60 timeout -s TERM 1 " + std::string(KM_KMTOOL) + " play --frames 100000000", game.path());
+  const PlayRun byTerm = testsupport::RunCommand(
+      "timeout -s KILL 60 timeout -s TERM 1 " + std::string(KM_KMTOOL) + " play --frames 100000000", game.path());
   // timeout(1) reports 124 when it had to send its signal and the program then ended by itself.
   EXPECT_EQ(byTerm.exitCode, 124) << byTerm.err;
   EXPECT_NE(byTerm.err.find("15"), std::string::npos) << byTerm.err;

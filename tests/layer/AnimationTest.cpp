@@ -23,8 +23,8 @@ TEST(KeyMove, PositionsAlongTheKeysAndTheirSegments) {
   l.addKey(0, 100, 0, 0, 1, 1, 100, false);  // absolute
   l.addKey(1, 0, 50, 0, 1, 1, 200, false);   // relative: 50 down from where it starts
   l.startKeyMove(false);
-  const Frame frames[] = {{1000, 0, 0},    {1050, 50, 0},   {1100, 100, 0},  // key 0 ends
-                          {1117, 100, 0},  {1217, 100, 25}, {1317, 100, 50}};
+  const Frame frames[] = {{1000, 0, 0},   {1050, 50, 0},   {1100, 100, 0},  // key 0 ends
+                          {1117, 100, 0}, {1217, 100, 25}, {1317, 100, 50}};
   for (const Frame& f : frames) {
     world.setNow(f.now);
     l.update(0);
@@ -178,7 +178,8 @@ TEST(PictureArithmetic, ComposingAndDifferenceFadeRules) {
       {0x00000000u, 0x00FFFFFFu, 0x00000000u},  // a transparent difference changes nothing
       {0x40102030u, 0xFF405060u, 0xFF3F4F5Fu},  // alpha adds up to 255; a shift, not / 255
   };
-  for (const Compose& c : compose) EXPECT_EQ(layer::ComposePixel(c.base, c.diff), c.out) << hex(c.base) << " " << hex(c.diff);
+  for (const Compose& c : compose)
+    EXPECT_EQ(layer::ComposePixel(c.base, c.diff), c.out) << hex(c.base) << " " << hex(c.diff);
 
   struct Blend {
     uint32_t saved, diff;
@@ -186,17 +187,15 @@ TEST(PictureArithmetic, ComposingAndDifferenceFadeRules) {
     bool changed;
     uint32_t out;
   } blends[] = {
-      {0x00000000u, 0x00FFFFFFu, 1.0f, false, 0},            // transparent over transparent
-      {0x00000000u, 0xFF0000FFu, 0.5f, true, 0x7F00007Eu},    // a = 127
+      {0x00000000u, 0x00FFFFFFu, 1.0f, false, 0},           // transparent over transparent
+      {0x00000000u, 0xFF0000FFu, 0.5f, true, 0x7F00007Eu},  // a = 127
       {0xFF00FF00u, 0xFFFF0000u, 1.0f, true, 0xFFFE0000u},  // 255 - 255: the shift floors
-      {0xFF00FF00u, 0xFFFF0000u, 0.0f, true, 0xFF00FF00u},    // t 0 over an opaque base
+      {0xFF00FF00u, 0xFFFF0000u, 0.0f, true, 0xFF00FF00u},  // t 0 over an opaque base
   };
   for (const Blend& b : blends) {
     uint32_t out = 0;
     EXPECT_EQ(layer::BlendDifferencePixel(b.saved, b.diff, b.t, out), b.changed) << hex(b.saved);
-    if (b.changed) {
-      EXPECT_EQ(out, b.out) << hex(out);
-    }
+    if (b.changed) { EXPECT_EQ(out, b.out) << hex(out); }
   }
   EXPECT_TRUE(layer::DifferenceFitsBase(10, 10, 0, 0, 10, 10));
   EXPECT_FALSE(layer::DifferenceFitsBase(10, 10, 1, 0, 10, 10));

@@ -53,7 +53,8 @@ TEST(LayerDraw, APictureLandsPixelExactAtItsCentre) {
       for (int i = 0; i < 4; ++i)
         for (int row = 0; row < 2; ++row)
           EXPECT_EQ(world.pixel(p, left + i, top + row), expected[i] & 0xFFFFFF)
-              << c.name << (quad ? " quad" : " sprite") << " column " << i << " " << hex(world.pixel(p, left + i, top + row));
+              << c.name << (quad ? " quad" : " sprite") << " column " << i << " "
+              << hex(world.pixel(p, left + i, top + row));
       EXPECT_EQ(world.pixel(p, left - 1, top), 0u) << c.name;
       EXPECT_EQ(world.pixel(p, left + 4, top), 0u) << c.name;
       EXPECT_EQ(world.pixel(p, left, top - 1), 0u) << c.name;
@@ -149,7 +150,7 @@ TEST(LayerDraw, HitTestEdgesAndClicks) {
   struct Case {
     float x, y;
     bool inside;
-  } cases[] = {{90, 47, true}, {110, 53, true}, {89.9f, 50, false}, {110.1f, 50, false},
+  } cases[] = {{90, 47, true},      {110, 53, true},     {89.9f, 50, false}, {110.1f, 50, false},
                {100, 46.9f, false}, {100, 53.1f, false}, {100, 50, true}};
   for (const Case& c : cases) EXPECT_EQ(l.hitTest(c.x, c.y), c.inside) << c.x << "," << c.y;
 

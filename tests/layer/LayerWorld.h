@@ -9,18 +9,18 @@
 #include <string>
 #include <vector>
 
+#include "archive/ArchiveSet.h"
 #include "engine/Engine.h"
 #include "engine/RenderDevice.h"
-#include "archive/ArchiveSet.h"
 #include "gfx/Image.h"
 #include "layer/C_BaseCharaLayer.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
 #include "layer/C_TextureFact.h"
+#include "layer/ScreenFadeOverlay.h"
 #include "platform/Platform.h"
 #include "support/Pictures.h"
 #include "support/TempDir.h"
-#include "layer/ScreenFadeOverlay.h"
 
 namespace layertest {
 

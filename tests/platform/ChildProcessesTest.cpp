@@ -20,8 +20,7 @@ namespace {
 using platform::LockResult;
 
 int lockFromAnotherProcess(const std::string& path) {
-  const int status =
-      platformtest::runInChild([&] { return static_cast<int>(platform::acquireInstanceLock(path)); });
+  const int status = platformtest::runInChild([&] { return static_cast<int>(platform::acquireInstanceLock(path)); });
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 

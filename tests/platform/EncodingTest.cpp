@@ -87,9 +87,7 @@ TEST(Encoding, Cp932MacroYieldsCodePage932Bytes) {
   const std::string* first = nullptr;
   for (int i = 0; i < 2; ++i) {
     const std::string& s = CP932("エラー");
-    if (first) {
-      EXPECT_EQ(first, &s);
-    }
+    if (first) { EXPECT_EQ(first, &s); }
     first = &s;
   }
 }

@@ -44,9 +44,7 @@ TEST(NtfsOrder, ComparesWithAsciiLettersFoldedThenBytewise) {
       {"\x83\x41", "\x83\x61", true},
       {"\x83\x61", "\x83\x41", false},
   };
-  for (const OrderCase& c : cases) {
-    EXPECT_EQ(platform::ntfsNameLess(c.a, c.b), c.aFirst) << c.a << " vs " << c.b;
-  }
+  for (const OrderCase& c : cases) { EXPECT_EQ(platform::ntfsNameLess(c.a, c.b), c.aFirst) << c.a << " vs " << c.b; }
 }
 
 TEST(NtfsOrder, ListingIsSortedAndSkipsDotEntries) {
@@ -59,9 +57,7 @@ TEST(NtfsOrder, ListingIsSortedAndSkipsDotEntries) {
   std::vector<std::string> names;
   for (const auto& e : entries) names.push_back(e.name);
   EXPECT_EQ(names, (std::vector<std::string>{"A", "a.PKG", "B", "b", "c.pkg", "Sub", "_a", "_hidden"}));
-  for (const auto& e : entries) {
-    EXPECT_EQ(e.isDirectory, e.name == "Sub" || e.name == "_hidden") << e.name;
-  }
+  for (const auto& e : entries) { EXPECT_EQ(e.isDirectory, e.name == "Sub" || e.name == "_hidden") << e.name; }
 }
 
 TEST(NtfsOrder, UnreadableFolderListsNothing) {

@@ -52,8 +52,7 @@ TEST(HeadlessWindow, HookFeedsEachFrameOnceBeforeItRuns) {
 
   std::vector<std::string> trace = runLoop(p, 10);
   const std::vector<std::string> expected = {
-      "msg 15:0",  "frame 1", "msg 513:0", "msg 256:27", "frame 2",
-      "msg 514:0", "frame 3", "msg 2:0",   "msg 18:0",
+      "msg 15:0", "frame 1", "msg 513:0", "msg 256:27", "frame 2", "msg 514:0", "frame 3", "msg 2:0", "msg 18:0",
   };
   EXPECT_EQ(trace, expected);
   EXPECT_EQ(hookCalls, (std::vector<uint32_t>{1, 2, 3, 4}));
@@ -197,8 +196,7 @@ TEST(HeadlessMessageBox, EchoesOneLineAndAnswersFromTheQueue) {
   platformtest::StderrCapture capture;
   int ok = platform::messageBox(CP932("Kestrelmooreはすでに起動しています"), CP932("二重起動"));
   int yes = platform::messageBox(CP932("終了しますか？"), CP932("確認"), platform::mb::YesNo);
-  int no = platform::messageBox(CP932("もう一度？"), CP932("確認"),
-                                platform::mb::YesNo | platform::mb::IconQuestion);
+  int no = platform::messageBox(CP932("もう一度？"), CP932("確認"), platform::mb::YesNo | platform::mb::IconQuestion);
   std::string err = capture.text();
   capture.restore();
 
@@ -221,8 +219,7 @@ TEST(HeadlessMessageBox, QueuedAnswersWaitForAYesNoBox) {
   HeadlessPlatform p(options);
   p.queueAnswer(platform::mb::IdYes);
   platformtest::StderrCapture capture;
-  EXPECT_EQ(p.showMessageBox("error", "ERROR", platform::mb::Ok | platform::mb::IconError),
-            platform::mb::IdOk);
+  EXPECT_EQ(p.showMessageBox("error", "ERROR", platform::mb::Ok | platform::mb::IconError), platform::mb::IdOk);
   EXPECT_EQ(p.showMessageBox("q", "c", platform::mb::YesNo), platform::mb::IdYes);
   EXPECT_EQ(capture.text(), "");  // echo off
 }

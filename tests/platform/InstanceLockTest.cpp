@@ -13,9 +13,7 @@ namespace {
 using platform::LockResult;
 using testsupport::TempDir;
 
-int code(LockResult r) {
-  return static_cast<int>(r);
-}
+int code(LockResult r) { return static_cast<int>(r); }
 
 TEST(InstanceLock, OneHolderPerLockFile) {
   TempDir dir;

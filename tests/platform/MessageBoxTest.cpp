@@ -20,8 +20,7 @@ struct LineCase {
 
 TEST(MessageBoxLine, OneUtf8LineWithLineFeedsEscaped) {
   const LineCase cases[] = {
-      {"Japanese", "エラー", "アーカイブのチェックサムが不正",
-       "[MessageBox] エラー | アーカイブのチェックサムが不正"},
+      {"Japanese", "エラー", "アーカイブのチェックサムが不正", "[MessageBox] エラー | アーカイブのチェックサムが不正"},
       {"line feed", "エラー", "アーカイブパッケージのオープンに失敗\n終了します",
        "[MessageBox] エラー | アーカイブパッケージのオープンに失敗\\n終了します"},
       {"several line feeds", "ERROR:ScPlayBGM", "a\n\nb\n", "[MessageBox] ERROR:ScPlayBGM | a\\n\\nb\\n"},
@@ -29,8 +28,7 @@ TEST(MessageBoxLine, OneUtf8LineWithLineFeedsEscaped) {
       {"empty", "", "", "[MessageBox]  | "},
   };
   for (const LineCase& c : cases) {
-    EXPECT_EQ(platform::messageBoxLine(platform::utf8ToCp932(c.text), platform::utf8ToCp932(c.caption)),
-              c.line)
+    EXPECT_EQ(platform::messageBoxLine(platform::utf8ToCp932(c.text), platform::utf8ToCp932(c.caption)), c.line)
         << c.label;
   }
   // Bytes that are not code page 932 still give a printable line.

@@ -16,9 +16,7 @@ std::string readText(const std::string& path) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-std::string lineFor(int sig) {
-  return "[MessageBox] シグナル発生 | シグナル補足:" + std::to_string(sig) + "\n";
-}
+std::string lineFor(int sig) { return "[MessageBox] シグナル発生 | シグナル補足:" + std::to_string(sig) + "\n"; }
 
 TEST(Signals, CrashesWriteTheLineThenTakeTheDefaultAction) {
   testsupport::TempDir dir;

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/Engine.h"
+#include "engine/SceneIds.h"
 #include "scene/C_SceneGame_Dummy.h"
 #include "scene/C_SceneTitle.h"
-#include "engine/SceneIds.h"
 
 namespace {
 

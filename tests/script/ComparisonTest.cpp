@@ -5,8 +5,8 @@
 #include <string>
 
 #include "ScriptWorld.h"
-#include "script/Comparison.h"
 #include "engine/FlagStore.h"
+#include "script/Comparison.h"
 
 namespace {
 
@@ -16,8 +16,8 @@ using scripttest::ScriptWorld;
 // "none" when it does not jump.
 std::string RunComparison(const std::string& comparisonLine, const std::string& setup = "") {
   ScriptWorld world;
-  world.write("0first.evt", setup + comparisonLine +
-                                "\nMark('none')\nScEnd()\n*lbl_t\nMark('T')\nScEnd()\n*lbl_f\nMark('F')\n");
+  world.write("0first.evt",
+              setup + comparisonLine + "\nMark('none')\nScEnd()\n*lbl_t\nMark('T')\nScEnd()\n*lbl_f\nMark('F')\n");
   world.start();
   std::string result = world.markTexts();
   for (const std::string& box : world.boxes()) result += " [" + box + "]";
@@ -44,9 +44,7 @@ TEST(Comparison, ScCompJump) {
       {"ScCompJump(1, '==', 1, 'lbl_missing', 'lbl_f')", "none"},
       {"ScCompJump(1, '==', 1, '', 'lbl_f')", "none"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(RunComparison(c.line), c.result) << c.line;
-  }
+  for (const auto& c : cases) { EXPECT_EQ(RunComparison(c.line), c.result) << c.line; }
 }
 
 TEST(Comparison, CompareJumpTag) {
@@ -56,8 +54,7 @@ TEST(Comparison, CompareJumpTag) {
     const char* result;
   } cases[] = {
       {"ScSetFlag('T_a', 3.0004)\n", "@[CompareJump exp={&T_a==3} label_true=lbl_t label_false=lbl_f]", "T"},
-      {"ScSetFlag('T_count', 2)\n", "@[CompareJump exp={&T_count >= 3} label_true=\"*lbl_t\" label_false=lbl_f]",
-       "F"},
+      {"ScSetFlag('T_count', 2)\n", "@[CompareJump exp={&T_count >= 3} label_true=\"*lbl_t\" label_false=lbl_f]", "F"},
       {"ScSetFlag('T_s', 'abc')\n", "@[CompareJump exp={$T_s=='abc'} label_true=lbl_t label_false=lbl_f]", "T"},
       {"ScSetFlag('T_s', '10')\n", "@[CompareJump exp={$T_s>'9'} label_true=lbl_t label_false=lbl_f]", "F"},
       {"ScSetFlag('T_s', '10')\n", "@[CompareJump exp={$T_s>9} label_true=lbl_t label_false=lbl_f]", "T"},
@@ -68,9 +65,7 @@ TEST(Comparison, CompareJumpTag) {
       {"", "@[CompareJump exp={1=1} label_true=lbl_t]", "none [エラー | @[CompareJump]の指定エラー]"},
       {"", "@[CompareJump label_true=lbl_t]", "none [エラー | @[CompareJump]の指定エラー]"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(RunComparison(c.line, c.setup), c.result) << c.line;
-  }
+  for (const auto& c : cases) { EXPECT_EQ(RunComparison(c.line, c.setup), c.result) << c.line; }
 }
 
 TEST(Comparison, ExpressionSplitsAtTheFirstOperatorInOrder) {

@@ -8,8 +8,8 @@
 
 #include "ScriptWorld.h"
 #include "engine/Engine.h"
-#include "platform/Platform.h"
 #include "engine/SceneIds.h"
+#include "platform/Platform.h"
 #include "platform/System.h"
 #include "script/ScriptStepHooks.h"
 
@@ -230,9 +230,7 @@ TEST(EventRuntime, Loops) {
     world.start();
     EXPECT_EQ(world.markTexts(), c.marks) << c.script;
     ASSERT_EQ(world.boxes().size(), c.boxes) << c.script;
-    if (c.boxes) {
-      EXPECT_EQ(world.boxes()[0], "ERROR | ループのネストが制限数を超えています");
-    }
+    if (c.boxes) { EXPECT_EQ(world.boxes()[0], "ERROR | ループのネストが制限数を超えています"); }
   }
 }
 
@@ -281,8 +279,9 @@ TEST(EventRuntime, AJumpFromALineContinuesAfterTheNewScriptsWait) {
 
 TEST(EventRuntime, CallsAndReturns) {
   ScriptWorld world;
-  world.write("0first.evt", "Mark('a')\nScEventCall('sub.evt', 'lbl_s')\nMark('back')\n@[Call label=\"lbl_local\"]\n"
-                            "Mark('end')\nScEnd()\n*lbl_local\nMark('local')\n@[Return]\n");
+  world.write("0first.evt",
+              "Mark('a')\nScEventCall('sub.evt', 'lbl_s')\nMark('back')\n@[Call label=\"lbl_local\"]\n"
+              "Mark('end')\nScEnd()\n*lbl_local\nMark('local')\n@[Return]\n");
   world.write("sub.evt", "Mark('never')\n*lbl_s\nMark('s')\n@[WaitClick]\nScReturn()\nMark('never')\n");
   world.start();
   EXPECT_EQ(world.markTexts(), "a s");
@@ -403,7 +402,7 @@ TEST(EventRuntime, LayerEventStartsOnlyWhenNoScriptRuns) {
   world.write("layer.evt", "*lbl_l\nMark('layer')\n");
   world.start();
   world.events().StartLayerEvent("layer.evt?lbl_l", &world.scene());
-  EXPECT_EQ(world.markTexts(), "first");  // its lines run from the next frame update
+  EXPECT_EQ(world.markTexts(), "first");                              // its lines run from the next frame update
   world.events().StartLayerEvent("layer.evt?lbl_l", &world.scene());  // already running: ignored
   world.frame();
   EXPECT_EQ(world.markTexts(), "first layer");
@@ -411,8 +410,9 @@ TEST(EventRuntime, LayerEventStartsOnlyWhenNoScriptRuns) {
 
 TEST(EventRuntime, FailingLuaLinesAreReportedAndLaterLinesRun) {
   ScriptWorld world;
-  world.write("0first.evt", "Mark('a')\nx = = 1\nMark('b')\nerror('boom')\nMark('c')\n  / indented\nScEnd() \n"
-                            "Mark('d')\nScWait('x')\nMark('e')\n");
+  world.write("0first.evt",
+              "Mark('a')\nx = = 1\nMark('b')\nerror('boom')\nMark('c')\n  / indented\nScEnd() \n"
+              "Mark('d')\nScWait('x')\nMark('e')\n");
   world.start();
   EXPECT_EQ(world.markTexts(), "a b c d e");
   const auto boxes = world.boxes();
@@ -455,8 +455,7 @@ TEST(EventRuntime, ScriptEndsAndMissingFiles) {
 
 TEST(EventRuntime, TextLinesCallScSetTextWindowOnTheCurrentWindow) {
   ScriptWorld world;
-  world.write("eventProg.lua",
-              "function ScSetTextWindow(t, p, s) Mark(t .. ' ' .. p .. ' ' .. s) end\n");
+  world.write("eventProg.lua", "function ScSetTextWindow(t, p, s) Mark(t .. ' ' .. p .. ' ' .. s) end\n");
   world.write("0first.evt", "こんにちは\n@[WaitClick]\n次\n");
   world.start();
   world.events().SetTextWindow("DIALOG_LONG_NAME", 2);  // the type keeps 7 bytes
@@ -477,8 +476,9 @@ TEST(EventRuntime, LuaStringsKeepCharactersWhoseSecondByteIsABackslash) {
 
 TEST(EventRuntime, SceneChangeRequestTakesEffectAfterTheFrame) {
   ScriptWorld world;
-  world.write("0first.evt", "@[WaitClick]\nScSetNextScene('SCENE_TITLE')\nMark('still runs')\n"
-                            "@[WaitClick]\nScSetNextScene('NOPE')\n");
+  world.write("0first.evt",
+              "@[WaitClick]\nScSetNextScene('SCENE_TITLE')\nMark('still runs')\n"
+              "@[WaitClick]\nScSetNextScene('NOPE')\n");
   world.start();
   world.click();
   EXPECT_EQ(world.markTexts(), "still runs");
@@ -494,7 +494,8 @@ TEST(EventRuntime, SceneChangeRequestTakesEffectAfterTheFrame) {
 TEST(EventRuntime, LuaScriptsRunAsCoroutines) {
   ScriptWorld world;
   world.write("0first.evt", "ScEventJump('story.lua', 'Main')\n");
-  world.write("story.lua", "function Main()\n Mark('one')\n ScWait(30)\n Mark('two')\n ScWaitClick()\n Mark('three')\nend\n");
+  world.write("story.lua",
+              "function Main()\n Mark('one')\n ScWait(30)\n Mark('two')\n ScWaitClick()\n Mark('three')\nend\n");
   world.start();
   EXPECT_EQ(world.markTexts(), "one");
   EXPECT_TRUE(world.events().luaRunning);

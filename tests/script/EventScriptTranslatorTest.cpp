@@ -36,10 +36,10 @@ TEST(EventScriptTranslator, LineKindsAndComments) {
       {"function line becomes a label",
        "function lbl_click_01()\n@[SetButtonEvent type=\"D_BTN\" page=\"1\" file=\"\" label=\"\"]\nScEnd()\n",
        {"*lbl_click_01", "@[SetButtonEvent type=\"D_BTN\" page=\"1\" file=\"\" label=\"\"]", "ScEnd()"}},
-      {"comments and separators", "  ScWait(500) -- wait\na = 1; b = 2\n\tx\t=\t1\n",
+      {"comments and separators",
+       "  ScWait(500) -- wait\na = 1; b = 2\n\tx\t=\t1\n",
        {"ScWait(500) ", "a = 1", "x = 1"}},
-      {"slash line dropped, bang line kept", "/ gone\nA()\n!kept\n  / indented\n",
-       {"A()", "!kept", "/ indented"}},
+      {"slash line dropped, bang line kept", "/ gone\nA()\n!kept\n  / indented\n", {"A()", "!kept", "/ indented"}},
       {"a last line without a line feed is lost", "A()\nB", {"A()"}},
       {"CR before LF dropped, other CRs kept", "A()\r\nB\rC()\n", {"A()", "B\rC()"}},
       {"ASCII sentence stays a Lua line", "Hello world.\n", {"Hello world."}},
@@ -49,20 +49,18 @@ TEST(EventScriptTranslator, LineKindsAndComments) {
       {"a voice tag opens a text block",
        "<voice buf='1' file='v.ogg'>\n台詞\n*lbl_next\n",
        {"@*!text!*@<voice buf='1' file='v.ogg'><n>台詞<n>\")", "", "*lbl_next"}},
-      {"a slash line closing a text block is still dropped", "文\n/x\nA()\n",
-       {"@*!text!*@文<n>\")", "A()"}},
-      {"an indented text line closes the block and opens its own", "文\n 次\n",
+      {"a slash line closing a text block is still dropped", "文\n/x\nA()\n", {"@*!text!*@文<n>\")", "A()"}},
+      {"an indented text line closes the block and opens its own",
+       "文\n 次\n",
        {"@*!text!*@文<n>\")", "@*!text!*@次<n>\")"}},
-      {"long string joined up to its close", "x = [[abc\n\tdef -- c\nghi]] .. y\nA()\n",
+      {"long string joined up to its close",
+       "x = [[abc\n\tdef -- c\nghi]] .. y\nA()\n",
        {"x = \"abcdef <n>ghi\" .. y", "", "", "A()"}},
       {"long string closed on its own line", "x = [[abc]]\nA()\n", {"x = \"abc\"", "A()"}},
-      {"function label ends at the first parenthesis", "local function helper(a)\nfunction\n",
-       {"*helper", "*"}},
+      {"function label ends at the first parenthesis", "local function helper(a)\nfunction\n", {"*helper", "*"}},
       {"file ends inside a text block", "文\n次\n", {"@*!text!*@文<n>次<n>\")", ""}},
   };
-  for (const TranslationCase& c : cases) {
-    EXPECT_EQ(Translate(c.source), Cp932(c.entries)) << c.name;
-  }
+  for (const TranslationCase& c : cases) { EXPECT_EQ(Translate(c.source), Cp932(c.entries)) << c.name; }
 }
 
 TEST(EventScriptTranslator, DataEndsAtTheFirstNulByte) {
@@ -97,8 +95,8 @@ TEST(EventScriptTranslator, OverlongLinesAreCutAndUnclosedLongStringsClosed) {
 
 TEST(EventScriptTranslator, HostileBytesNeverCrash) {
   // Seeded random sources of the bytes that steer the translator.
-  const char alphabet[] = {'\n', '\r', '\t', ' ', '/', '-', ';', '[', ']', '<', '"', '(', 'f', 'u', 'n',
-                           'c', 't', 'i', 'o', '\x82', '\xA0', '\xE0', '@', '*', '!', 'a', '\0'};
+  const char alphabet[] = {'\n', '\r', '\t', ' ', '/', '-',    ';',    '[',    ']', '<', '"', '(', 'f', 'u',
+                           'n',  'c',  't',  'i', 'o', '\x82', '\xA0', '\xE0', '@', '*', '!', 'a', '\0'};
   uint32_t seed = 20240607u;
   for (int round = 0; round < 300; ++round) {
     std::string source;

@@ -50,9 +50,7 @@ TEST(Flags, ViewsStoresAndPrefixRule) {
       {"ScSetFlag('T_big', 1e20) r = ScGetFlagStr('T_big')", "s:100000000000000000000.000000"},
       {"r = ScGetFlagNum('ignored', 'T_n')", "n:5"},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(Eval(world, c.chunk), c.result) << c.chunk;
-  }
+  for (const auto& c : cases) { EXPECT_EQ(Eval(world, c.chunk), c.result) << c.chunk; }
 }
 
 TEST(Flags, WrongArgumentsRaiseLuaErrors) {

@@ -150,8 +150,7 @@ TEST_F(LuaHostTest, ArgumentErrorsNameThePositionInTheCallAndTheExpectedType) {
       {"ScPlaySE(0, nil, 1)", "bad argument #2 to 'ScPlaySE' (string expected, got nil)"},
       {"ScPlaySE(0)", "bad argument #2 to 'ScPlaySE' (string expected, got no value)"},
       // ScSetWindow(type, page, file, width, height, x, y, draggable)
-      {"ScSetWindow('m', 0, 'f.png', 9, 9, 0, 0)",
-       "bad argument #8 to 'ScSetWindow' (number expected, got no value)"},
+      {"ScSetWindow('m', 0, 'f.png', 9, 9, 0, 0)", "bad argument #8 to 'ScSetWindow' (number expected, got no value)"},
       {"ScSetWindow('m', 0, 'f.png', 9, 9, true, 0, 0)",
        "bad argument #6 to 'ScSetWindow' (number expected, got boolean)"},
       // ScSetTempFlag(name, value): the value may be of any type, but must be there.

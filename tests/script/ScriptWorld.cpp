@@ -1,9 +1,9 @@
 // The in-process script scene used by the runtime tests.
 #include "ScriptWorld.h"
 
+#include "archive/ArchiveSet.h"
 #include "engine/Engine.h"
 #include "engine/ScreenFade.h"
-#include "archive/ArchiveSet.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
@@ -102,7 +102,8 @@ std::string ScriptWorld::marksOfFrame(int frame) const {
 
 std::vector<std::string> ScriptWorld::boxes() const {
   std::vector<std::string> out;
-  for (const platform::MessageBoxRecord& r : platform::messageBoxLog()) out.push_back(r.captionUtf8 + " | " + r.textUtf8);
+  for (const platform::MessageBoxRecord& r : platform::messageBoxLog())
+    out.push_back(r.captionUtf8 + " | " + r.textUtf8);
   return out;
 }
 

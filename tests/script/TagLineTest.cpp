@@ -22,8 +22,7 @@ TEST(TagLine, Tokenizer) {
       {"@[SelectAdd text=\"a  b\" label=\"x\"]", {"SelectAdd", "text=a  b", "label=x"}},
       {"@[CompareJump exp={&T_count >= 3} label_true=\"*lbl_a\"]",
        {"CompareJump", "exp={&T_count>=3}", "label_true=*lbl_a"}},
-      {"@[SetButtonEvent file='special.evt' label='a b']",
-       {"SetButtonEvent", "file='special.evt'", "label='a b'"}},
+      {"@[SetButtonEvent file='special.evt' label='a b']", {"SetButtonEvent", "file='special.evt'", "label='a b'"}},
       {"@[SetButtonEvent type=\"D_BTN\" page=\"1\" file=\"\" label=\"\"]",
        {"SetButtonEvent", "type=D_BTN", "page=1", "file=", "label="}},
       {"@[Wait time=\"1000\"", {"Wait"}},
@@ -33,9 +32,7 @@ TEST(TagLine, Tokenizer) {
       {"@[SetSaveName name='a b\" c=d]", {"SetSaveName", "name='a", "b", "c=d"}},
       {"@[]", {""}},
   };
-  for (const auto& c : cases) {
-    EXPECT_EQ(script::TokenizeTagLine(c.line), c.tokens) << c.line;
-  }
+  for (const auto& c : cases) { EXPECT_EQ(script::TokenizeTagLine(c.line), c.tokens) << c.line; }
 }
 
 TEST(TagLine, AttributesReadFlagViews) {

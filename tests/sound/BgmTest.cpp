@@ -234,9 +234,7 @@ TEST_F(SoundTest, BrokenMusicFilesPlayNothingAndNeverCrash) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     player->PlayBGM(file("broken.ogg", c.bytes), 0);
-    if (c.buffer != Either) {
-      EXPECT_EQ(bool(player->bgmBuffers[0]), c.buffer == Made);
-    }
+    if (c.buffer != Either) { EXPECT_EQ(bool(player->bgmBuffers[0]), c.buffer == Made); }
     runFrames(80);
     player->StopBGM(0);
   }

@@ -43,11 +43,14 @@ TEST_F(SoundTest, WaveFilesLoadByTheRiffRules) {
       {"plain 16-bit mono", plain, 16, 1, 16},
       {"8-bit stereo", riffWave(chunks({{"fmt ", fmtBody(1, 2, 8000, 8)}, {"data", {1, 2, 3, 4, 5, 6}}})), 6, 2, 8},
       {"four channels", riffWave(chunks({{"fmt ", fmtBody(1, 4, 44100, 16)}, {"data", data}})), 16, 4, 16},
-      {"odd chunk before fmt", riffWave(chunks({{"LIST", {9, 9, 9}}, {"fmt ", fmtBody(1, 1, 22050, 16)}, {"data", data}})), 16, 1, 16},
-      {"fact between", riffWave(chunks({{"fmt ", fmtBody(1, 1, 22050, 16)}, {"fact", {8, 0, 0, 0}}, {"data", data}})), 16, 1, 16},
+      {"odd chunk before fmt",
+       riffWave(chunks({{"LIST", {9, 9, 9}}, {"fmt ", fmtBody(1, 1, 22050, 16)}, {"data", data}})), 16, 1, 16},
+      {"fact between", riffWave(chunks({{"fmt ", fmtBody(1, 1, 22050, 16)}, {"fact", {8, 0, 0, 0}}, {"data", data}})),
+       16, 1, 16},
       {"18-byte fmt", riffWave(chunks({{"fmt ", fmtBody(1, 1, 22050, 16, 18)}, {"data", data}})), 16, 1, 16},
       {"40-byte fmt", riffWave(chunks({{"fmt ", fmtBody(1, 1, 22050, 16, 40)}, {"data", data}})), 16, 1, 16},
-      {"partial last frame", riffWave(chunks({{"fmt ", fmtBody(1, 2, 22050, 16)}, {"data", {1, 2, 3, 4, 5, 6, 7}}})), 7, 2, 16},
+      {"partial last frame", riffWave(chunks({{"fmt ", fmtBody(1, 2, 22050, 16)}, {"data", {1, 2, 3, 4, 5, 6, 7}}})), 7,
+       2, 16},
       {"RIFF size too small", withSize(plain, 4, 10), 16, 1, 16},
       {"data before fmt", riffWave(chunks({{"data", data}, {"fmt ", fmtBody(1, 1, 22050, 16)}})), 0, 0, 0},
       {"14-byte fmt", riffWave(chunks({{"fmt ", fmtBody(1, 1, 22050, 16, 14)}, {"data", data}})), 0, 0, 0},
@@ -98,9 +101,9 @@ TEST_F(SoundTest, ExtensionsCountOnlyAsWritten) {
     const std::vector<uint8_t>* bytes;
     bool plays;
   } cases[] = {
-      {"s1.wav", &wav, true},   {"s2.WAV", &wav, true},   {"s3.Wav", &wav, false}, {"s4.wAV", &wav, false},
-      {"s5.ogg", &ogg, true},   {"s6.OGG", &ogg, true},   {"s7.Ogg", &ogg, false}, {"s8.mp3", &wav, false},
-      {"s9", &wav, false},      {"wav", &wav, false},     {"s10.wav.bak", &wav, false},
+      {"s1.wav", &wav, true}, {"s2.WAV", &wav, true}, {"s3.Wav", &wav, false},      {"s4.wAV", &wav, false},
+      {"s5.ogg", &ogg, true}, {"s6.OGG", &ogg, true}, {"s7.Ogg", &ogg, false},      {"s8.mp3", &wav, false},
+      {"s9", &wav, false},    {"wav", &wav, false},   {"s10.wav.bak", &wav, false},
   };
   for (const Case& c : cases) {
     player->PlaySE(7, file(c.name, *c.bytes));

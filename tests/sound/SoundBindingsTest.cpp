@@ -76,9 +76,8 @@ TEST_F(SoundScriptTest, ScFunctionsDriveThePlayer) {
 
 TEST_F(SoundScriptTest, ScFunctionsRefuseWrongArguments) {
   const char* calls[] = {
-      "ScPlayBGM('a.ogg', 'soon', 0)", "ScPlayBGM('a.ogg', 0)",      "ScStopBGM('x')",
-      "ScVolumeBGM({})",              "ScCrossFadeBGM(1, 2)",       "ScPlaySE('se.wav', 1, 0)",
-      "ScStopSE(nil)",                "ScVolumeSE(1)",
+      "ScPlayBGM('a.ogg', 'soon', 0)", "ScPlayBGM('a.ogg', 0)",    "ScStopBGM('x')", "ScVolumeBGM({})",
+      "ScCrossFadeBGM(1, 2)",          "ScPlaySE('se.wav', 1, 0)", "ScStopSE(nil)",  "ScVolumeSE(1)",
   };
   for (const char* call : calls) EXPECT_NE(lua(call), "") << call;
   EXPECT_FALSE(player->bgmBuffers[0]);
@@ -187,7 +186,8 @@ TEST(VoiceTag, CutFromTheText) {
       {"<voice buf='2' file='x.wav'>ab", "ab", true, 2, "x.wav"},
       // Text on the tag's own line stays whole, double-byte characters included.
       {"<voice buf='2' file='x.wav'>\x82\xa0\x82\xa2", "\x82\xa0\x82\xa2", true, 2, "x.wav"},
-      {"before<voice buf='4' file='y.wav'><n>after<voice buf='5' file='z.wav'><n>", "beforeafter<voice buf='5' file='z.wav'><n>", true, 4, "y.wav"},
+      {"before<voice buf='4' file='y.wav'><n>after<voice buf='5' file='z.wav'><n>",
+       "beforeafter<voice buf='5' file='z.wav'><n>", true, 4, "y.wav"},
       {"<voice buf='1' file='x.wav'", "<voice buf='1' file='x.wav'", false, -1, ""},
       {"no voice here", "no voice here", false, -1, ""},
   };

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/Engine.h"
 #include "archive/ArchiveSet.h"
 #include "audio/Device.h"
+#include "engine/Engine.h"
 #include "platform/Platform.h"
 #include "sound/C_SoundPlayer.h"
 #include "support/ManualClock.h"

@@ -10,8 +10,8 @@ namespace {
 using sound::C_SoundPlayer;
 
 TEST(SoundPlayerVolume, PercentToHundredthsOfADecibel) {
-  const std::pair<int32_t, int32_t> cases[] = {{100, 0},    {150, 0},     {50, -602},     {25, -1204},
-                                                 {10, -2000}, {1, -4000},   {0, -10000},    {-5, -10000}};
+  const std::pair<int32_t, int32_t> cases[] = {{100, 0},    {150, 0},   {50, -602},  {25, -1204},
+                                               {10, -2000}, {1, -4000}, {0, -10000}, {-5, -10000}};
   for (const auto& [percent, volume] : cases) EXPECT_EQ(C_SoundPlayer::VolumeOfPercent(percent), volume) << percent;
 }
 
@@ -27,7 +27,11 @@ TEST(SoundPlayerFade, StepsFollowTheFrameClock) {
     int32_t from, to, duration;
     std::vector<Step> steps;
   } cases[] = {
-      {"down", 100, 0, 500, {{1000, 0, 100, true}, {1250, 0, 50, true}, {1499, 0, 1, true}, {1500, 1, 0, false}, {1600, -1, 0, false}}},
+      {"down",
+       100,
+       0,
+       500,
+       {{1000, 0, 100, true}, {1250, 0, 50, true}, {1499, 0, 1, true}, {1500, 1, 0, false}, {1600, -1, 0, false}}},
       {"up by thirds", 0, 100, 300, {{40, 0, 0, true}, {140, 0, 33, true}, {240, 0, 66, true}, {340, 1, 100, false}}},
       {"no time", 70, 20, 0, {{5, 1, 20, false}}},
       {"late first step", 0, 80, 100, {{7000, 0, 0, true}, {7050, 0, 40, true}, {9000, 1, 80, false}}},
@@ -64,9 +68,10 @@ TEST(SoundPlayerMemoryFile, ReadsWholeElementsAndSeeksInsideTheCopy) {
     int whence, result;
     size_t position;
   } cases[] = {
-      {3, 0, SEEK_SET, 0, 0},   {3, 10, SEEK_SET, 0, 10}, {3, 11, SEEK_SET, -1, 10}, {3, -1, SEEK_SET, -1, 0},
-      {3, 2, SEEK_CUR, 0, 5},   {3, -3, SEEK_CUR, 0, 0},  {3, -4, SEEK_CUR, -1, 0},  {3, 8, SEEK_CUR, -1, 10},
-      {3, 0, SEEK_END, 0, 10},  {3, -10, SEEK_END, 0, 0}, {3, 1, SEEK_END, -1, 10},  {3, -11, SEEK_END, -1, 0},
+      {3, 0, SEEK_SET, 0, 0},           {3, 10, SEEK_SET, 0, 10},        {3, 11, SEEK_SET, -1, 10},
+      {3, -1, SEEK_SET, -1, 0},         {3, 2, SEEK_CUR, 0, 5},          {3, -3, SEEK_CUR, 0, 0},
+      {3, -4, SEEK_CUR, -1, 0},         {3, 8, SEEK_CUR, -1, 10},        {3, 0, SEEK_END, 0, 10},
+      {3, -10, SEEK_END, 0, 0},         {3, 1, SEEK_END, -1, 10},        {3, -11, SEEK_END, -1, 0},
       {3, INT64_MAX, SEEK_CUR, -1, 10}, {3, INT64_MIN, SEEK_END, -1, 0}, {3, 0, 7, -1, 3},
   };
   for (const Case& c : cases) {

@@ -41,9 +41,7 @@ std::string TempDir::mkdir(std::string_view rel) const {
   return p.string();
 }
 
-ScopedChdir::ScopedChdir(const std::string& dir) : old_(fs::current_path().string()) {
-  fs::current_path(dir);
-}
+ScopedChdir::ScopedChdir(const std::string& dir) : old_(fs::current_path().string()) { fs::current_path(dir); }
 
 ScopedChdir::~ScopedChdir() {
   std::error_code ec;

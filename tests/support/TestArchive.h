@@ -31,8 +31,7 @@ inline std::string StoredForm(const std::string& plain) {
 
 // Writes a 32-bit header or directory word, scrambled, at offset.
 inline void PutWord(std::string& bytes, size_t offset, uint32_t value) {
-  for (size_t b = 0; b < 4; ++b)
-    bytes[offset + b] = static_cast<char>(((value >> (8 * b)) & 0xFF) ^ KeyByte(b));
+  for (size_t b = 0; b < 4; ++b) bytes[offset + b] = static_cast<char>(((value >> (8 * b)) & 0xFF) ^ KeyByte(b));
 }
 
 struct TestEntry {
@@ -65,15 +64,9 @@ inline std::string BuildArchive(const std::vector<TestEntry>& entries) {
 }
 
 // Offsets of the fields of directory entry i.
-inline size_t SizeFieldOf(size_t i) {
-  return 8 + 136 * i + 128;
-}
-inline size_t OffsetFieldOf(size_t i) {
-  return 8 + 136 * i + 132;
-}
+inline size_t SizeFieldOf(size_t i) { return 8 + 136 * i + 128; }
+inline size_t OffsetFieldOf(size_t i) { return 8 + 136 * i + 132; }
 
-inline std::string AsString(const std::vector<uint8_t>& bytes) {
-  return std::string(bytes.begin(), bytes.end());
-}
+inline std::string AsString(const std::vector<uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
 
 }  // namespace archivetest

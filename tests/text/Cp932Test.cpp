@@ -68,7 +68,8 @@ TEST(Cp932FullWidth, AsciiMapsToTheFullWidthForms) {
     if (c != '\\') ascii.push_back(static_cast<char>(c));
   }
   const std::string expected = platform::utf8ToCp932(
-      "！＂＃＄％＆＇（）＊＋，－．／０１２３４５６７８９：；＜＝＞？＠ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸＹＺ"
+      "！＂＃＄％＆＇（）＊＋，－．／０１２３４５６７８９：；＜＝＞？＠ＡＢＣＤＥＦＧＨＩＪＫＬＭＮＯＰＱＲＳＴＵＶＷＸ"
+      "ＹＺ"
       "［］＾＿｀ａｂｃｄｅｆｇｈｉｊｋｌｍｎｏｐｑｒｓｔｕｖｗｘｙｚ｛｜｝～");
   EXPECT_EQ(toFullWidth(ascii), expected);
 }
@@ -96,7 +97,8 @@ TEST(Cp932FullWidth, Cases) {
 
 TEST(Cp932FullWidth, HalfWidthKatakanaBecomeFullWidth) {
   EXPECT_EQ(toFullWidth(CP932("｡｢｣､･ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝ")),
-            CP932("。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメモヤユヨラリルレロワン"));
+            CP932("。「」、・ヲァィゥェォャュョッーアイウエオカキクケコサシスセソタチツテトナニヌネノハヒフヘホマミムメ"
+                  "モヤユヨラリルレロワン"));
 }
 
 TEST(Cp932FullWidth, VoicedMarksCombineWhereTheCodePageHasTheLetter) {

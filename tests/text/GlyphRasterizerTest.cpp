@@ -20,8 +20,8 @@ using text::GlyphRasterizer;
 using text::LogicalFont;
 
 constexpr uint32_t kIdeographicSpace = 0x8140;
-constexpr uint32_t kHiraganaA = 0x82A0;   // あ
-constexpr uint32_t kKanjiA = 0x889F;      // 亜
+constexpr uint32_t kHiraganaA = 0x82A0;    // あ
+constexpr uint32_t kKanjiA = 0x889F;       // 亜
 constexpr uint32_t kBlackSquare = 0x81A1;  // ■
 
 GlyphRasterizer& rasterizer() {
@@ -78,9 +78,7 @@ TEST(GlyphRasterizer, PositiveHeightIsTheCellHeight) {
     EXPECT_EQ(tm.descent, c.descent) << c.height;
     EXPECT_EQ(tm.height, tm.ascent + tm.descent) << c.height;
     EXPECT_EQ(tm.internalLeading, tm.height - c.ppem) << c.height;
-    if (c.height > 0) {
-      EXPECT_LE(std::abs(tm.height - c.height), 1) << c.height;
-    }
+    if (c.height > 0) { EXPECT_LE(std::abs(tm.height - c.height), 1) << c.height; }
   }
 }
 

@@ -65,7 +65,8 @@ class PlayedGame {
     const size_t data = text.find("data");
     if (data == std::string::npos) return -1;
     int32_t peak = 0;
-    const size_t first = data + 8 + size_t(fromMs) * 44100 / 1000 * 4, last = data + 8 + size_t(toMs) * 44100 / 1000 * 4;
+    const size_t first = data + 8 + size_t(fromMs) * 44100 / 1000 * 4,
+                 last = data + 8 + size_t(toMs) * 44100 / 1000 * 4;
     for (size_t at = first; at + 1 < wav.size() && at < last; at += 2)
       peak = std::max(peak, std::abs(int32_t(int16_t(uint16_t(wav[at] | wav[at + 1] << 8)))));
     return peak;
@@ -99,8 +100,11 @@ constexpr uint32_t kThumb = 0xFF136600u;
 // `pages` pages recorded at once, then the history opens once the screen is still; the script
 // goes on when it has been closed.
 std::string HistoryScript(int pages) {
-  return "@[SetWindow type=\"HIST\" page=\"0\" file=\"win_h.png\" width=\"1000\" height=\"750\" pos_x=\"0\" pos_y=\"0\"]\n"
-         "for i = 1, " + std::to_string(pages) + " do ScSetTextWindow('MES', 0, 'page' .. i) end\n"
+  return "@[SetWindow type=\"HIST\" page=\"0\" file=\"win_h.png\" width=\"1000\" height=\"750\" pos_x=\"0\" "
+         "pos_y=\"0\"]\n"
+         "for i = 1, " +
+         std::to_string(pages) +
+         " do ScSetTextWindow('MES', 0, 'page' .. i) end\n"
          "@[WaitChara]\nScOpenHistory()\nP('open')\n@[WaitChara]\nP('closed')\n@[WaitClick]\nP('advanced')\n";
 }
 
@@ -114,7 +118,7 @@ TEST(HistoryPlay, TheThumbFollowsTheEntryCountAndTheHistoryKeepsEveryClickUntilC
     PlayedGame game(HistoryScript(c.pages));
     const std::string input =
         "20 mouse 512 384\n21 click\n"  // on the rows
-        "22 wheel up\n"                  // one entry older: the thumb leaves the bottom
+        "22 wheel up\n"                 // one entry older: the thumb leaves the bottom
         "24 mouse 992 200\n25 click\n"  // on the scroll bar's track
         "30 rdown\n31 rup\n"            // closes it
         "60 click\n";
@@ -147,9 +151,10 @@ std::string ToneWav() {
 
 TEST(HistoryPlay, AVoiceButtonReplaysItsRowsVoice) {
   // One voiced page, then the history; its top row's voice button is at client (42, 46).
-  PlayedGame game("@[SetWindow type=\"HIST\" page=\"0\" file=\"win_h.png\" width=\"1000\" height=\"750\" pos_x=\"0\" "
-                  "pos_y=\"0\"]\nScSetTextWindow('MES', 0, \"<voice buf='10' file='v.wav'><n>hello\")\n"
-                  "@[WaitChara]\nScOpenHistory()\n@[WaitChara]\nP('closed')\n");
+  PlayedGame game(
+      "@[SetWindow type=\"HIST\" page=\"0\" file=\"win_h.png\" width=\"1000\" height=\"750\" pos_x=\"0\" "
+      "pos_y=\"0\"]\nScSetTextWindow('MES', 0, \"<voice buf='10' file='v.wav'><n>hello\")\n"
+      "@[WaitChara]\nScOpenHistory()\n@[WaitChara]\nP('closed')\n");
   game.write("v.wav", ToneWav());
   const testsupport::ProcessResult run = game.play(90, "39 mouse 42 46\n40 click\n60 rdown\n");
   ASSERT_EQ(run.exitCode, 0) << run.err;
@@ -179,8 +184,8 @@ TEST(ExitConfirmPlay, EscapeAndTheCloseBoxAskOnceNoGoesBackAndYesEndsTheProgram)
        "12 mouse 512 384\n13 click\n14 devicelost\n16 mouse 582 464\n17 click\n30 click\n",
        "ready\none\n", false, false},
       {"Escape held: one dialog; ＮＯ's click does not reach the message window",
-       "5 key escape down\n8 key escape down\n12 mouse 582 464\n13 ldown\n14 lup\n16 key escape up\n",
-       "ready\n", false, true},
+       "5 key escape down\n8 key escape down\n12 mouse 582 464\n13 ldown\n14 lup\n16 key escape up\n", "ready\n", false,
+       true},
       {"ＹＥＳ ends the program", "5 close\n10 mouse 442 464\n12 click\n", "ready\n", true, true},
       {"ＹＥＳ without the dialog's pictures", "5 close\n10 mouse 442 464\n12 click\n", "ready\n", true, false},
       {"no dialog, clicks advance", "10 click\n20 click\n", "ready\none\ntwo\n", false, true},

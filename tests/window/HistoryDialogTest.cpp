@@ -8,8 +8,8 @@
 #include "WindowWorld.h"
 #include "engine/Engine.h"
 #include "platform/Encoding.h"
-#include "support/Pictures.h"
 #include "script/Dialogs.h"
+#include "support/Pictures.h"
 #include "window/C_DialogSet.h"
 #include "window/C_HistoryWindowLayer.h"
 #include "window/C_MultiWindowSet.h"
@@ -23,11 +23,14 @@ std::string utf8(const std::string& cp932) { return platform::cp932ToUtf8(cp932)
 // A message window, the history window, then `pages` pages recorded without waiting (every
 // third one voiced) and a click wait.
 std::string HistoryScript(int pages) {
-  return "@[SetWindow type=\"MES\" page=\"0\" file=\"frame.png\" width=\"600\" height=\"100\" pos_x=\"0\" pos_y=\"250\"]\n"
+  return "@[SetWindow type=\"MES\" page=\"0\" file=\"frame.png\" width=\"600\" height=\"100\" pos_x=\"0\" "
+         "pos_y=\"250\"]\n"
          "@[SetTextArea type=\"MES\" page=\"0\" left=\"10\" top=\"10\" right=\"590\" bottom=\"90\"]\n"
          "@[SetFontSpeed type=\"MES\" page=\"0\" speed=\"0\"]\n"
-         "@[SetWindow type=\"HIST\" page=\"0\" file=\"win_h.png\" width=\"1000\" height=\"750\" pos_x=\"0\" pos_y=\"0\"]\n"
-         "for i = 1, " + std::to_string(pages) +
+         "@[SetWindow type=\"HIST\" page=\"0\" file=\"win_h.png\" width=\"1000\" height=\"750\" pos_x=\"0\" "
+         "pos_y=\"0\"]\n"
+         "for i = 1, " +
+         std::to_string(pages) +
          " do ScSetTextWindow('MES', 0, (i % 3 == 1 and \"<voice buf='10' file='v\" .. i .. \".wav'><n>\" or '') .. "
          "'page' .. i) end\n"
          "@[WaitClick]\n@[Stop]\n";
@@ -36,9 +39,7 @@ std::string HistoryScript(int pages) {
 window::C_HistoryWindowLayer& History(WindowWorld& world) { return *world.scene().history; }
 
 // The dialogs' and voice buttons' picture.
-void ButtonPicture(WindowWorld& world) {
-  world.picture("winBtn00.png", testsupport::solidImage(100, 30, 0xFF808080u));
-}
+void ButtonPicture(WindowWorld& world) { world.picture("winBtn00.png", testsupport::solidImage(100, 30, 0xFF808080u)); }
 
 TEST(HistoryWindow, OpensOnTheNewestEntryOnlyWhileTheSceneWaits) {
   WindowWorld world;
@@ -99,8 +100,11 @@ TEST(HistoryWindow, TheThumbHasAMinimumAndTheWheelScrollBarAndRightButtonDriveIt
     bool voiceOnRow0;
   };
   // Up shows older entries; the ends hold.
-  const Step steps[] = {{120, 38, "page39<n>", false}, {120, 37, "page38<n>", false}, {-120, 38, "page39<n>", false},
-                        {-120, 39, "page40<n>", true},  {-120, 39, "page40<n>", true}};
+  const Step steps[] = {{120, 38, "page39<n>", false},
+                        {120, 37, "page38<n>", false},
+                        {-120, 38, "page39<n>", false},
+                        {-120, 39, "page40<n>", true},
+                        {-120, 39, "page40<n>", true}};
   for (const Step& s : steps) {
     engine::context().mouse.wheelDelta = s.wheel;
     world.frame();

@@ -49,9 +49,7 @@ TEST(Typing, TheTimerRunsOnTheFrameLength) {
     for (int32_t ms : c.framesMs) WindowWorld::typeFrame(w, ms);
     EXPECT_EQ(w.cursor, c.cursor) << c.name;
     EXPECT_EQ(w.typingFinished, c.cursor < 0) << c.name;
-    if (c.cursor >= 0) {
-      EXPECT_NEAR(w.typeTimer, c.typeTimer, 1e-5) << c.name;
-    }
+    if (c.cursor >= 0) { EXPECT_NEAR(w.typeTimer, c.typeTimer, 1e-5) << c.name; }
     EXPECT_FLOAT_EQ(w.speed, c.speed) << "the speed is the window's own again: " << c.name;
   }
 }
@@ -205,7 +203,8 @@ TEST(Typing, TheOutlineIsBlackAroundTheTextColour) {
   int32_t minX = width, maxX = -1, minY = int32_t(texels.size()) / width, maxY = -1;
   for (int32_t y = 0; y < int32_t(texels.size()) / width; ++y)
     for (int32_t x = 0; x < width; ++x)
-      if (red(at(x, y))) minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
+      if (red(at(x, y)))
+        minX = std::min(minX, x), maxX = std::max(maxX, x), minY = std::min(minY, y), maxY = std::max(maxY, y);
   ASSERT_GT(maxX - minX, 8) << "the square is drawn in the text colour";
   ASSERT_GT(maxY - minY, 8);
   ASSERT_GE(minX, 2);
@@ -286,11 +285,9 @@ TEST(Typing, NineDrawsPutTheOutlineAndTheTextColourOnExactPixels) {
       const int32_t red = int32_t((texel >> 16) & 0xFF);
       EXPECT_NEAR(red, 255.0 * coverage, 1.0) << x << "," << y;
       EXPECT_EQ(texel & 0xFFFFu, 0u) << "the outline is black and the text red: " << x << "," << y;
-      EXPECT_EQ((texel >> 24) != 0, outlined) << "ink reaches one pixel beyond the outline, no further: " << x
-                                               << "," << y;
-      if (coverage == 1.0) {
-        EXPECT_EQ(texel, 0xFFFF0000u) << x << "," << y;
-      }
+      EXPECT_EQ((texel >> 24) != 0, outlined)
+          << "ink reaches one pixel beyond the outline, no further: " << x << "," << y;
+      if (coverage == 1.0) { EXPECT_EQ(texel, 0xFFFF0000u) << x << "," << y; }
     }
   }
 }
@@ -359,8 +356,8 @@ TEST(Typing, CharactersTheFontCannotDrawNeverStopThePage) {
   WindowWorld world;
   const std::string pages[] = {
       std::string("\xF0\x40") + sjis("あ"),  // user-defined area: no glyph in any face
-      sjis("あ") + "\x81",                    // a lead byte that ends the text
-      std::string("\x80\xA0\xFD\xFE\xFF"),    // bytes that are no character
+      sjis("あ") + "\x81",                   // a lead byte that ends the text
+      std::string("\x80\xA0\xFD\xFE\xFF"),   // bytes that are no character
   };
   for (const std::string& page : pages) {
     window::C_WindowLayer w;

@@ -40,8 +40,8 @@ class WidgetGame {
 
   // Plays `frames` frames with the input; screenshots of the listed frames are read back.
   testsupport::ProcessResult play(int frames, const std::string& input, const std::vector<int>& shots = {}) {
-    std::string args = " play --frames " + std::to_string(frames) + " --input '" +
-                       game_.write("input.txt", input) + "'";
+    std::string args =
+        " play --frames " + std::to_string(frames) + " --input '" + game_.write("input.txt", input) + "'";
     for (int frame : shots) args += " --shot " + std::to_string(frame) + ":'" + shotPath(frame) + "'";
     return testsupport::RunCommand(std::string(KM_KMTOOL) + args, game_.path());
   }
@@ -92,8 +92,8 @@ TEST(ChoicePlay, ARowIsCommittedByAReleaseInALaterFrameAndOwnsItsLowerBoundary) 
       {"same-frame press and release", "2 mouse 512 384\n3 ldown\n3 lup\n", "ready\n"},
       {"release a frame later", "2 mouse 512 384\n3 ldown\n3 lup\n6 click\n", "ready\nB\n"},
       // y = -14 is the boundary of rows A and B; the window is inactive after its commit.
-      {"boundary, then a second click", "2 mouse 512 330\n3 click\n6 mouse 512 370\n7 click\n10 mouse 512 400\n11 click\n",
-       "ready\nA\n"},
+      {"boundary, then a second click",
+       "2 mouse 512 330\n3 click\n6 mouse 512 370\n7 click\n10 mouse 512 400\n11 click\n", "ready\nA\n"},
       {"just below the boundary", "2 mouse 512 371\n3 click\n", "ready\nB\n"},
       {"beside the rows", "2 mouse 713 410\n3 click\n", "ready\n"},
   };
@@ -121,9 +121,9 @@ TEST(ButtonPlay, CellsFollowTheStateAndAClickShowsItsCellFor100ms) {
       "*lbl_disabled\nP('disabled')\n@[Stop]\n");
   const std::string input =
       "1 mouse 700 384\n"
-      "2 mouse 512 384\n4 ldown\n6 lup\n"                    // hover, press, click
-      "14 ldown\n16 mouse 700 384\n17 lup\n"                 // pressed, moved off, released elsewhere
-      "20 mouse 512 584\n21 ldown\n22 lup\n";                // the disabled button
+      "2 mouse 512 384\n4 ldown\n6 lup\n"      // hover, press, click
+      "14 ldown\n16 mouse 700 384\n17 lup\n"   // pressed, moved off, released elsewhere
+      "20 mouse 512 584\n21 ldown\n22 lup\n";  // the disabled button
   const testsupport::ProcessResult run = game.play(24, input, {1, 3, 5, 6, 11, 12, 14, 16, 21});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "ready\nclicked\n") << run.err;
@@ -133,11 +133,11 @@ TEST(ButtonPlay, CellsFollowTheStateAndAClickShowsItsCellFor100ms) {
     const char* what;
   };
   const Shot shots[] = {
-      {1, kRed, "normal"},     {3, kGreen, "hover"},    {5, kBlue, "pressed and held"},
-      {6, kYellow, "clicked"}, {11, kYellow, "100 ms"}, {12, kGreen, "hover again"},
-      {14, kBlue, "pressed"},  {16, kRed, "moved off"},
+      {1, kRed, "normal"},     {3, kGreen, "hover"},        {5, kBlue, "pressed and held"}, {6, kYellow, "clicked"},
+      {11, kYellow, "100 ms"}, {12, kGreen, "hover again"}, {14, kBlue, "pressed"},         {16, kRed, "moved off"},
   };
-  for (const Shot& s : shots) EXPECT_EQ(game.pixel(s.frame, 512, 384), s.colour) << "frame " << s.frame << ": " << s.what;
+  for (const Shot& s : shots)
+    EXPECT_EQ(game.pixel(s.frame, 512, 384), s.colour) << "frame " << s.frame << ": " << s.what;
   EXPECT_EQ(game.pixel(21, 512, 584), kGrey) << "disabled";
 }
 
@@ -168,7 +168,8 @@ TEST(ButtonPlay, ButtonsDoNotReactWhileTextTypes) {
 // and the check.
 TEST(WidgetPlay, ChecksToggleOnThePressAndSliderClicksStepByOne) {
   WidgetGame game(
-      "@[SetWindow type=\"CHECK\" page=\"0\" file=\"check.png\" width=\"40\" height=\"40\" pos_x=\"-200\" pos_y=\"0\"]\n"
+      "@[SetWindow type=\"CHECK\" page=\"0\" file=\"check.png\" width=\"40\" height=\"40\" pos_x=\"-200\" "
+      "pos_y=\"0\"]\n"
       "@[OpenWindow type=\"CHECK\" page=\"0\" time=\"0\"]\n"
       "@[SetSlideData page=\"0\" width=\"200\" height=\"20\" left=\"412\" top=\"274\" switch=\"20,20\" min=\"0\" "
       "max=\"100\" init=\"52\"]\n"
@@ -183,13 +184,13 @@ TEST(WidgetPlay, ChecksToggleOnThePressAndSliderClicksStepByOne) {
       "P(ScGetFlagNum('T_v') .. ' ' .. ScGetFlagStr('T_c'))\n"
       "@[Stop]\n");
   const std::string input =
-      "2 mouse 312 384\n3 ldown\n5 lup\n"        // the check, on its press
-      "6 mouse 562 284\n7 click\n10 click\n"     // two clicks right of the thumb: 52 -> 54
-      "13 mouse 512 584\n14 click\n"             // report
-      "17 mouse 462 284\n18 click\n"             // one left of it: 53
-      "21 mouse 512 584\n22 click\n"             // report
+      "2 mouse 312 384\n3 ldown\n5 lup\n"                       // the check, on its press
+      "6 mouse 562 284\n7 click\n10 click\n"                    // two clicks right of the thumb: 52 -> 54
+      "13 mouse 512 584\n14 click\n"                            // report
+      "17 mouse 462 284\n18 click\n"                            // one left of it: 53
+      "21 mouse 512 584\n22 click\n"                            // report
       "25 mouse 517 284\n26 ldown\n28 mouse 900 290\n30 lup\n"  // drag the thumb past the end
-      "32 mouse 512 584\n33 click\n";            // report
+      "32 mouse 512 584\n33 click\n";                           // report
   const testsupport::ProcessResult run = game.play(36, input, {2, 3, 4, 28});
   ASSERT_EQ(run.exitCode, 0) << run.err;
   EXPECT_EQ(run.out, "ready\n54 true\n53 true\n100 true\n") << run.err;

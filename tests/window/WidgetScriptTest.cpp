@@ -83,8 +83,10 @@ TEST(SelectionFunctions, MissingWindowsAndTargetsGiveTheirMessages) {
       {"ScSetButtonEvent('D_BTN', 1, 'f.evt', 'l', 0)", ""},
       {"ScSetButtonEvent('CHECK', 0, 'f.evt', 'l', 0)",
        "ERROR:ScSetButtonEvent | Luaスクリプトで、存在しないチェックボタンにイベントを設定しようとした"},
-      {"ScSetButtonEvent('SLIDE', 0, 'f.evt', 'l', 0)", "ERROR:ScSetButtonEvent | イベントを設定しようとした対象の記載ミス"},
-      {"@[SetButtonEvent type=\"btn\" page=\"0\"]", "ERROR:ScSetButtonEvent | イベントを設定しようとした対象の記載ミス"},
+      {"ScSetButtonEvent('SLIDE', 0, 'f.evt', 'l', 0)",
+       "ERROR:ScSetButtonEvent | イベントを設定しようとした対象の記載ミス"},
+      {"@[SetButtonEvent type=\"btn\" page=\"0\"]",
+       "ERROR:ScSetButtonEvent | イベントを設定しようとした対象の記載ミス"},
       {"@[SetButtonEvent page=\"0\"]", std::string("ERROR:ScSetButtonEvent | ") + missingButton},
       // No message of their own: nothing happens.
       {"ScSetWindow('FOO', 0, 'frame.png', 10, 10, 0, 0, 0) ScSetCheckButtonChecked(3, 'true')", ""},
@@ -99,7 +101,8 @@ TEST(SelectionFunctions, MissingWindowsAndTargetsGiveTheirMessages) {
     } else {
       EXPECT_EQ(world.runLua(call), "") << call;
     }
-    const std::vector<std::string> expected = c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box};
+    const std::vector<std::string> expected =
+        c.box.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.box};
     EXPECT_EQ(world.boxes(), expected) << call;
   }
   EXPECT_TRUE(world.scene().slideWindows.empty()) << "a negative page makes no slider";

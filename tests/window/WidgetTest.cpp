@@ -24,12 +24,12 @@ TEST(Slider, StartValueIsClampedAndAnEmptyRangeStaysAtTheStart) {
     int32_t value;
   };
   const Case cases[] = {
-      {0, 10, 15, 1.0f, 10},       // above the range: the end
-      {0, 10, -4, 0.0f, 0},        // below: the start
-      {0, 10, 5, 0.5f, 5},         //
-      {-50, 50, 0, 0.5f, 0},       // a range through zero
-      {7, 7, 9, 0.0f, 7},          // one value: position 0, reports min
-      {9, 3, 5, 0.0f, 9},          // min above max: as one value
+      {0, 10, 15, 1.0f, 10},                               // above the range: the end
+      {0, 10, -4, 0.0f, 0},                                // below: the start
+      {0, 10, 5, 0.5f, 5},                                 //
+      {-50, 50, 0, 0.5f, 0},                               // a range through zero
+      {7, 7, 9, 0.0f, 7},                                  // one value: position 0, reports min
+      {9, 3, 5, 0.0f, 9},                                  // min above max: as one value
       {INT32_MIN, INT32_MAX, INT32_MAX, 1.0f, INT32_MAX},  // the widest range does not overflow
   };
   for (const Case& c : cases) {
@@ -96,7 +96,8 @@ TEST(ButtonCells, TheCellTableByCellCountAndState) {
   };
   for (int32_t row = 0; row < 5; ++row)
     for (int32_t state = 0; state < 5; ++state)
-      EXPECT_FLOAT_EQ(window::ButtonCellOffset(5 - row, state), table[row][state]) << 5 - row << " cells, state " << state;
+      EXPECT_FLOAT_EQ(window::ButtonCellOffset(5 - row, state), table[row][state])
+          << 5 - row << " cells, state " << state;
   EXPECT_EQ(window::CheckButtonCellOffset(0), 0.0f);
   EXPECT_EQ(window::CheckButtonCellOffset(1), 0.25f);
   EXPECT_EQ(window::CheckButtonCellOffset(2), 0.5f);
@@ -104,9 +105,9 @@ TEST(ButtonCells, TheCellTableByCellCountAndState) {
 
 TEST(ButtonCells, CellCountFromThePictureName) {
   const std::pair<const char*, int32_t> names[] = {
-      {"btn.png", 5},       {"btn_sep1.png", 1}, {"btn_sep2.png", 2},   {"a_sep3.png", 3}, {"a_sep4.png", 4},
-      {"a_sep5.png", 5},    {"a_sep0.png", 5},   {"a_sepx.png", 5},    {"a_sep", 5},      {"_sep2_sep4.png", 2},
-      {"a_SEP2.png", 5},    {"", 5},
+      {"btn.png", 5},    {"btn_sep1.png", 1},   {"btn_sep2.png", 2}, {"a_sep3.png", 3},
+      {"a_sep4.png", 4}, {"a_sep5.png", 5},     {"a_sep0.png", 5},   {"a_sepx.png", 5},
+      {"a_sep", 5},      {"_sep2_sep4.png", 2}, {"a_SEP2.png", 5},   {"", 5},
   };
   for (const auto& [name, cells] : names) EXPECT_EQ(window::ButtonCellCount(name), cells) << name;
   EXPECT_EQ(window::ButtonCellCount(nullptr), 5);
@@ -131,7 +132,7 @@ TEST(SelectionWindow, RowsHaveTheFontsHeightAndTheUpperRowOwnsTheBoundary) {
   struct Probe {
     int32_t x, y, row;
   };
-  const Probe probes[] = {{0, -60, 0}, {0, -32, 0}, {0, -31, 1}, {0, -4, 1}, {0, -3, 2},   {0, 24, 2},
+  const Probe probes[] = {{0, -60, 0}, {0, -32, 0},  {0, -31, 1},  {0, -4, 1},  {0, -3, 2},   {0, 24, 2},
                           {0, 25, -1}, {0, -61, -1}, {-230, 0, 2}, {230, 0, 2}, {231, 0, -1}, {-231, 0, -1}};
   for (const Probe& p : probes) EXPECT_EQ(sel.rowAt(p.x, p.y), p.row) << p.x << ", " << p.y;
 

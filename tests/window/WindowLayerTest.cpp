@@ -47,7 +47,10 @@ TEST(WindowLayer, SetUpPlacesTheFrameAndTheTextAreaInLayoutUnits) {
   const Case cases[] = {
       {1.0f, {20, 20, 420, 120}, -30.0f, -10.0f, 100.0f},
       {0.78125f, {20, 20, 420, 120}, -30.0f * 0.78125f, -10.0f * 0.78125f, 100.0f},
-      {0.78125f, {0, 0, 100, 700}, 50.0f * 0.78125f - 250.0f * 0.78125f, 599.0f * 0.78125f / 2.0f - 80.0f * 0.78125f,
+      {0.78125f,
+       {0, 0, 100, 700},
+       50.0f * 0.78125f - 250.0f * 0.78125f,
+       599.0f * 0.78125f / 2.0f - 80.0f * 0.78125f,
        599.0f},
   };
   for (const Case& c : cases) {
@@ -132,7 +135,8 @@ TEST(WindowLayer, TheClickWaitCursorShowsOnlyOnAStillMessageWindowThatAsksForIt)
     bool reaction;
     uint32_t expected;
   };
-  const uint32_t none = 0x000000u, coin = windowtest::kCoinColour & 0xFFFFFFu, pulse = windowtest::kPulseColour & 0xFFFFFFu;
+  const uint32_t none = 0x000000u, coin = windowtest::kCoinColour & 0xFFFFFFu,
+                 pulse = windowtest::kPulseColour & 0xFFFFFFu;
   const Case cases[] = {
       {"message window, still, cursor on", window::kind::Message, 3, false, true, false, coin},
       {"in reaction mode the pulse shows", window::kind::Message, 3, false, true, true, pulse},
@@ -156,7 +160,7 @@ TEST(WindowLayer, TheClickWaitCursorShowsOnlyOnAStillMessageWindowThatAsksForIt)
     w.setClickCursorShown(c.shown);
     w.setText(sjis("あいう"), false);
     if (!c.typing) WindowWorld::typeFrame(w, 1000);
-    w.update(0);  // places the chips
+    w.update(0);                         // places the chips
     engine::context().frameDeltaMs = 0;  // the draw's typing step types at most one more character
     const std::vector<uint32_t> pixels = drawAlone(world, w);
     // The chips sit at (393, 68) from the window's centre; the frame does not reach there.
@@ -167,7 +171,8 @@ TEST(WindowLayer, TheClickWaitCursorShowsOnlyOnAStillMessageWindowThatAsksForIt)
 TEST(WindowLayer, TheReactionCursorCyclesThroughItsPicturesEvery128Ms) {
   const int32_t expected[] = {2, 2, 3, 4, 3, 2, 3};
   const int32_t times[] = {0, 127, 128, 256, 384, 512, 640};
-  for (size_t i = 0; i < std::size(times); ++i) EXPECT_EQ(window::ReactionCursorChip(times[i]), expected[i]) << times[i];
+  for (size_t i = 0; i < std::size(times); ++i)
+    EXPECT_EQ(window::ReactionCursorChip(times[i]), expected[i]) << times[i];
 }
 
 TEST(WindowLayer, TheFrameMeshCoversTheWindowWithoutLeavingIt) {
@@ -194,7 +199,8 @@ TEST(WindowLayer, TheFrameMeshCoversTheWindowWithoutLeavingIt) {
     for (float y = top + 0.25f; y < top + height; y += 1.0f)
       for (float x = left + 0.25f; x < left + width; x += 1.0f) {
         bool covered = false;
-        for (size_t t = 6; t + 2 < mesh.size() && !covered; t += 3) covered = inside(mesh[t], mesh[t + 1], mesh[t + 2], x, y);
+        for (size_t t = 6; t + 2 < mesh.size() && !covered; t += 3)
+          covered = inside(mesh[t], mesh[t + 1], mesh[t + 2], x, y);
         ASSERT_TRUE(covered) << width << "x" << height << " at " << x << "," << y;
       }
   }
@@ -261,10 +267,11 @@ TEST(WindowLayer, FontSetUpFailuresAreReportedAndEveryFontTypeFinishesItsPages) 
     std::vector<std::string> boxes;
   };
   const Case cases[] = {
-      {0, 0,
-       {"ERROR | GetGlyphOutlineで取得した文字を描画するテクスチャの初期化に失敗"}},
-      {0, 100000,
-       {"ERROR | GetGlyphOutlineで取得した文字を描画するテクスチャの初期化に失敗", "ERROR | フォントオブジェクト生成に失敗"}},
+      {0, 0, {"ERROR | GetGlyphOutlineで取得した文字を描画するテクスチャの初期化に失敗"}},
+      {0,
+       100000,
+       {"ERROR | GetGlyphOutlineで取得した文字を描画するテクスチャの初期化に失敗",
+        "ERROR | フォントオブジェクト生成に失敗"}},
       {2, 20, {}},
       {1, 20, {}},
   };

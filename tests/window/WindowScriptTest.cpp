@@ -6,12 +6,12 @@
 #include <string>
 
 #include "WindowWorld.h"
-#include "layer/C_Sprite.h"
-#include "platform/Encoding.h"
-#include "platform/Platform.h"
 #include "engine/FlagInsertion.h"
 #include "engine/FlagStore.h"
 #include "engine/HistoryRecord.h"
+#include "layer/C_Sprite.h"
+#include "platform/Encoding.h"
+#include "platform/Platform.h"
 #include "window/SceneWindows.h"
 #include "window/WindowOperations.h"
 
@@ -124,7 +124,8 @@ TEST(FlagInsertion, SequencesAreReplacedUntilNoneRemains) {
       {"開かない<%", "開かない<%"},
       {"<%>", ""},
   };
-  for (const Case& c : cases) EXPECT_EQ(utf8(script::InsertFlagValues(sjis(c.text), flags, 1999)), c.expected) << c.text;
+  for (const Case& c : cases)
+    EXPECT_EQ(utf8(script::InsertFlagValues(sjis(c.text), flags, 1999)), c.expected) << c.text;
   EXPECT_EQ(utf8(script::InsertFlagValues(sjis("あいう"), flags, 5)), "あい") << "cut before half a character";
   // A value with a stray lead byte leaves a "<" that meets the text after it; the passes still end.
   const std::string stray = script::InsertFlagValues("<%sT_stray>%sT_stray>%sT_stray>", flags, 1999);
@@ -160,7 +161,8 @@ TEST(WindowFunctions, MessageTextsSpeakTheirVoiceAndGoToTheHistory) {
   ASSERT_EQ(world.runLua("ScSetTextWindow(\"MES\", 0, \"<voice buf='11' file='mio01.ogg'><n>行こう<n>\")"), "");
   EXPECT_EQ(utf8(world.scene().mesWindows[0]->text), "行こう<n>");
   ASSERT_EQ(world.runLua("ScSetTextWindow(\"PLN\", 0, \"<voice buf='11' file='x.ogg'><n>札\")"), "");
-  EXPECT_EQ(utf8(world.scene().plnWindows[0]->text), "<voice buf='11' file='x.ogg'><n>札") << "only message windows speak";
+  EXPECT_EQ(utf8(world.scene().plnWindows[0]->text), "<voice buf='11' file='x.ogg'><n>札")
+      << "only message windows speak";
   const script::HistoryRecord& history = world.events().history;
   ASSERT_EQ(history.historyTexts.size(), 1u);
   EXPECT_EQ(utf8(history.historyTexts[0]), "行こう<n><n>");
@@ -224,8 +226,8 @@ TEST(WindowTags, DrawNameFindsItsWindowThroughTheFlagsNumberView) {
     const char* flagValue;  // a Lua expression
     int32_t page;           // the window that gets the name, -1 for none
   };
-  const Case cases[] = {{"1", 1}, {"1.75", 1}, {"\"1\"", 1}, {"0", 0}, {"-0.5", 0},
-                        {"1e10", -1}, {"-1", -1}, {"-3e9", -1}, {"0/0", -1}};
+  const Case cases[] = {{"1", 1},     {"1.75", 1}, {"\"1\"", 1}, {"0", 0},   {"-0.5", 0},
+                        {"1e10", -1}, {"-1", -1},  {"-3e9", -1}, {"0/0", -1}};
   for (const Case& c : cases) {
     for (const auto& w : scene.mesWindows) w->setText("", false);
     ASSERT_EQ(world.runLua(std::string("ScSetTempFlag(\"T_NameWinNo\", ") + c.flagValue + ")"), "") << c.flagValue;

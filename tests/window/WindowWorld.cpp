@@ -1,20 +1,20 @@
 // The in-process windows, device and script scene of the window tests.
 #include "WindowWorld.h"
 
+#include "archive/ArchiveSet.h"
 #include "engine/Engine.h"
 #include "engine/RenderDevice.h"
 #include "engine/ScreenFade.h"
-#include "archive/ArchiveSet.h"
 #include "layer/C_BaseLayer.h"
 #include "layer/C_Sprite.h"
 #include "layer/C_SpriteFact.h"
 #include "layer/C_TextureFact.h"
+#include "layer/ScreenFadeOverlay.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "script/ScriptStepHooks.h"
 #include "support/Pictures.h"
 #include "text/GlyphRasterizer.h"
-#include "layer/ScreenFadeOverlay.h"
 
 namespace windowtest {
 
@@ -43,7 +43,8 @@ WindowWorld::WindowWorld() : cd_(dir_.path()), platform_(platform::HeadlessOptio
   picture("white.bmp", testsupport::solidImage(32, 32, 0xFFFFFFFFu));  // the selection window's highlight bar
   picture("cur0.png", testsupport::solidImage(32, 32, kCoinColour));
   picture("cur1.png", testsupport::solidImage(32, 32, kCoinColour));
-  for (const char* name : {"cur10.png", "cur11.png", "cur12.png"}) picture(name, testsupport::solidImage(32, 32, kPulseColour));
+  for (const char* name : {"cur10.png", "cur11.png", "cur12.png"})
+    picture(name, testsupport::solidImage(32, 32, kPulseColour));
   EXPECT_TRUE(engine::CreateRenderDevice(layer::createDeviceResources));
   e.textureFact = new layer::C_TextureFact();
   e.spriteFact = new layer::C_SpriteFact();
@@ -151,7 +152,8 @@ uint32_t WindowWorld::rgbAt(const std::vector<uint32_t>& pixels, int32_t x, int3
 
 std::vector<std::string> WindowWorld::boxes() const {
   std::vector<std::string> out;
-  for (const platform::MessageBoxRecord& r : platform::messageBoxLog()) out.push_back(r.captionUtf8 + " | " + r.textUtf8);
+  for (const platform::MessageBoxRecord& r : platform::messageBoxLog())
+    out.push_back(r.captionUtf8 + " | " + r.textUtf8);
   return out;
 }
 

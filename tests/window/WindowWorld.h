@@ -22,9 +22,9 @@
 namespace windowtest {
 
 // Colours of the fixture's pictures (opaque).
-constexpr uint32_t kFrameColour = 0xFFFFFFFFu;   // win_h.png and frame.png: white
-constexpr uint32_t kCoinColour = 0xFFFF00FFu;    // cur0.png and cur1.png: magenta
-constexpr uint32_t kPulseColour = 0xFF00FFFFu;   // cur10.png to cur12.png: cyan
+constexpr uint32_t kFrameColour = 0xFFFFFFFFu;  // win_h.png and frame.png: white
+constexpr uint32_t kCoinColour = 0xFFFF00FFu;   // cur0.png and cur1.png: magenta
+constexpr uint32_t kPulseColour = 0xFF00FFFFu;  // cur10.png to cur12.png: cyan
 
 class WindowWorld {
  public:

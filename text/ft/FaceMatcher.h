@@ -8,8 +8,8 @@ namespace text::ft {
 
 struct FaceLocation {
   std::string file;
-  int index = 0;       // face index in the file (FT_New_Face)
-  std::string family;  // the family name asked for and found
+  int index = 0;          // face index in the file (FT_New_Face)
+  std::string family;     // the family name asked for and found
   bool fallback = false;  // the requested name did not resolve; IPAGothic stands in
 };
 

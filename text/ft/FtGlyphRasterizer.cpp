@@ -223,9 +223,8 @@ std::shared_ptr<FtFace> FtGlyphRasterizer::openFace(const std::string& file, int
 std::unique_ptr<Font> FtGlyphRasterizer::createFont(const LogicalFont& logicalFont) {
   // A name that is no code page 932 text cannot name any face: IPAGothic stands in for it.
   std::string nameUtf8;
-  std::optional<FaceLocation> location = library_->decoder.toUtf8(logicalFaceName(logicalFont.faceName), nameUtf8)
-                                             ? matchFace(nameUtf8)
-                                             : fallbackFace();
+  std::optional<FaceLocation> location =
+      library_->decoder.toUtf8(logicalFaceName(logicalFont.faceName), nameUtf8) ? matchFace(nameUtf8) : fallbackFace();
   if (!location) return nullptr;
   std::shared_ptr<FtFace> face = openFace(location->file, location->index);
   if (!face) return nullptr;
@@ -247,8 +246,8 @@ std::unique_ptr<Font> FtGlyphRasterizer::createFont(const LogicalFont& logicalFo
 
   const int64_t requested = logicalFont.height;
   int64_t ppem = requested < 0 ? -requested
-                               : mulDivRounded(requested > 0 ? requested : kDefaultCellHeight,
-                                               ftFace->units_per_EM, winAscent + winDescent);
+                               : mulDivRounded(requested > 0 ? requested : kDefaultCellHeight, ftFace->units_per_EM,
+                                               winAscent + winDescent);
   ppem = std::max<int64_t>(ppem, 1);
   if (ppem > MaxPixelsPerEm) return nullptr;
 

@@ -29,14 +29,13 @@ bool ArchiveReader::checkIsArchive(const char* command) const {
   }
   if (!directory_.storedLengthMatches()) {
     std::fprintf(stderr,
-                 "kmtool %s: %s: not an archive (its stored length %" PRIu32 " is not the file's length %" PRIu64
-                 ")\n",
+                 "kmtool %s: %s: not an archive (its stored length %" PRIu32 " is not the file's length %" PRIu64 ")\n",
                  command, path_.c_str(), directory_.storedLength(), directory_.fileSize());
     return false;
   }
   if (directory_.declaredEntryCount() < 0) {
-    std::fprintf(stderr, "kmtool %s: %s: not an archive (it declares %" PRId32 " entries)\n", command,
-                 path_.c_str(), directory_.declaredEntryCount());
+    std::fprintf(stderr, "kmtool %s: %s: not an archive (it declares %" PRId32 " entries)\n", command, path_.c_str(),
+                 directory_.declaredEntryCount());
     return false;
   }
   return true;

@@ -83,12 +83,10 @@ int RunEvt(const Arguments& args) {
   script::TranslationNotes notes;
   const std::vector<std::string> table =
       script::TranslateEventSource(reinterpret_cast<const char*>(bytes.data()), bytes.size(), &notes);
-  for (size_t i = 0; i < table.size(); ++i) {
-    std::printf("%zu\t%s\n", i, platform::cp932ToUtf8(table[i]).c_str());
-  }
+  for (size_t i = 0; i < table.size(); ++i) { std::printf("%zu\t%s\n", i, platform::cp932ToUtf8(table[i]).c_str()); }
   if (notes.linesCut > 0) {
-    std::fprintf(stderr, "kmtool evt: %s: %zu line(s) longer than %zu bytes were cut\n", file.c_str(),
-                 notes.linesCut, script::kMaxSourceLineBytes);
+    std::fprintf(stderr, "kmtool evt: %s: %zu line(s) longer than %zu bytes were cut\n", file.c_str(), notes.linesCut,
+                 script::kMaxSourceLineBytes);
   }
   if (notes.endedInsideBlock) std::fprintf(stderr, "kmtool evt: %s: the file ends inside a [[ block\n", file.c_str());
   return kExitOk;

@@ -190,7 +190,8 @@ std::set<std::string> DefinedFunctions(const Game& game) {
   std::set<std::string> names;
   if (const std::vector<uint8_t>* bytes = game.find("eventProg.lua")) {
     const std::string text(bytes->begin(), bytes->end());
-    static const std::regex definition(R"(function\s+([A-Za-z_][A-Za-z0-9_]*)|([A-Za-z_][A-Za-z0-9_]*)\s*=\s*function)");
+    static const std::regex definition(
+        R"(function\s+([A-Za-z_][A-Za-z0-9_]*)|([A-Za-z_][A-Za-z0-9_]*)\s*=\s*function)");
     for (std::sregex_iterator it(text.begin(), text.end(), definition), end; it != end; ++it) {
       names.insert((*it)[1].matched ? (*it)[1].str() : (*it)[2].str());
     }
@@ -200,8 +201,8 @@ std::set<std::string> DefinedFunctions(const Game& game) {
 
 // The files that a Lua line's string literals name, by their extension.
 bool NamesAFile(const std::string& text) {
-  for (const char* extension : {".png", ".jpg", ".jpeg", ".bmp", ".tga", ".dds", ".ogg", ".wav", ".evt", ".lua",
-                                ".x", ".mqo"}) {
+  for (const char* extension :
+       {".png", ".jpg", ".jpeg", ".bmp", ".tga", ".dds", ".ogg", ".wav", ".evt", ".lua", ".x", ".mqo"}) {
     if (HasExtension(text, extension)) return true;
   }
   return false;
@@ -236,7 +237,8 @@ struct Linter {
     if (bytes->empty()) return &set;
     std::vector<uint8_t> copy = *bytes;
     archive::UndoEventScriptLayer(archive::LastNameComponent(script), copy.data(), copy.size());
-    for (const std::string& line : script::TranslateEventSource(reinterpret_cast<const char*>(copy.data()), copy.size())) {
+    for (const std::string& line :
+         script::TranslateEventSource(reinterpret_cast<const char*>(copy.data()), copy.size())) {
       if (line.starts_with("*")) set.insert(line);
     }
     return &set;
@@ -278,7 +280,10 @@ struct Linter {
         continue;
       }
       if (!script::AttributeValueConverts(kind, value)) {
-        const char* expected = kind == 'i' ? "an integer" : kind == 'r' ? "a number" : kind == 'c' ? "a hexadecimal colour" : "true or false";
+        const char* expected = kind == 'i'   ? "an integer"
+                               : kind == 'r' ? "a number"
+                               : kind == 'c' ? "a hexadecimal colour"
+                                             : "true or false";
         findings.report(script, line, true,
                         "attribute '" + key + "' of tag '" + tokens[0] + "': '" + value + "' is not " + expected);
       }
@@ -413,8 +418,9 @@ void CheckConfiguration(const Game& game, const char* file, const app::ConfigKey
     if (type == LUA_TNIL) {
       findings.report(file, 0, true, std::string("the key ") + keys[i].name + " is missing");
     } else if (type != keys[i].luaType && !(keys[i].luaType == LUA_TNUMBER && type == LUA_TSTRING)) {
-      findings.report(file, 0, true,
-                      std::string("the key ") + keys[i].name + " must be a " + lua_typename(lua.state, keys[i].luaType));
+      findings.report(
+          file, 0, true,
+          std::string("the key ") + keys[i].name + " must be a " + lua_typename(lua.state, keys[i].luaType));
     }
   }
 }
@@ -451,8 +457,8 @@ int RunLint(const Arguments& args) {
     if (HasExtension(name, ".evt")) {
       linter.checkScript(name, bytes);
     } else if (HasExtension(name, ".lua")) {
-      const std::string error =
-          CompileError(linter.lua.state, std::string(bytes.begin(), bytes.end()), std::string(archive::LastNameComponent(name)));
+      const std::string error = CompileError(linter.lua.state, std::string(bytes.begin(), bytes.end()),
+                                             std::string(archive::LastNameComponent(name)));
       if (!error.empty()) findings.report(name, 0, true, "does not compile: " + error);
     }
   }

@@ -17,10 +17,9 @@ int RunList(const Arguments& args) {
   const archive::ArchiveDirectory& directory = reader.directory();
   const size_t entryCount = directory.entryCount();
   bool sound = true;
-  if (directory.declaredEntryCount() > 0 &&
-      entryCount < static_cast<size_t>(directory.declaredEntryCount())) {
-    std::fprintf(stderr, "kmtool list: %s: %" PRId32 " entries declared, only %zu fit in the file\n",
-                 args[0].c_str(), directory.declaredEntryCount(), entryCount);
+  if (directory.declaredEntryCount() > 0 && entryCount < static_cast<size_t>(directory.declaredEntryCount())) {
+    std::fprintf(stderr, "kmtool list: %s: %" PRId32 " entries declared, only %zu fit in the file\n", args[0].c_str(),
+                 directory.declaredEntryCount(), entryCount);
     sound = false;
   }
   for (size_t i = 0; i < entryCount; ++i) {
@@ -28,8 +27,7 @@ int RunList(const Arguments& args) {
     const std::string name = platform::cp932ToUtf8(entry.storedName);
     std::printf("%s\t%" PRIu32 "\t%" PRIu32 "\n", name.c_str(), entry.size, entry.offset);
     if (!directory.holds(entry)) {
-      std::fprintf(stderr, "kmtool list: %s: entry %zu (%s) lies outside the file\n", args[0].c_str(), i,
-                   name.c_str());
+      std::fprintf(stderr, "kmtool list: %s: entry %zu (%s) lies outside the file\n", args[0].c_str(), i, name.c_str());
       sound = false;
     }
   }

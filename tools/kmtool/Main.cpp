@@ -15,7 +15,8 @@ struct Command {
 
 // New sub-commands are one line here and one declaration in Commands.h.
 constexpr Command kCommands[] = {
-    {"new", kmtool::RunNew, "new DIR\n      write a small playable game of UTF-8 sources into DIR (a new or empty folder)"},
+    {"new", kmtool::RunNew,
+     "new DIR\n      write a small playable game of UTF-8 sources into DIR (a new or empty folder)"},
     {"lint", kmtool::RunLint,
      "lint DIR|PKG\n"
      "      check a game folder (UTF-8 or code page 932 sources) or an archive; prints\n"

@@ -86,8 +86,8 @@ bool CollectFiles(const PackOptions& options, std::vector<PackedFile>& files) {
   std::vector<fs::path> found;
   for (const fs::path& start : starts) {
     if (fs::is_directory(start, error)) {
-      for (auto it = fs::recursive_directory_iterator(start, error);
-           !error && it != fs::recursive_directory_iterator(); it.increment(error)) {
+      for (auto it = fs::recursive_directory_iterator(start, error); !error && it != fs::recursive_directory_iterator();
+           it.increment(error)) {
         if (Skipped(it->path())) {
           if (options.verbose) {
             std::fprintf(stderr, "kmtool pack: skipped %s%s\n", it->path().lexically_relative(root).string().c_str(),
@@ -117,10 +117,9 @@ bool CollectFiles(const PackOptions& options, std::vector<PackedFile>& files) {
   }
   std::sort(files.begin(), files.end(),
             [](const PackedFile& a, const PackedFile& b) { return a.storedName < b.storedName; });
-  files.erase(
-      std::unique(files.begin(), files.end(),
-                  [](const PackedFile& a, const PackedFile& b) { return a.storedName == b.storedName; }),
-      files.end());
+  files.erase(std::unique(files.begin(), files.end(),
+                          [](const PackedFile& a, const PackedFile& b) { return a.storedName == b.storedName; }),
+              files.end());
   return true;
 }
 
@@ -135,12 +134,10 @@ bool PrepareContent(const PackOptions& options, const PackedFile& file, std::vec
   const bool isEvent = HasExtension(file.storedName, ".evt");
   if (options.utf8Text && (isEvent || HasExtension(file.storedName, ".lua"))) {
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    if (text.substr(0, 3) == "\xEF\xBB\xBF")
-      text.remove_prefix(3);  // a byte-order mark has no code page 932 form
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);  // a byte-order mark has no code page 932 form
     const std::string converted = platform::utf8ToCp932(text);
     if (platform::cp932ToUtf8(converted) != text) {
-      std::fprintf(stderr,
-                   "kmtool pack: %s: warning: characters outside code page 932 were replaced by '?'\n",
+      std::fprintf(stderr, "kmtool pack: %s: warning: characters outside code page 932 were replaced by '?'\n",
                    file.diskPath.string().c_str());
     }
     bytes.assign(converted.begin(), converted.end());
@@ -171,8 +168,7 @@ bool PrepareContent(const PackOptions& options, const PackedFile& file, std::vec
 }
 
 bool WriteArchive(const PackOptions& options, const std::vector<PackedFile>& files) {
-  const uint64_t directoryEnd =
-      archive::kHeaderBytes + uint64_t{archive::kDirectoryEntryBytes} * files.size();
+  const uint64_t directoryEnd = archive::kHeaderBytes + uint64_t{archive::kDirectoryEntryBytes} * files.size();
   std::vector<uint8_t> head(directoryEnd, 0);
 
   const std::string temporaryPath = options.outputPath + ".partial";

@@ -11,11 +11,11 @@
 
 #include <unistd.h>
 
-#include "engine/Engine.h"
-#include "engine/RenderDevice.h"
-#include "audio/Device.h"
 #include "app/StartUp.h"
 #include "archive/ArchiveSet.h"
+#include "audio/Device.h"
+#include "engine/Engine.h"
+#include "engine/RenderDevice.h"
 #include "platform/Encoding.h"
 #include "platform/System.h"
 #include "platform/headless/HeadlessPlatform.h"
@@ -48,14 +48,22 @@ struct PlayOptions {
 
 const std::map<std::string, int>& keyNames() {
   static const std::map<std::string, int> names = {
-      {"ctrl", platform::vk::Control},   {"space", platform::vk::Space},
-      {"escape", platform::vk::Escape},  {"up", platform::vk::Up},
-      {"down", platform::vk::Down},      {"left", platform::vk::Left},
-      {"right", platform::vk::Right},    {"z", 'Z'},
-      {"x", 'X'},                        {"c", 'C'},
-      {"q", 'Q'},                        {"w", 'W'},
-      {"numpad2", platform::vk::Numpad2}, {"numpad4", platform::vk::Numpad4},
-      {"numpad6", platform::vk::Numpad6}, {"numpad8", platform::vk::Numpad8},
+      {"ctrl", platform::vk::Control},
+      {"space", platform::vk::Space},
+      {"escape", platform::vk::Escape},
+      {"up", platform::vk::Up},
+      {"down", platform::vk::Down},
+      {"left", platform::vk::Left},
+      {"right", platform::vk::Right},
+      {"z", 'Z'},
+      {"x", 'X'},
+      {"c", 'C'},
+      {"q", 'Q'},
+      {"w", 'W'},
+      {"numpad2", platform::vk::Numpad2},
+      {"numpad4", platform::vk::Numpad4},
+      {"numpad6", platform::vk::Numpad6},
+      {"numpad8", platform::vk::Numpad8},
   };
   return names;
 }
@@ -85,15 +93,13 @@ bool validEvent(const InputEvent& ev, int line) {
   const auto& a = ev.args;
   if (ev.verb == "mouse") {
     if (a.size() != 2 || !parseNumber(a[0], n) || !parseNumber(a[1], n)) return fail("mouse needs X Y");
-  } else if (ev.verb == "ldown" || ev.verb == "lup" || ev.verb == "rdown" || ev.verb == "rup" ||
-             ev.verb == "mdown" || ev.verb == "mup" || ev.verb == "click" ||
-             ev.verb == "close" || ev.verb == "devicelost") {
+  } else if (ev.verb == "ldown" || ev.verb == "lup" || ev.verb == "rdown" || ev.verb == "rup" || ev.verb == "mdown" ||
+             ev.verb == "mup" || ev.verb == "click" || ev.verb == "close" || ev.verb == "devicelost") {
     if (!a.empty()) return fail("this verb takes no arguments");
   } else if (ev.verb == "wheel") {
     if (a.size() > 1 || (a.size() == 1 && a[0] != "up" && a[0] != "down")) return fail("wheel takes up or down");
   } else if (ev.verb == "key") {
-    if (a.size() != 2 || keyCode(a[0]) < 0 || (a[1] != "down" && a[1] != "up"))
-      return fail("key needs NAME down|up");
+    if (a.size() != 2 || keyCode(a[0]) < 0 || (a[1] != "down" && a[1] != "up")) return fail("key needs NAME down|up");
   } else if (ev.verb == "active") {
     if (a.size() != 1 || (a[0] != "0" && a[0] != "1")) return fail("active needs 0 or 1");
   } else {
@@ -286,9 +292,8 @@ int RunPlay(const Arguments& args) {
     });
   }
   if (!o.quiet) {
-    platform::setWarningSink([](std::string_view text) {
-      std::fprintf(stderr, "[warning] %s\n", platform::cp932ToUtf8(text).c_str());
-    });
+    platform::setWarningSink(
+        [](std::string_view text) { std::fprintf(stderr, "[warning] %s\n", platform::cp932ToUtf8(text).c_str()); });
   }
 
   if (o.debugOutput) {

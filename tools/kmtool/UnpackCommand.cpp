@@ -89,8 +89,7 @@ int RunUnpack(const Arguments& args) {
     const std::string name = platform::cp932ToUtf8(entry.storedName);
     const std::string relative = SafeRelativePath(name);
     if (relative.empty()) {
-      std::fprintf(stderr, "kmtool unpack: entry %zu: '%s' is not a path inside DIR, skipped\n", i,
-                   name.c_str());
+      std::fprintf(stderr, "kmtool unpack: entry %zu: '%s' is not a path inside DIR, skipped\n", i, name.c_str());
       sound = false;
       continue;
     }
@@ -110,8 +109,8 @@ int RunUnpack(const Arguments& args) {
       archive::UndoEventScriptLayer(archive::LastNameComponent(entry.storedName), bytes.data(), bytes.size());
     }
     if (utf8Text && (HasExtension(name, ".evt") || HasExtension(name, ".lua"))) {
-      const std::string text = platform::cp932ToUtf8(
-          std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+      const std::string text =
+          platform::cp932ToUtf8(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
       bytes.assign(text.begin(), text.end());
     }
 
