@@ -8,28 +8,13 @@
 #include "script/C_EventMain.h"
 #include "script/ScArgs.h"
 #include "script/bind/ScFunctionTables.h"
+#include "script/bind/ScValues.h"
 
 namespace script::bind {
 
 namespace {
 
-// The scene the scripts run for (the program's current scene before any script ran).
-scene::C_BaseScene* Scene() {
-  engine::Engine& e = engine::context();
-  if (e.eventMain && e.eventMain->drivenScene) return e.eventMain->drivenScene;
-  return e.currentScene;
-}
-
 int32_t Int(lua_Integer v) { return static_cast<int32_t>(v); }
-float Num(lua_Number v) { return static_cast<float>(v); }
-// A time given as a number, truncated towards zero from the script's own value (not from a float
-// that may already have rounded it up); out of range or not a number, it saturates or is 0.
-int32_t Truncated(lua_Number v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(v);
-}
 
 int ScSetBG(lua_State* L) {
   ScArgs args(L, "siinnni");
@@ -37,7 +22,7 @@ int ScSetBG(lua_State* L) {
   const lua_Integer width = args.integer(2), height = args.integer(3);
   const lua_Number x = args.number(4), y = args.number(5), rotation = args.number(6);
   const lua_Integer time = args.integer(7);
-  if (scene::C_BaseScene* s = Scene())
+  if (scene::C_BaseScene* s = ScriptScene())
     chara::SetBackground(*s, file, Int(width), Int(height), Num(x), Num(y), Num(rotation), Int(time));
   return ReturnZero(L);
 }
@@ -45,7 +30,7 @@ int ScSetBG(lua_State* L) {
 int ScReSizeBG(lua_State* L) {
   ScArgs args(L, "nn");
   const lua_Number width = args.number(1), height = args.number(2);
-  if (scene::C_BaseScene* s = Scene()) chara::ReSizeBackground(*s, Num(width), Num(height));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::ReSizeBackground(*s, Num(width), Num(height));
   return ReturnZero(L);
 }
 
@@ -55,14 +40,14 @@ int ScSetPlainChara(lua_State* L) {
   const char* file = args.string(2);
   const lua_Number x = args.number(3), y = args.number(4);
   const lua_Integer time = args.integer(5);
-  if (scene::C_BaseScene* s = Scene()) chara::SetPlainChara(*s, Int(page), file, Num(x), Num(y), Int(time));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::SetPlainChara(*s, Int(page), file, Num(x), Num(y), Int(time));
   return ReturnZero(L);
 }
 
 int ScDelPlainChara(lua_State* L) {
   ScArgs args(L, "ii");
   const lua_Integer page = args.integer(1), time = args.integer(2);
-  if (scene::C_BaseScene* s = Scene()) chara::DeletePlainChara(*s, Int(page), Int(time));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::DeletePlainChara(*s, Int(page), Int(time));
   return ReturnZero(L);
 }
 
@@ -70,7 +55,7 @@ int ScPutPlainChara(lua_State* L) {
   ScArgs args(L, "inn");
   const lua_Integer page = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3);
-  if (scene::C_BaseScene* s = Scene()) chara::PutPlainChara(*s, Int(page), Num(x), Num(y));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::PutPlainChara(*s, Int(page), Num(x), Num(y));
   return ReturnZero(L);
 }
 
@@ -78,7 +63,7 @@ int ScReSizePlainChara(lua_State* L) {
   ScArgs args(L, "inn");
   const lua_Integer page = args.integer(1);
   const lua_Number width = args.number(2), height = args.number(3);
-  if (scene::C_BaseScene* s = Scene()) chara::ReSizePlainChara(*s, Int(page), Num(width), Num(height));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::ReSizePlainChara(*s, Int(page), Num(width), Num(height));
   return ReturnZero(L);
 }
 
@@ -86,14 +71,14 @@ int ScReScalePlainChara(lua_State* L) {
   ScArgs args(L, "inn");
   const lua_Integer page = args.integer(1);
   const lua_Number scaleX = args.number(2), scaleY = args.number(3);
-  if (scene::C_BaseScene* s = Scene()) chara::ReScalePlainChara(*s, Int(page), Num(scaleX), Num(scaleY));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::ReScalePlainChara(*s, Int(page), Num(scaleX), Num(scaleY));
   return ReturnZero(L);
 }
 
 int ScMovePlainCharaReset(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
-  if (scene::C_BaseScene* s = Scene()) chara::MovePlainCharaReset(*s, Int(page));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::MovePlainCharaReset(*s, Int(page));
   return ReturnZero(L);
 }
 
@@ -102,7 +87,7 @@ int MovePlainCharaAdd(lua_State* L, bool relative) {
   const lua_Integer page = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3), scaleX = args.number(4), scaleY = args.number(5);
   const lua_Number time = args.number(6);
-  if (scene::C_BaseScene* s = Scene())
+  if (scene::C_BaseScene* s = ScriptScene())
     chara::MovePlainCharaAdd(*s, Int(page), relative, Num(x), Num(y), Num(scaleX), Num(scaleY), Truncated(time));
   return ReturnZero(L);
 }
@@ -112,14 +97,14 @@ int ScMovePlainCharaAdd_ABS(lua_State* L) { return MovePlainCharaAdd(L, false); 
 int ScMovePlainCharaSet(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
-  if (scene::C_BaseScene* s = Scene()) chara::MovePlainCharaSet(*s, Int(page));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::MovePlainCharaSet(*s, Int(page));
   return ReturnZero(L);
 }
 
 int ScMoveSplinePlainCharaReset(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
-  if (scene::C_BaseScene* s = Scene()) chara::MoveSplinePlainCharaReset(*s, Int(page));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::MoveSplinePlainCharaReset(*s, Int(page));
   return ReturnZero(L);
 }
 
@@ -127,7 +112,7 @@ int MoveSplinePlainCharaAdd(lua_State* L, bool relative) {
   ScArgs args(L, "innnn");
   const lua_Integer page = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3), scaleX = args.number(4), scaleY = args.number(5);
-  if (scene::C_BaseScene* s = Scene())
+  if (scene::C_BaseScene* s = ScriptScene())
     chara::MoveSplinePlainCharaAdd(*s, Int(page), relative, Num(x), Num(y), Num(scaleX), Num(scaleY));
   return ReturnZero(L);
 }
@@ -137,7 +122,7 @@ int ScMoveSplinePlainCharaAdd_ABS(lua_State* L) { return MoveSplinePlainCharaAdd
 int ScMoveSplinePlainCharaSet(lua_State* L) {
   ScArgs args(L, "ii");
   const lua_Integer page = args.integer(1), time = args.integer(2);
-  if (scene::C_BaseScene* s = Scene()) chara::MoveSplinePlainCharaSet(*s, Int(page), Int(time));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::MoveSplinePlainCharaSet(*s, Int(page), Int(time));
   return ReturnZero(L);
 }
 
@@ -145,7 +130,7 @@ int ScUseUVPlainChara(lua_State* L) {
   ScArgs args(L, "innnn");
   const lua_Integer page = args.integer(1);
   const lua_Number offsetU = args.number(2), offsetV = args.number(3), scaleU = args.number(4), scaleV = args.number(5);
-  if (scene::C_BaseScene* s = Scene())
+  if (scene::C_BaseScene* s = ScriptScene())
     chara::UseUVPlainChara(*s, Int(page), Num(offsetU), Num(offsetV), Num(scaleU), Num(scaleV));
   return ReturnZero(L);
 }
@@ -153,7 +138,7 @@ int ScUseUVPlainChara(lua_State* L) {
 int ScNoUseUVPlainChara(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer page = args.integer(1);
-  if (scene::C_BaseScene* s = Scene()) chara::NoUseUVPlainChara(*s, Int(page));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::NoUseUVPlainChara(*s, Int(page));
   return ReturnZero(L);
 }
 

@@ -9,29 +9,15 @@
 #include "script/C_EventMain.h"
 #include "script/ScArgs.h"
 #include "script/bind/ScFunctionTables.h"
+#include "script/bind/ScValues.h"
 
 namespace script::bind {
 
 namespace {
 
 chara::C_SolidEventLayer* EventPicture() {
-  engine::Engine& e = engine::context();
-  scene::C_BaseScene* s = (e.eventMain && e.eventMain->drivenScene) ? e.eventMain->drivenScene : e.currentScene;
+  scene::C_BaseScene* s = ScriptScene();
   return s ? chara::FindSolidEvent(*s) : nullptr;
-}
-
-int32_t Int(lua_Integer v) {
-  if (v > INT32_MAX) return INT32_MAX;
-  if (v < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(v);
-}
-float Num(lua_Number v) { return static_cast<float>(v); }
-// Truncated towards zero; NaN is 0 and out-of-range values saturate.
-int32_t Truncated(lua_Number v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(v);
 }
 
 int ScSetSolidEvent(lua_State* L) {
@@ -40,7 +26,7 @@ int ScSetSolidEvent(lua_State* L) {
   const lua_Number x = args.number(2), y = args.number(3), z = args.number(4);
   const lua_Integer time = args.integer(5);
   if (chara::C_SolidEventLayer* ev = EventPicture()) {
-    ev->SetEvent(file, Int(time));
+    ev->SetEvent(file, SaturatedInt(time));
     ev->PutEvent(Num(x), Num(y), Num(z));
   }
   return ReturnZero(L);
@@ -49,7 +35,7 @@ int ScSetSolidEvent(lua_State* L) {
 int ScDelSolidEvent(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer time = args.integer(1);
-  if (chara::C_SolidEventLayer* ev = EventPicture()) ev->DeleteEvent(Int(time));
+  if (chara::C_SolidEventLayer* ev = EventPicture()) ev->DeleteEvent(SaturatedInt(time));
   return ReturnZero(L);
 }
 
@@ -69,7 +55,8 @@ int ScSetAutoShakeParamEvent(lua_State* L) {
   ScArgs args(L, "inn");
   const lua_Integer period = args.integer(1);
   const lua_Number power = args.number(2), angle = args.number(3);
-  if (chara::C_SolidEventLayer* ev = EventPicture()) ev->AutoShakeEvent(float(Int(period)), Num(power), Num(angle));
+  if (chara::C_SolidEventLayer* ev = EventPicture())
+    ev->AutoShakeEvent(float(SaturatedInt(period)), Num(power), Num(angle));
   return ReturnZero(L);
 }
 

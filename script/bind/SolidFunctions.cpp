@@ -9,37 +9,16 @@
 #include "script/C_EventMain.h"
 #include "script/ScArgs.h"
 #include "script/bind/ScFunctionTables.h"
+#include "script/bind/ScValues.h"
 
 namespace script::bind {
 
 namespace {
 
-// The scene the scripts run for (the program's current scene before any script ran).
-scene::C_BaseScene* Scene() {
-  engine::Engine& e = engine::context();
-  if (e.eventMain && e.eventMain->drivenScene) return e.eventMain->drivenScene;
-  return e.currentScene;
-}
-
-// An index or a whole number from the script, saturated to 32 bits.
-int32_t Int(lua_Integer v) {
-  if (v > INT32_MAX) return INT32_MAX;
-  if (v < INT32_MIN) return INT32_MIN;
-  return static_cast<int32_t>(v);
-}
-float Num(lua_Number v) { return static_cast<float>(v); }
-// Truncated towards zero; NaN is 0 and out-of-range values saturate.
-int32_t Truncated(lua_Number v) {
-  if (!(v == v)) return 0;
-  if (v >= 2147483647.0) return INT32_MAX;
-  if (v <= -2147483648.0) return INT32_MIN;
-  return static_cast<int32_t>(v);
-}
-
 int ScInitSceneSolidChara(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer count = args.integer(1);
-  if (scene::C_BaseScene* s = Scene()) chara::InitSceneSolidChara(*s, Int(count));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::InitSceneSolidChara(*s, SaturatedInt(count));
   return ReturnZero(L);
 }
 
@@ -52,16 +31,16 @@ int ScSetSolidChara(lua_State* L) {
   const lua_Integer time = args.integer(6);
   const char* diff = withDiff ? args.string(7) : nullptr;
   const lua_Integer diffX = withDiff ? args.integer(8) : 0, diffY = withDiff ? args.integer(9) : 0;
-  if (scene::C_BaseScene* s = Scene())
-    chara::SetSolidChara(*s, Int(index), file, Num(x), Num(y), Num(z), Int(time), withDiff, diff, Int(diffX),
-                         Int(diffY));
+  if (scene::C_BaseScene* s = ScriptScene())
+    chara::SetSolidChara(*s, SaturatedInt(index), file, Num(x), Num(y), Num(z), SaturatedInt(time), withDiff, diff,
+                         SaturatedInt(diffX), SaturatedInt(diffY));
   return ReturnZero(L);
 }
 
 int ScDelSolidChara(lua_State* L) {
   ScArgs args(L, "ii");
   const lua_Integer index = args.integer(1), time = args.integer(2);
-  if (scene::C_BaseScene* s = Scene()) chara::DeleteSolidChara(*s, Int(index), Int(time));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::DeleteSolidChara(*s, SaturatedInt(index), SaturatedInt(time));
   return ReturnZero(L);
 }
 
@@ -70,7 +49,7 @@ int ScChangeSolidChara(lua_State* L) {
   const lua_Integer index = args.integer(1);
   const char* file = args.string(2);
   args.integer(3);  // the time is read and not used: the new mesh shows at once
-  if (scene::C_BaseScene* s = Scene()) chara::ChangeSolidChara(*s, Int(index), file);
+  if (scene::C_BaseScene* s = ScriptScene()) chara::ChangeSolidChara(*s, SaturatedInt(index), file);
   return ReturnZero(L);
 }
 
@@ -78,7 +57,7 @@ int ScPutSolidChara(lua_State* L) {
   ScArgs args(L, "innn");
   const lua_Integer index = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3), z = args.number(4);
-  if (scene::C_BaseScene* s = Scene()) chara::PutSolidChara(*s, Int(index), Num(x), Num(y), Num(z));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::PutSolidChara(*s, SaturatedInt(index), Num(x), Num(y), Num(z));
   return ReturnZero(L);
 }
 
@@ -86,7 +65,7 @@ int ScReSizeSolidChara(lua_State* L) {
   ScArgs args(L, "inn");
   const lua_Integer index = args.integer(1);
   const lua_Number width = args.number(2), height = args.number(3);
-  if (scene::C_BaseScene* s = Scene()) chara::ReSizeSolidChara(*s, Int(index), Num(width), Num(height));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::ReSizeSolidChara(*s, SaturatedInt(index), Num(width), Num(height));
   return ReturnZero(L);
 }
 
@@ -94,14 +73,15 @@ int ScReScaleSolidChara(lua_State* L) {
   ScArgs args(L, "inn");
   const lua_Integer index = args.integer(1);
   const lua_Number scaleX = args.number(2), scaleY = args.number(3);
-  if (scene::C_BaseScene* s = Scene()) chara::ReScaleSolidChara(*s, Int(index), Num(scaleX), Num(scaleY));
+  if (scene::C_BaseScene* s = ScriptScene())
+    chara::ReScaleSolidChara(*s, SaturatedInt(index), Num(scaleX), Num(scaleY));
   return ReturnZero(L);
 }
 
 int ScMoveSolidCharaReset(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer index = args.integer(1);
-  if (scene::C_BaseScene* s = Scene()) chara::MoveSolidCharaReset(*s, Int(index));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::MoveSolidCharaReset(*s, SaturatedInt(index));
   return ReturnZero(L);
 }
 
@@ -110,8 +90,8 @@ int MoveSolidCharaAdd(lua_State* L, bool relative) {
   const lua_Integer index = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3), z = args.number(4), scaleX = args.number(5),
                    scaleY = args.number(6), time = args.number(7);
-  if (scene::C_BaseScene* s = Scene())
-    chara::MoveSolidCharaAdd(*s, Int(index), relative, Num(x), Num(y), Num(z), Num(scaleX), Num(scaleY),
+  if (scene::C_BaseScene* s = ScriptScene())
+    chara::MoveSolidCharaAdd(*s, SaturatedInt(index), relative, Num(x), Num(y), Num(z), Num(scaleX), Num(scaleY),
                              Truncated(time));
   return ReturnZero(L);
 }
@@ -121,14 +101,14 @@ int ScMoveSolidCharaAdd_ABS(lua_State* L) { return MoveSolidCharaAdd(L, false); 
 int ScMoveSolidCharaSet(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer index = args.integer(1);
-  if (scene::C_BaseScene* s = Scene()) chara::MoveSolidCharaSet(*s, Int(index));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::MoveSolidCharaSet(*s, SaturatedInt(index));
   return ReturnZero(L);
 }
 
 int ScMoveSplineSolidCharaReset(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer index = args.integer(1);
-  if (scene::C_BaseScene* s = Scene()) chara::MoveSplineSolidCharaReset(*s, Int(index));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::MoveSplineSolidCharaReset(*s, SaturatedInt(index));
   return ReturnZero(L);
 }
 
@@ -136,8 +116,8 @@ int MoveSplineSolidCharaAdd(lua_State* L, bool relative) {
   ScArgs args(L, "innnn");
   const lua_Integer index = args.integer(1);
   const lua_Number x = args.number(2), y = args.number(3), scaleX = args.number(4), scaleY = args.number(5);
-  if (scene::C_BaseScene* s = Scene())
-    chara::MoveSplineSolidCharaAdd(*s, Int(index), relative, Num(x), Num(y), Num(scaleX), Num(scaleY));
+  if (scene::C_BaseScene* s = ScriptScene())
+    chara::MoveSplineSolidCharaAdd(*s, SaturatedInt(index), relative, Num(x), Num(y), Num(scaleX), Num(scaleY));
   return ReturnZero(L);
 }
 int ScMoveSplineSolidCharaAdd_REL(lua_State* L) { return MoveSplineSolidCharaAdd(L, true); }
@@ -146,7 +126,8 @@ int ScMoveSplineSolidCharaAdd_ABS(lua_State* L) { return MoveSplineSolidCharaAdd
 int ScMoveSplineSolidCharaSet(lua_State* L) {
   ScArgs args(L, "ii");
   const lua_Integer index = args.integer(1), time = args.integer(2);
-  if (scene::C_BaseScene* s = Scene()) chara::MoveSplineSolidCharaSet(*s, Int(index), Int(time));
+  if (scene::C_BaseScene* s = ScriptScene())
+    chara::MoveSplineSolidCharaSet(*s, SaturatedInt(index), SaturatedInt(time));
   return ReturnZero(L);
 }
 
@@ -155,8 +136,8 @@ int ScShakeSolidChara(lua_State* L) {
   const lua_Integer index = args.integer(1);
   const lua_Number h = args.number(2), v = args.number(3), z = args.number(4), decay = args.number(5),
                    range = args.number(6);
-  if (scene::C_BaseScene* s = Scene())
-    chara::ShakeSolidChara(*s, Int(index), Num(h), Num(v), Num(z), Num(decay), Truncated(range));
+  if (scene::C_BaseScene* s = ScriptScene())
+    chara::ShakeSolidChara(*s, SaturatedInt(index), Num(h), Num(v), Num(z), Num(decay), Truncated(range));
   return ReturnZero(L);
 }
 
@@ -164,28 +145,29 @@ int ScSetAutoShakeParam(lua_State* L) {
   ScArgs args(L, "iinn");
   const lua_Integer index = args.integer(1), period = args.integer(2);
   const lua_Number power = args.number(3), angle = args.number(4);
-  if (scene::C_BaseScene* s = Scene()) chara::SetAutoShake(*s, Int(index), float(Int(period)), Num(power), Num(angle));
+  if (scene::C_BaseScene* s = ScriptScene())
+    chara::SetAutoShake(*s, SaturatedInt(index), float(SaturatedInt(period)), Num(power), Num(angle));
   return ReturnZero(L);
 }
 
 int ScResetAutoShakeParam(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer index = args.integer(1);
-  if (scene::C_BaseScene* s = Scene()) chara::ResetAutoShake(*s, Int(index));
+  if (scene::C_BaseScene* s = ScriptScene()) chara::ResetAutoShake(*s, SaturatedInt(index));
   return ReturnZero(L);
 }
 
 int ScSetMouseOperate(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer on = args.integer(1);
-  if (scene::C_BaseScene* s = Scene()) chara::SetMouseOperate(*s, on != 0);
+  if (scene::C_BaseScene* s = ScriptScene()) chara::SetMouseOperate(*s, on != 0);
   return ReturnZero(L);
 }
 
 int ScSetSoildClickableFlag(lua_State* L) {
   ScArgs args(L, "i");
   const lua_Integer on = args.integer(1);
-  if (scene::C_BaseScene* s = Scene()) chara::SetSolidClickable(*s, on != 0);
+  if (scene::C_BaseScene* s = ScriptScene()) chara::SetSolidClickable(*s, on != 0);
   return ReturnZero(L);
 }
 
