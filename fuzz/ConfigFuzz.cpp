@@ -75,7 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WriteFile("scriptSettings.lua", reinterpret_cast<const uint8_t*>(settings.data()), settings.size());
   app::ReadGlobalData();
   scene::C_BaseScene scene;
-  app::ReadScriptSettings(scene);
+  scene::ReadScriptSettings(scene);
   fuzz::ForgetMessageBoxes();
   return 0;
 }
