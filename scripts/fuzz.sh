@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds one libFuzzer target with clang and runs it for a while on one core:
-#   scripts/fuzz.sh NAME SECONDS      NAME: archive evt config image wav ogg
+#   scripts/fuzz.sh NAME SECONDS      NAME: archive evt config image wav ogg clickmap
 # The corpus grows in build-fuzz/corpus/NAME (seeded from fuzz/MakeSeeds.cpp and the demo's
 # scripts); findings are written to build-fuzz/findings/NAME. Not part of the tests or CI.
 set -euo pipefail
@@ -8,8 +8,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:?usage: scripts/fuzz.sh NAME SECONDS}
 seconds=${2:?usage: scripts/fuzz.sh NAME SECONDS}
 build=${KM_FUZZ_BUILD_DIR:-$root/build-fuzz}
-case "$name" in archive | evt | config | image | wav | ogg) ;; *)
-  echo "fuzz.sh: unknown target $name (archive evt config image wav ogg)" >&2
+case "$name" in archive | evt | config | image | wav | ogg | clickmap) ;; *)
+  echo "fuzz.sh: unknown target $name (archive evt config image wav ogg clickmap)" >&2
   exit 2
   ;;
 esac
