@@ -10,20 +10,12 @@
 
 #include "gfx/Image.h"
 #include "support/GameProcess.h"
+#include "support/Pictures.h"
 
 namespace {
 
-gfx::Image ReadShot(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  gfx::Image image;
-  EXPECT_EQ(gfx::decodeImage(bytes.data(), bytes.size(), image), 0) << path;
-  return image;
-}
-
-uint32_t Rgb(const gfx::Image& image, int x, int y) {
-  return image.pixels[size_t(y) * size_t(image.width) + size_t(x)] & 0x00FFFFFFu;
-}
+using testsupport::readShot;
+using testsupport::rgbAt;
 
 TEST(SolidPlay, AMeshLandsWhereProjectedAndAShakeMovesOnlyItsSoftPart) {
   // A 0.25 x 0.3 unit quad (256 x 307 pixels) whose two upper vertices are soft.
@@ -48,24 +40,24 @@ TEST(SolidPlay, AMeshLandsWhereProjectedAndAShakeMovesOnlyItsSoftPart) {
   const testsupport::ProcessResult run = testsupport::RunCommand(
       std::string(KM_KMTOOL) + " play --frames 30 --shot 10:'" + rest + "' --shot 28:'" + shaken + "'", game.path());
   ASSERT_EQ(run.exitCode, 0) << run.err;
-  const gfx::Image a = ReadShot(rest), b = ReadShot(shaken);
+  const gfx::Image a = readShot(rest), b = readShot(shaken);
   ASSERT_EQ(a.width, 1024);
   ASSERT_EQ(b.width, 1024);
   // At rest: x = 512 - 0.5 + 512 x (-0.25 .. 0.25), y = 384 + 0.5 - 512 x (0.3 .. -0.3): pixel
   // centres 384..639 across and 231..538 down.
-  EXPECT_EQ(Rgb(a, 384, 231), 0xFF0000u);
-  EXPECT_EQ(Rgb(a, 639, 538), 0xFF0000u);
-  EXPECT_EQ(Rgb(a, 383, 400), 0u);
-  EXPECT_EQ(Rgb(a, 640, 400), 0u);
-  EXPECT_EQ(Rgb(a, 512, 230), 0u);
-  EXPECT_EQ(Rgb(a, 512, 539), 0u);
+  EXPECT_EQ(rgbAt(a, 384, 231), 0xFF0000u);
+  EXPECT_EQ(rgbAt(a, 639, 538), 0xFF0000u);
+  EXPECT_EQ(rgbAt(a, 383, 400), 0u);
+  EXPECT_EQ(rgbAt(a, 640, 400), 0u);
+  EXPECT_EQ(rgbAt(a, 512, 230), 0u);
+  EXPECT_EQ(rgbAt(a, 512, 539), 0u);
   // Shaken: the top edge has moved (the spring swings it up and down); the bottom edge and the
   // rows just above it are unchanged.
   int moved = 0;
-  for (int y = 60; y < 400; ++y) moved += Rgb(a, 512, y) != Rgb(b, 512, y);
+  for (int y = 60; y < 400; ++y) moved += rgbAt(a, 512, y) != rgbAt(b, 512, y);
   EXPECT_GT(moved, 5);
   for (int y = 520; y < 545; ++y)
-    for (int x = 370; x < 650; ++x) ASSERT_EQ(Rgb(a, x, y), Rgb(b, x, y)) << x << "," << y;
+    for (int x = 370; x < 650; ++x) ASSERT_EQ(rgbAt(a, x, y), rgbAt(b, x, y)) << x << "," << y;
 }
 
 }  // namespace

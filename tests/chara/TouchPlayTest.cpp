@@ -90,17 +90,8 @@ TEST(TouchPlay, ATouchCallReturnsToTheWaitingLine) {
   EXPECT_EQ(Play(game, 17, input), "ready\ntouch 1\nback\nafter\n");
 }
 
-gfx::Image ReadShot(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  gfx::Image image;
-  EXPECT_EQ(gfx::decodeImage(bytes.data(), bytes.size(), image), 0) << path;
-  return image;
-}
-
-uint32_t Rgb(const gfx::Image& image, int x, int y) {
-  return image.pixels[size_t(y) * size_t(image.width) + size_t(x)] & 0x00FFFFFFu;
-}
+using testsupport::readShot;
+using testsupport::rgbAt;
 
 TEST(TouchPlay, AnEventPicturesLayersFollowAPressTogether) {
   testsupport::GameFolder game(
@@ -117,17 +108,17 @@ TEST(TouchPlay, AnEventPicturesLayersFollowAPressTogether) {
   // A press on layer 1 (the small green square in the middle), then the mouse moves 100 pixels
   // to the right while held.
   Play(game, 12, "5 mouse 512 384\n6 ldown\n8 mouse 612 384\n", "--shot 5:'" + before + "' --shot 11:'" + after + "'");
-  const gfx::Image a = ReadShot(before), b = ReadShot(after);
+  const gfx::Image a = readShot(before), b = readShot(after);
   ASSERT_EQ(a.width, 1024);
   ASSERT_EQ(b.width, 1024);
-  EXPECT_EQ(Rgb(a, 512, 384), 0x00FF00u);
-  EXPECT_EQ(Rgb(a, 400, 384), 0x0000FFu);
-  EXPECT_EQ(Rgb(a, 700, 384), 0u);
+  EXPECT_EQ(rgbAt(a, 512, 384), 0x00FF00u);
+  EXPECT_EQ(rgbAt(a, 400, 384), 0x0000FFu);
+  EXPECT_EQ(rgbAt(a, 700, 384), 0u);
   // Both layers moved: the green square and the blue picture around it.
-  EXPECT_EQ(Rgb(b, 612, 384), 0x00FF00u);
-  EXPECT_EQ(Rgb(b, 512, 384), 0x0000FFu);
-  EXPECT_EQ(Rgb(b, 700, 384), 0x0000FFu);
-  EXPECT_EQ(Rgb(b, 400, 384), 0u);
+  EXPECT_EQ(rgbAt(b, 612, 384), 0x00FF00u);
+  EXPECT_EQ(rgbAt(b, 512, 384), 0x0000FFu);
+  EXPECT_EQ(rgbAt(b, 700, 384), 0x0000FFu);
+  EXPECT_EQ(rgbAt(b, 400, 384), 0u);
 }
 
 }  // namespace

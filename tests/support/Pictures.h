@@ -5,6 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
+#include <string>
 #include <vector>
 
 #include "gfx/Image.h"
@@ -31,6 +34,20 @@ inline std::vector<uint8_t> pngBytes(const gfx::Image& image) {
   std::vector<uint8_t> out;
   EXPECT_TRUE(gfx::encodePng(image, out));
   return out;
+}
+
+// A screenshot file read back, decoded (a failure to decode fails the test).
+inline gfx::Image readShot(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  gfx::Image image;
+  EXPECT_EQ(gfx::decodeImage(bytes.data(), bytes.size(), image), 0) << path;
+  return image;
+}
+
+// The colour of one pixel without its alpha.
+inline uint32_t rgbAt(const gfx::Image& image, int x, int y) {
+  return image.pixels[size_t(y) * size_t(image.width) + size_t(x)] & 0x00FFFFFFu;
 }
 
 }  // namespace testsupport
