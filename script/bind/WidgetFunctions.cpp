@@ -150,14 +150,15 @@ int ScSetSlideColor(lua_State* L) {
   return 0;
 }
 
-int ScGetSlideValue(lua_State* L) {
+// A widget's value written into the flag the script names: (page, flag).
+template <void (*Operation)(FlagStore&, scene::C_BaseScene&, int32_t, std::string_view)>
+int IntoFlag(lua_State* L) {
   ScArgs args(L, "is");
   const lua_Integer page = args.integer(1);
   size_t flagLength = 0;
   const char* flag = args.string(2, &flagLength);
   C_EventMain* events = Events();
-  if (events && events->drivenScene)
-    window::GetSlideValue(events->flags, *events->drivenScene, Page(page), Cut(flag, flagLength));
+  if (events && events->drivenScene) Operation(events->flags, *events->drivenScene, Page(page), Cut(flag, flagLength));
   return 0;
 }
 
@@ -181,17 +182,6 @@ int ScSetCheckButtonChecked(lua_State* L) {
   return 0;
 }
 
-int ScGetCheckButtonChecked(lua_State* L) {
-  ScArgs args(L, "is");
-  const lua_Integer page = args.integer(1);
-  size_t flagLength = 0;
-  const char* flag = args.string(2, &flagLength);
-  C_EventMain* events = Events();
-  if (events && events->drivenScene)
-    window::GetCheckButtonChecked(events->flags, *events->drivenScene, Page(page), Cut(flag, flagLength));
-  return 0;
-}
-
 }  // namespace
 
 const ScFunction kWidgetFunctions[] = {
@@ -203,10 +193,10 @@ const ScFunction kWidgetFunctions[] = {
     {"ScSetButtonEvent", ScSetButtonEvent},
     {"ScSetSlideData", ScSetSlideData},
     {"ScSetSlideColor", ScSetSlideColor},
-    {"ScGetSlideValue", ScGetSlideValue},
+    {"ScGetSlideValue", IntoFlag<window::GetSlideValue>},
     {"ScSetSlideValue", ScSetSlideValue},
     {"ScSetCheckButtonChecked", ScSetCheckButtonChecked},
-    {"ScGetCheckButtonChecked", ScGetCheckButtonChecked},
+    {"ScGetCheckButtonChecked", IntoFlag<window::GetCheckButtonChecked>},
     {nullptr, nullptr},
 };
 
