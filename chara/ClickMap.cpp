@@ -41,11 +41,11 @@ bool ParseClickMap(const uint8_t* data, size_t size, layer::ClickMap& out) {
   out.height = height;
   out.bitsPerPixel = bits;
   out.byteSize = int32_t(bytes);
-  // Rows past the end of the file read as 0: no region there.
-  out.pixels.assign(size_t(bytes), 0);
+  // Only the rows the file holds are kept: a lookup past them reads 0 (no region), so a short
+  // file that declares a large map costs no memory for the rows it lacks.
   if (offset < size) {
     const size_t available = std::min(size - offset, size_t(bytes));
-    std::memcpy(out.pixels.data(), data + offset, available);
+    out.pixels.assign(data + offset, data + offset + available);
   }
   return true;
 }

@@ -8,12 +8,14 @@
 
 #include "FuzzSupport.h"
 #include "archive/Scramble.h"
+#include "engine/FlagStore.h"
 #include "script/EventScriptTranslator.h"
-#include "script/FlagStore.h"
 #include "script/TagLine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static lua_State* L = luaL_newstate();
+  // A fresh Lua state per input: one kept across inputs grows its string table, and the
+  // fuzzer would take every input for a leak and scan the heap after it.
+  lua_State* L = luaL_newstate();
   static script::FlagStore flags;
   std::vector<std::string> lines = script::TranslateEventSource(reinterpret_cast<const char*>(data), size);
   std::vector<uint8_t> layered(data, data + size);
@@ -33,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (luaL_loadstring(L, line.c_str()) == 0 || lua_gettop(L) > 0) lua_settop(L, 0);
     }
   }
+  lua_close(L);
   fuzz::ForgetMessageBoxes();
   return 0;
 }

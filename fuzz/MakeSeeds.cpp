@@ -2,6 +2,7 @@
 // and pixel layout, WAV and Ogg Vorbis effects, event-script and configuration inputs. The
 // archive seeds are packed by scripts/fuzz.sh with kmtool from the demo's scripts.
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -92,6 +93,33 @@ std::vector<uint8_t> wav(uint16_t channels, uint16_t bits, size_t frames) {
   return b;
 }
 
+// A binary mesh: a square of two triangles, every array present.
+std::vector<uint8_t> binaryMesh() {
+  std::vector<uint8_t> b(276, 0);
+  b[0] = 4;  // vertices
+  b[8] = 6;  // indices
+  const float one = 1.0f;
+  std::memcpy(&b[16], &one, 4);  // shake rate
+  std::memcpy(&b[28], "quad.png", 8);
+  const float positions[] = {1, -1, 0, -1, -1, 0, -1, 1, 0, 1, 1, 0};
+  const float uvs[] = {1, 1, 0, 1, 0, 0, 1, 0};
+  const float weights[] = {0, 0, -1, -1};
+  const float returns[] = {1, 1, 0.5f, 0.5f};
+  const auto floats = [&](const float* v, size_t n) {
+    for (size_t i = 0; i < n; ++i) {
+      uint32_t u;
+      std::memcpy(&u, &v[i], 4);
+      le(b, u, 4);
+    }
+  };
+  floats(positions, 12);
+  for (uint32_t i : {0, 1, 2, 3, 0, 2}) le(b, i, 2);
+  floats(uvs, 8);
+  floats(weights, 4);
+  floats(returns, 4);
+  return b;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -109,6 +137,17 @@ int main(int argc, char** argv) {
   put("image", "plain24.tga", tga(2, small, 24));
   put("image", "plain32.tga", tga(2, small, 32));
   put("image", "rle24.tga", tga(10, small, 24));
+
+  // Click maps are 1, 4 or 8 bits per pixel; the fuzzer finds the other depths from this one.
+  put("clickmap", "map8.bmp", bmp(small, 8));
+
+  // The mesh target's first byte picks the dialect: 0 text, 1 flat, 2 binary (the demo's text
+  // meshes are added by scripts/fuzz.sh).
+  std::vector<uint8_t> mesh = {2};
+  const std::vector<uint8_t> binary = binaryMesh();
+  mesh.insert(mesh.end(), binary.begin(), binary.end());
+  put("mesh", "quad.sld", mesh);
+  put("mesh", "flat.txt", std::string("\x01picWidth = 360;\npicHeight = 720;\npicFileName = \"a.png\";\n"));
 
   put("wav", "mono16.wav", wav(1, 16, 40));
   put("wav", "stereo8.wav", wav(2, 8, 30));

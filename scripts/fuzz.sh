@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds one libFuzzer target with clang and runs it for a while on one core:
-#   scripts/fuzz.sh NAME SECONDS      NAME: archive evt config image wav ogg clickmap
+#   scripts/fuzz.sh NAME SECONDS      NAME: archive evt config image wav ogg clickmap mesh
+# KM_FUZZ_RUNS=N also ends the run after N executions.
 # The corpus grows in build-fuzz/corpus/NAME (seeded from fuzz/MakeSeeds.cpp and the demo's
 # scripts); findings are written to build-fuzz/findings/NAME. Not part of the tests or CI.
 set -euo pipefail
@@ -8,8 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:?usage: scripts/fuzz.sh NAME SECONDS}
 seconds=${2:?usage: scripts/fuzz.sh NAME SECONDS}
 build=${KM_FUZZ_BUILD_DIR:-$root/build-fuzz}
-case "$name" in archive | evt | config | image | wav | ogg | clickmap) ;; *)
-  echo "fuzz.sh: unknown target $name (archive evt config image wav ogg clickmap)" >&2
+case "$name" in archive | evt | config | image | wav | ogg | clickmap | mesh) ;; *)
+  echo "fuzz.sh: unknown target $name (archive evt config image wav ogg clickmap mesh)" >&2
   exit 2
   ;;
 esac
@@ -48,9 +49,17 @@ if [ -z "$(ls -A "$corpus")" ]; then
   if [ "$name" = archive ]; then
     ASAN_OPTIONS=detect_leaks=0 "$build/kmtool" pack "$seeds/archive/demo.pkg" -C "$root/demo/game" --utf8-evt \
       >/dev/null
-    ASAN_OPTIONS=detect_leaks=0 "$build/kmtool" pack "$seeds/archive/scrambled.pkg" -C "$root/demo/game" \
+    # The scrambled layer needs scripts that end in "\r\n" (kmtool refuses a bare line feed).
+    mkdir -p "$seeds/crlf"
+    for f in "$root"/demo/game/*.evt; do sed 's/\r*$/\r/' "$f" >"$seeds/crlf/$(basename "$f")"; done
+    ASAN_OPTIONS=detect_leaks=0 "$build/kmtool" pack "$seeds/archive/scrambled.pkg" -C "$seeds/crlf" \
       --utf8-evt --scramble-evt >/dev/null
   fi
+  # The demo's text meshes, behind the byte that picks the text dialect.
+  mkdir -p "$seeds/mesh"
+  for f in "$root"/demo/game/chara_*.txt "$root"/demo/game/ev_*.txt; do
+    { printf '\0'; cat "$f"; } >"$seeds/mesh/$(basename "$f")"
+  done
   [ -d "$seeds/$name" ] && cp "$seeds/$name"/* "$corpus/"
 fi
 
@@ -58,4 +67,4 @@ fi
 cd "$findings"
 ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1} \
   "$build/fuzz/km_fuzz_$name" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-  -max_len=65536 -print_final_stats=1 "$corpus"
+  -max_len=65536 -print_final_stats=1 ${KM_FUZZ_RUNS:+-runs="$KM_FUZZ_RUNS"} "$corpus"

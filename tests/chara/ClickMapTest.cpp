@@ -93,10 +93,14 @@ TEST(ClickMap, HostileHeadersNeverReadOutsideTheFile) {
       {"pixel offset past the end", offsetPastEnd, true, 0},
       // Only the bottom row is present: the missing top rows have no regions.
       {"rows missing at the end", Bmp(4, 3, 8, row), true, 7},
+      // 60 bytes that declare the largest map allowed.
+      {"large map, four pixels present", Bmp(8192, 8192, 8, row), true, 0},
   };
   for (const Hostile& c : cases) {
     layer::ClickMap m;
     EXPECT_EQ(chara::ParseClickMap(c.bytes.data(), c.bytes.size(), m), c.ok) << c.label;
+    // A map never holds more than the file gave.
+    EXPECT_LE(m.pixels.size(), c.bytes.size()) << c.label;
     EXPECT_EQ(chara::ClickMapIndexAt(m, 0.1f, 0.1f), c.regionAtBottomLeft) << c.label;
     EXPECT_EQ(chara::ClickMapIndexAt(m, 0.1f, 0.9f), 0) << c.label;
   }

@@ -7,11 +7,16 @@
 #include <filesystem>
 #include <map>
 #include <memory>
-// GCC 12 warns inside <regex> itself when sanitizers are on (a false maybe-uninitialized).
+// GCC 12 warns inside <regex> itself when sanitizers are on (a false maybe-uninitialized);
+// clang has no such warning group.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <regex>
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #include <set>
 #include <string>
 #include <vector>
