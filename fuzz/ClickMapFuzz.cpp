@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "FuzzSupport.h"
 #include "chara/ClickMap.h"
-#include "platform/Platform.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   layer::ClickMap map;
@@ -11,6 +11,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (float u : {0.0f, 0.5f, 0.999f})
       for (float v : {0.0f, 0.5f, 0.999f}) (void)chara::ClickMapIndexAt(map, u, v);
   }
-  platform::clearMessageBoxLog();
+  fuzz::ForgetMessageBoxes();
   return 0;
 }

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "platform/Platform.h"
+#include "platform/headless/HeadlessPlatform.h"
 
 namespace fuzz {
 
@@ -40,3 +41,17 @@ inline void WriteFile(const std::string& name, const uint8_t* data, size_t size)
 inline void ForgetMessageBoxes() { platform::clearMessageBoxLog(); }
 
 }  // namespace fuzz
+
+// Before the first input: message boxes go to a headless platform that answers them without
+// writing a line each (millions of inputs would fill the disk with them).
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  static platform::HeadlessPlatform quiet([] {
+    platform::HeadlessOptions options;
+    options.echoMessageBoxes = false;
+    return options;
+  }());
+  platform::setCurrent(&quiet);
+  // Registered after the platform, so it runs before the platform is destroyed at exit.
+  std::atexit([] { platform::setCurrent(nullptr); });
+  return 0;
+}
