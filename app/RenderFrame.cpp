@@ -26,6 +26,7 @@ void RenderFrame() {
     const int32_t hr = scene ? scene->render() : gfx::result::Ok;
     done = hr != gfx::result::DeviceLost;
   }
+  if (done) ShowWindowWithFirstFrame(*d);
   // The device was not usable, or the frame's Present found it lost.
   if (!done && d->testCooperativeLevel() == gfx::result::DeviceNotReset) ResetDevice();
   // A simulated loss reports lost for one frame, then not-reset.
@@ -34,6 +35,15 @@ void RenderFrame() {
     simulated = false;
     d->simulateDeviceNotReset();
   }
+}
+
+void ShowWindowWithFirstFrame(gfx::Device& d) {
+  engine::Engine& e = engine::context();
+  if (e.windowShown || !e.platform) return;
+  e.windowShown = true;
+  e.platform->window().show();
+  // A window just mapped holds nothing: the frame already drawn is presented once more into it.
+  if (e.platform->kind() == platform::Kind::Desktop) d.present();
 }
 
 void ResetDevice() {

@@ -96,8 +96,9 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   const bool started = engine::CreateRenderDevice(layer::createDeviceResources) &&
                        (!options.onDeviceCreated || options.onDeviceCreated());
   if (started) {
-    // The window is shown only once the device exists.
-    platform.window().show();
+    // The window stays hidden until the first frame is drawn (see RenderFrame): it appears
+    // with the scene's picture instead of a black area while the scene loads.
+    e.windowShown = false;
     // The shared engine objects and the first scene, which need the device.
     program->init();
     // The first frame's elapsed time is counted from now, not from start-up.

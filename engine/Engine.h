@@ -93,6 +93,8 @@ struct Engine {
   int32_t frameInterval = 17;
   bool useSolid = true, alwaysOnTop = false, runWhenInactive = false;
   bool windowed = false;
+  // The window is shown with the first frame the scene draws (until then it is hidden).
+  bool windowShown = false;
   uint32_t frameCounter = 0;
   uint32_t lastFrameTime = 0;
   uint32_t frameNow = 0;  // the frame clock, read once per frame after updateIdle

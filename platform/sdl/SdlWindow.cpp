@@ -31,7 +31,8 @@ bool SdlWindow::create(const WindowConfig& config) {
   SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 8);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
 
-  Uint32 flags = SDL_WINDOW_OPENGL;
+  // Hidden until the engine shows it (SDL would map it at once).
+  Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN;
   // Full screen keeps the desktop's resolution (no mode change); the picture is letterboxed.
   if (config.fullScreen) flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
   if (config.alwaysOnTop) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
