@@ -25,12 +25,14 @@ void afterForkInChild() {
   if (parent == 0) return;
   // The child's own children are its business.
   g_guardingParent.store(0, std::memory_order_relaxed);
-  closeInstanceLockInForkedChild();
+  // The death signal first: once the lock is seen dropped, the child is sure to die with the
+  // game.
 #ifdef __linux__
   ::prctl(PR_SET_PDEATHSIG, SIGKILL);
 #endif
   // The parent died before the signal was set up: nobody is waiting for this child.
   if (::getppid() != parent) ::_exit(1);
+  closeInstanceLockInForkedChild();
 }
 
 }  // namespace
