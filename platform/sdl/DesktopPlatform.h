@@ -1,6 +1,7 @@
 // DesktopPlatform: the SDL2 window, keyboard, mouse and joystick, the real clock, SDL boxes.
 #pragma once
 
+#include "platform/GraphicsPreload.h"
 #include "platform/Platform.h"
 #include "platform/posix/MonotonicClock.h"
 #include "platform/sdl/SdlInput.h"
@@ -28,6 +29,8 @@ class DesktopPlatform final : public Platform {
     ~SdlShutdown();
   };
   SdlShutdown sdlShutdown_;
+  // Started with the platform, so the OpenGL files load while the start-up questions are up.
+  GraphicsPreload graphicsPreload_{graphicsFilesToPreload()};
   SdlWindow window_;
   SdlInput input_;
   MonotonicClock clock_;
