@@ -48,14 +48,31 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t he
   std::unique_ptr<uint32_t, decltype(&std::free)> zeros(nullptr, &std::free);
   if (cpuSide_ && !keepCopies_)
     zeros.reset(static_cast<uint32_t*>(std::calloc(size_t(width_) * size_t(height_), sizeof(uint32_t))));
+  // A render target gets its texels when first drawn into, sampled or read: many are made at
+  // start-up for scenes that never use them.
+  stored_ = !isRenderTarget();
+  if (stored_) specifyLevels(zeros.get());
+  glActiveTexture(GL_TEXTURE0);
+}
+
+void GlTexture::specifyLevels(const uint32_t* zeros) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   for (int32_t k = 0; k < levels_; ++k) {
     const void* data = nullptr;
-    if (cpuSide_) data = keepCopies_ ? cpu_[static_cast<size_t>(k)].data() : zeros.get();
+    if (cpuSide_) data = keepCopies_ ? cpu_[static_cast<size_t>(k)].data() : zeros;
     glTexImage2D(GL_TEXTURE_2D, k, GL_RGBA8, this->width(k), this->height(k), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                  data);
   }
+}
+
+bool GlTexture::ensureStorage() {
+  if (stored_ || !name_ || !shared_->alive) return stored_;
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, name_);
+  specifyLevels(nullptr);
   glActiveTexture(GL_TEXTURE0);
+  stored_ = glGetError() != GL_OUT_OF_MEMORY;
+  return stored_;
 }
 
 GlTexture::~GlTexture() {
@@ -182,14 +199,15 @@ SurfacePtr GlTexture::surfaceLevel(int32_t level) {
 // ---- Surfaces ------------------------------------------------------------------------------------
 
 GlSurface::GlSurface(std::shared_ptr<GlShared> shared, Kind kind, int32_t width, int32_t height, GLuint renderbuffer,
-                     bool countsAsDefaultPool)
+                     bool countsAsDefaultPool, bool stored)
     : shared_(std::move(shared)),
       serial_(shared_->newSerial()),
       kind_(kind),
       width_(width),
       height_(height),
       renderbuffer_(renderbuffer),
-      countsAsDefaultPool_(countsAsDefaultPool) {
+      countsAsDefaultPool_(countsAsDefaultPool),
+      stored_(stored) {
   if (countsAsDefaultPool_) ++shared_->liveDefaultPool;
 }
 
@@ -202,6 +220,14 @@ GlSurface::GlSurface(std::shared_ptr<GlTexture> texture, int32_t level)
 
 GlSurface::GlSurface(int32_t width, int32_t height) : kind_(Kind::OffscreenPlain), width_(width), height_(height) {
   plain_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
+}
+
+bool GlSurface::ensureStorage() {
+  if (stored_ || !renderbuffer_ || !shared_ || !shared_->alive) return stored_;
+  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width_, height_);
+  stored_ = glGetError() == GL_NO_ERROR;
+  return stored_;
 }
 
 GlSurface::~GlSurface() {
