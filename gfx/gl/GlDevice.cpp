@@ -1178,7 +1178,7 @@ int32_t GlDevice::getRenderTargetData(const SurfacePtr& target, const SurfacePtr
   std::vector<uint32_t> pixels;
   const int32_t hr = readColour(target, pixels);
   if (hr != result::Ok) return hr;
-  static_cast<GlSurface*>(plain.get())->plainPixels() = std::move(pixels);
+  static_cast<GlSurface*>(plain.get())->setPlainPixels(std::move(pixels));
   return result::Ok;
 }
 

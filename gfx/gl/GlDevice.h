@@ -143,7 +143,8 @@ class GlSurface final : public Surface {
   bool ensureStorage();
   const std::shared_ptr<GlTexture>& glTexture() const { return texture_; }
   int32_t level() const { return level_; }
-  std::vector<uint32_t>& plainPixels() { return plain_; }
+  std::vector<uint32_t>& plainPixels();
+  void setPlainPixels(std::vector<uint32_t>&& pixels) { plain_ = std::move(pixels); }
   // The number of a back buffer or depth-stencil surface (0 for the other kinds).
   uint64_t serial() const { return serial_; }
 

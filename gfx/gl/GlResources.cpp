@@ -218,8 +218,13 @@ GlSurface::GlSurface(std::shared_ptr<GlTexture> texture, int32_t level)
       texture_(std::move(texture)),
       level_(level) {}
 
-GlSurface::GlSurface(int32_t width, int32_t height) : kind_(Kind::OffscreenPlain), width_(width), height_(height) {
-  plain_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
+// The pixels come with the first lock or read: a capture surface that is never captured into
+// costs no memory.
+GlSurface::GlSurface(int32_t width, int32_t height) : kind_(Kind::OffscreenPlain), width_(width), height_(height) {}
+
+std::vector<uint32_t>& GlSurface::plainPixels() {
+  if (plain_.empty()) plain_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u);
+  return plain_;
 }
 
 bool GlSurface::ensureStorage() {
@@ -242,7 +247,7 @@ GlSurface::~GlSurface() {
 int32_t GlSurface::lockRect(LockedRect& out) {
   switch (kind_) {
     case Kind::OffscreenPlain:
-      out.bits = reinterpret_cast<uint8_t*>(plain_.data());
+      out.bits = reinterpret_cast<uint8_t*>(plainPixels().data());
       out.pitch = width_ * 4;
       return result::Ok;
     case Kind::TextureLevel: return texture_->lockRect(level_, out);

@@ -516,3 +516,46 @@ TEST(DevicePixels, OpaqueSourcesUnderCopyingFactorsGiveTheSourceExactly) {
 }
 
 }  // namespace
+
+namespace {
+
+// Plain surfaces get their pixels on first use: they read as zero until written, a lock reaches
+// all of them, and a capture of the back buffer fills them.
+TEST(DevicePixels, PlainSurfacesReadZeroTakeLocksAndCaptures) {
+  auto device = gfxtest::headlessDevice(8, 4);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  const struct {
+    const char* name;
+    bool lockFirst;
+    bool capture;
+  } cases[] = {{"untouched", false, false}, {"locked", true, false}, {"captured", false, true}, {"both", true, true}};
+  for (const auto& c : cases) {
+    gfx::SurfacePtr plain;
+    ASSERT_EQ(d.createOffscreenPlainSurface(8, 4, plain), gfx::result::Ok) << c.name;
+    uint32_t expected = 0;
+    if (c.lockFirst) {
+      gfx::LockedRect lr;
+      ASSERT_EQ(plain->lockRect(lr), gfx::result::Ok) << c.name;
+      ASSERT_EQ(lr.pitch, 8 * 4) << c.name;
+      for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) reinterpret_cast<uint32_t*>(lr.bits + y * lr.pitch)[x] = 0xFF123456u;
+      plain->unlockRect();
+      expected = 0xFF123456u;
+    }
+    if (c.capture) {
+      d.clear(gfx::clearflag::Target, 0xFF00FF00u, 1.0f, 0);
+      ASSERT_EQ(d.getRenderTargetData(d.getBackBuffer(), plain), gfx::result::Ok) << c.name;
+      expected = 0xFF00FF00u;
+    }
+    std::vector<uint32_t> pixels;
+    ASSERT_EQ(d.readSurface(plain, pixels), gfx::result::Ok) << c.name;
+    ASSERT_EQ(pixels.size(), 32u) << c.name;
+    for (uint32_t p : pixels) EXPECT_EQ(c.capture ? p & 0xFFFFFF : p, c.capture ? expected & 0xFFFFFF : expected) << c.name;
+  }
+  gfx::SurfacePtr small;
+  ASSERT_EQ(d.createOffscreenPlainSurface(4, 4, small), gfx::result::Ok);
+  EXPECT_NE(d.getRenderTargetData(d.getBackBuffer(), small), gfx::result::Ok) << "sizes differ";
+}
+
+}  // namespace
