@@ -91,7 +91,6 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
  private:
   void upload(int32_t level);
   void measure(int32_t level);
-  void specifyLevels(const uint32_t* zeros);
 
   std::shared_ptr<GlShared> shared_;
   uint64_t serial_ = 0, version_ = 0;

@@ -51,25 +51,28 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t he
   // A render target gets its texels when first drawn into, sampled or read: many are made at
   // start-up for scenes that never use them.
   stored_ = !isRenderTarget();
-  if (stored_) specifyLevels(zeros.get());
-  glActiveTexture(GL_TEXTURE0);
-}
-
-void GlTexture::specifyLevels(const uint32_t* zeros) {
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  for (int32_t k = 0; k < levels_; ++k) {
+  for (int32_t k = 0; k < levels_ && stored_; ++k) {
     const void* data = nullptr;
-    if (cpuSide_) data = keepCopies_ ? cpu_[static_cast<size_t>(k)].data() : zeros;
+    if (cpuSide_) data = keepCopies_ ? cpu_[static_cast<size_t>(k)].data() : zeros.get();
     glTexImage2D(GL_TEXTURE_2D, k, GL_RGBA8, this->width(k), this->height(k), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                  data);
   }
+  glActiveTexture(GL_TEXTURE0);
 }
 
 bool GlTexture::ensureStorage() {
   if (stored_ || !name_ || !shared_->alive) return stored_;
+  // It starts transparent black on every renderer, as a target emptied by a device loss does
+  // (the zeroed block is fresh pages from the system: reading it costs no resident memory).
+  std::unique_ptr<uint32_t, decltype(&std::free)> zeros(
+      static_cast<uint32_t*>(std::calloc(size_t(width_) * size_t(height_), sizeof(uint32_t))), &std::free);
+  if (!zeros) return false;
   glActiveTexture(GL_TEXTURE1);
   glBindTexture(GL_TEXTURE_2D, name_);
-  specifyLevels(nullptr);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  for (int32_t k = 0; k < levels_; ++k)
+    glTexImage2D(GL_TEXTURE_2D, k, GL_RGBA8, width(k), height(k), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, zeros.get());
   glActiveTexture(GL_TEXTURE0);
   stored_ = glGetError() != GL_OUT_OF_MEMORY;
   return stored_;

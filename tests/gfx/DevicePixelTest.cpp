@@ -222,7 +222,11 @@ TEST(DevicePixels, TargetsAndDepthWorkWhateverTheirFirstUse) {
                   gfx::result::Ok)
             << c.name;
         break;
-      case First::ReadBack: readBack(d, target->surfaceLevel(0)); break;
+      case First::ReadBack: {
+        const Pixels fresh = readBack(d, target->surfaceLevel(0));
+        for (uint32_t word : fresh.words) ASSERT_EQ(word, 0u) << c.name << ": a new target is transparent black";
+        break;
+      }
       case First::EmptiedByReset:
         d.simulateDeviceLost();
         d.simulateDeviceNotReset();
