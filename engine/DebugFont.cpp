@@ -18,13 +18,24 @@ std::unique_ptr<DebugFont> DebugFont::create(gfx::Device& device, int32_t height
   lf.outPrecision = 3;  // OUT_STRING_PRECIS
   lf.quality = quality;
   lf.faceName = faceCp932;
-  std::unique_ptr<text::Font> font = rasterizer->createFont(lf);
-  if (!font) return nullptr;
-  return std::unique_ptr<DebugFont>(new DebugFont(device, std::move(font)));
+  return std::unique_ptr<DebugFont>(new DebugFont(device, *rasterizer, lf));
 }
 
-DebugFont::DebugFont(gfx::Device& device, std::unique_ptr<text::Font> font)
-    : device_(device), font_(std::move(font)), metrics_(font_->textMetrics()) {}
+DebugFont::DebugFont(gfx::Device& device, text::GlyphRasterizer& rasterizer, const text::LogicalFont& logical)
+    : device_(device), rasterizer_(rasterizer), logical_(logical) {}
+
+// The face is opened with the first debug line: most runs never show one, and an open face
+// keeps its file's tables in memory.
+bool DebugFont::ensureFont() {
+  if (font_) return true;
+  if (triedFont_) return false;
+  triedFont_ = true;
+  font_ = rasterizer_.createFont(logical_);
+  if (font_) metrics_ = font_->textMetrics();
+  return font_ != nullptr;
+}
+
+int32_t DebugFont::lineHeight() { return ensureFont() ? metrics_.height : 0; }
 
 const DebugFont::Glyph& DebugFont::glyph(uint32_t code) {
   auto found = glyphs_.find(code);
@@ -53,6 +64,7 @@ const DebugFont::Glyph& DebugFont::glyph(uint32_t code) {
 
 void DebugFont::drawText(gfx::SpriteBatch& batch, const std::string& textCp932, const gfx::Rect& rect,
                          uint32_t colour) {
+  if (!ensureFont()) return;
   int32_t penX = rect.left, lineTop = rect.top;
   batch.setTransform(gfx::Matrix::identity());
   for (const text::Cp932Character& ch : text::Cp932Characters(textCp932)) {

@@ -15,7 +15,7 @@ namespace engine {
 
 class DebugFont {
  public:
-  // D3DXCreateFontA's parameters the engine uses; nullptr when the font cannot be made.
+  // D3DXCreateFontA's parameters the engine uses; nullptr when no glyph rasteriser can be made.
   static std::unique_ptr<DebugFont> create(gfx::Device& device, int32_t height, int32_t weight, uint8_t quality,
                                            const std::string& faceCp932);
 
@@ -26,19 +26,24 @@ class DebugFont {
   // Glyph textures live in managed memory: nothing to let go of on a lost device.
   void onLostDevice() {}
 
-  int32_t lineHeight() const { return metrics_.height; }
+  // 0 when no face can be opened.
+  int32_t lineHeight();
 
  private:
   struct Glyph {
     gfx::TexturePtr texture;  // nullptr for a glyph without ink
     text::GlyphMetrics metrics;
   };
-  DebugFont(gfx::Device& device, std::unique_ptr<text::Font> font);
+  DebugFont(gfx::Device& device, text::GlyphRasterizer& rasterizer, const text::LogicalFont& logical);
+  bool ensureFont();
   const Glyph& glyph(uint32_t code);
 
   gfx::Device& device_;
+  text::GlyphRasterizer& rasterizer_;
+  text::LogicalFont logical_;
+  bool triedFont_ = false;
   std::unique_ptr<text::Font> font_;
-  text::TextMetrics metrics_;
+  text::TextMetrics metrics_{};
   std::map<uint32_t, Glyph> glyphs_;
 };
 

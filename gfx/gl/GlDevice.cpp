@@ -246,6 +246,7 @@ bool GlDevice::bindTargets() {
       shared_->attachedColourTex = ~0u;
     }
   } else {
+    if (!colour->glTexture()->ensureStorage()) return targetsComplete_ = false;
     const GLuint tex = colour->glTexture()->glName();
     if (shared_->attachedColourTex != tex) {
       glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, tex, colour->level());
@@ -253,7 +254,9 @@ bool GlDevice::bindTargets() {
       shared_->attachedColourRb = ~0u;
     }
   }
-  const GLuint depthRb = depthSurface_ ? static_cast<GlSurface*>(depthSurface_.get())->renderbuffer() : 0;
+  auto* depth = static_cast<GlSurface*>(depthSurface_.get());
+  if (depth && !depth->ensureStorage()) return targetsComplete_ = false;
+  const GLuint depthRb = depth ? depth->renderbuffer() : 0;
   if (shared_->attachedDepthRb != depthRb) {
     glFramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depthRb);
     shared_->attachedDepthRb = depthRb;
@@ -300,8 +303,11 @@ void GlDevice::clearLiveRenderTargets() {
       it = renderTargets_.erase(it);
       continue;
     }
-    glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture->glName(), 0);
-    glClear(GL_COLOR_BUFFER_BIT);
+    // A target never used has nothing to lose.
+    if (texture->hasStorage()) {
+      glFramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, texture->glName(), 0);
+      glClear(GL_COLOR_BUFFER_BIT);
+    }
     texture->touch();
     ++it;
   }
@@ -760,7 +766,7 @@ bool GlDevice::prepareDraw(bool preTransformed, const uint8_t* vertices, uint32_
   if (!bindTargets()) return false;
   const DeviceState& s = state_;
   auto* texture = static_cast<GlTexture*>(s.texture.get());
-  const bool sampled = texture && texture->glName();
+  const bool sampled = texture && texture->glName() && texture->ensureStorage();
   const Viewport& vp = s.viewport;
   const bool textureTransform = !preTransformed && s.textureTransformFlags != ttff::Disable;
   const Matrix m =
@@ -1090,13 +1096,10 @@ int32_t GlDevice::createDepthStencilSurface(int32_t width, int32_t height, Surfa
     return result::InvalidCall;
   GLuint rb = 0;
   glGenRenderbuffers(1, &rb);
-  glBindRenderbuffer(GL_RENDERBUFFER, rb);
-  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width, height);
-  if (glGetError() != GL_NO_ERROR) {
-    glDeleteRenderbuffers(1, &rb);
-    return result::OutOfMemory;
-  }
-  out = std::make_shared<GlSurface>(shared_, Surface::Kind::DepthStencil, width, height, rb, true);
+  if (!rb) return result::OutOfMemory;
+  // The depth texels come when the surface is first attached: many are made for targets that
+  // are never drawn into.
+  out = std::make_shared<GlSurface>(shared_, Surface::Kind::DepthStencil, width, height, rb, true, false);
   return result::Ok;
 }
 
@@ -1132,6 +1135,7 @@ int32_t GlDevice::readColour(const SurfacePtr& surface, std::vector<uint32_t>& o
     glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, s->renderbuffer());
   } else {
     glFramebufferRenderbuffer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, 0);
+    if (!s->glTexture()->ensureStorage()) return result::InvalidCall;
     glFramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, s->glTexture()->glName(),
                            s->level());
   }
@@ -1174,7 +1178,7 @@ int32_t GlDevice::getRenderTargetData(const SurfacePtr& target, const SurfacePtr
   std::vector<uint32_t> pixels;
   const int32_t hr = readColour(target, pixels);
   if (hr != result::Ok) return hr;
-  static_cast<GlSurface*>(plain.get())->plainPixels() = std::move(pixels);
+  static_cast<GlSurface*>(plain.get())->setPlainPixels(std::move(pixels));
   return result::Ok;
 }
 

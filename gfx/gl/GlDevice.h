@@ -74,6 +74,10 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
   void touch() { ++version_; }
   // The GL texture (0 for system-memory textures, which the renderer never samples).
   GLuint glName() const { return name_; }
+  // Gives a render target its texels before it is first drawn into, sampled or read; false when
+  // the renderer has no memory for them.
+  bool ensureStorage();
+  bool hasStorage() const { return stored_; }
   const std::vector<uint32_t>* cpuLevel(int32_t level) const;
   // The sampler settings last applied to this texture.
   GLint appliedMin = -1, appliedMag = -1, appliedWrapS = -1, appliedWrapT = -1;
@@ -94,6 +98,7 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
   uint32_t usage_;
   Pool pool_;
   GLuint name_ = 0;
+  bool stored_ = true;
   // Processor copies of the levels. Managed textures drop a level's copy once it is handed to
   // the renderer (the GL texture outlives a device loss, so nothing has to be restored from it)
   // and read it back when locked again; a texture locked again keeps its copies from then on.
@@ -116,9 +121,10 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
 
 class GlSurface final : public Surface {
  public:
-  // Back buffer or depth-stencil: a renderbuffer.
+  // Back buffer or depth-stencil: a renderbuffer. A depth-stencil surface made without storage
+  // gets it when first attached (ensureStorage).
   GlSurface(std::shared_ptr<GlShared> shared, Kind kind, int32_t width, int32_t height, GLuint renderbuffer,
-            bool countsAsDefaultPool);
+            bool countsAsDefaultPool, bool stored = true);
   // A texture level.
   GlSurface(std::shared_ptr<GlTexture> texture, int32_t level);
   // Offscreen plain: processor memory only.
@@ -133,9 +139,11 @@ class GlSurface final : public Surface {
   int32_t unlockRect() override;
 
   GLuint renderbuffer() const { return renderbuffer_; }
+  bool ensureStorage();
   const std::shared_ptr<GlTexture>& glTexture() const { return texture_; }
   int32_t level() const { return level_; }
-  std::vector<uint32_t>& plainPixels() { return plain_; }
+  std::vector<uint32_t>& plainPixels();
+  void setPlainPixels(std::vector<uint32_t>&& pixels) { plain_ = std::move(pixels); }
   // The number of a back buffer or depth-stencil surface (0 for the other kinds).
   uint64_t serial() const { return serial_; }
 
@@ -146,6 +154,7 @@ class GlSurface final : public Surface {
   int32_t width_, height_;
   GLuint renderbuffer_ = 0;
   bool countsAsDefaultPool_ = false;
+  bool stored_ = true;
   std::shared_ptr<GlTexture> texture_;
   int32_t level_ = 0;
   std::vector<uint32_t> plain_;

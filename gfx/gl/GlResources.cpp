@@ -48,14 +48,34 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t he
   std::unique_ptr<uint32_t, decltype(&std::free)> zeros(nullptr, &std::free);
   if (cpuSide_ && !keepCopies_)
     zeros.reset(static_cast<uint32_t*>(std::calloc(size_t(width_) * size_t(height_), sizeof(uint32_t))));
+  // A render target gets its texels when first drawn into, sampled or read: many are made at
+  // start-up for scenes that never use them.
+  stored_ = !isRenderTarget();
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  for (int32_t k = 0; k < levels_; ++k) {
+  for (int32_t k = 0; k < levels_ && stored_; ++k) {
     const void* data = nullptr;
     if (cpuSide_) data = keepCopies_ ? cpu_[static_cast<size_t>(k)].data() : zeros.get();
     glTexImage2D(GL_TEXTURE_2D, k, GL_RGBA8, this->width(k), this->height(k), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                  data);
   }
   glActiveTexture(GL_TEXTURE0);
+}
+
+bool GlTexture::ensureStorage() {
+  if (stored_ || !name_ || !shared_->alive) return stored_;
+  // It starts transparent black on every renderer, as a target emptied by a device loss does
+  // (the zeroed block is fresh pages from the system: reading it costs no resident memory).
+  std::unique_ptr<uint32_t, decltype(&std::free)> zeros(
+      static_cast<uint32_t*>(std::calloc(size_t(width_) * size_t(height_), sizeof(uint32_t))), &std::free);
+  if (!zeros) return false;
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, name_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  for (int32_t k = 0; k < levels_; ++k)
+    glTexImage2D(GL_TEXTURE_2D, k, GL_RGBA8, width(k), height(k), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, zeros.get());
+  glActiveTexture(GL_TEXTURE0);
+  stored_ = glGetError() != GL_OUT_OF_MEMORY;
+  return stored_;
 }
 
 GlTexture::~GlTexture() {
@@ -182,14 +202,15 @@ SurfacePtr GlTexture::surfaceLevel(int32_t level) {
 // ---- Surfaces ------------------------------------------------------------------------------------
 
 GlSurface::GlSurface(std::shared_ptr<GlShared> shared, Kind kind, int32_t width, int32_t height, GLuint renderbuffer,
-                     bool countsAsDefaultPool)
+                     bool countsAsDefaultPool, bool stored)
     : shared_(std::move(shared)),
       serial_(shared_->newSerial()),
       kind_(kind),
       width_(width),
       height_(height),
       renderbuffer_(renderbuffer),
-      countsAsDefaultPool_(countsAsDefaultPool) {
+      countsAsDefaultPool_(countsAsDefaultPool),
+      stored_(stored) {
   if (countsAsDefaultPool_) ++shared_->liveDefaultPool;
 }
 
@@ -200,8 +221,21 @@ GlSurface::GlSurface(std::shared_ptr<GlTexture> texture, int32_t level)
       texture_(std::move(texture)),
       level_(level) {}
 
-GlSurface::GlSurface(int32_t width, int32_t height) : kind_(Kind::OffscreenPlain), width_(width), height_(height) {
-  plain_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0u);
+// The pixels come with the first lock or read: a capture surface that is never captured into
+// costs no memory.
+GlSurface::GlSurface(int32_t width, int32_t height) : kind_(Kind::OffscreenPlain), width_(width), height_(height) {}
+
+std::vector<uint32_t>& GlSurface::plainPixels() {
+  if (plain_.empty()) plain_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u);
+  return plain_;
+}
+
+bool GlSurface::ensureStorage() {
+  if (stored_ || !renderbuffer_ || !shared_ || !shared_->alive) return stored_;
+  glBindRenderbuffer(GL_RENDERBUFFER, renderbuffer_);
+  glRenderbufferStorage(GL_RENDERBUFFER, GL_DEPTH_COMPONENT24, width_, height_);
+  stored_ = glGetError() == GL_NO_ERROR;
+  return stored_;
 }
 
 GlSurface::~GlSurface() {
@@ -216,7 +250,7 @@ GlSurface::~GlSurface() {
 int32_t GlSurface::lockRect(LockedRect& out) {
   switch (kind_) {
     case Kind::OffscreenPlain:
-      out.bits = reinterpret_cast<uint8_t*>(plain_.data());
+      out.bits = reinterpret_cast<uint8_t*>(plainPixels().data());
       out.pitch = width_ * 4;
       return result::Ok;
     case Kind::TextureLevel: return texture_->lockRect(level_, out);

@@ -2,6 +2,7 @@
 // checked by reading the target back.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 
 #include "GfxFixtures.h"
@@ -173,6 +174,101 @@ TEST(DevicePixels, RenderTargetsComeBackUpright) {
   const Pixels screen = readBack(d);
   EXPECT_EQ(screen.rgb(12, 20), kRed & 0xFFFFFF);
   EXPECT_EQ(screen.rgb(12, 27), kGreen & 0xFFFFFF);
+}
+
+// Render targets and depth surfaces get their texels on first use, whatever that use is; from
+// then on they keep what is drawn and the depth test works in them.
+TEST(DevicePixels, TargetsAndDepthWorkWhateverTheirFirstUse) {
+  enum class First { DrawnInto, Sampled, ReadBack, EmptiedByReset, DepthOnBackBufferSize };
+  const struct {
+    const char* name;
+    First first;
+  } cases[] = {{"drawn into", First::DrawnInto},
+               {"sampled", First::Sampled},
+               {"read back", First::ReadBack},
+               {"emptied by a reset", First::EmptiedByReset},
+               {"depth attached to the back buffer", First::DepthOnBackBufferSize}};
+  const auto quad = [](float x0, float x1, float z, uint32_t colour) {
+    return std::array<RhwVertex, 4>{{{x1, 0, z, 1, colour, 1, 0},
+                                     {x1, 8, z, 1, colour, 1, 1},
+                                     {x0, 0, z, 1, colour, 0, 0},
+                                     {x0, 8, z, 1, colour, 0, 1}}};
+  };
+  for (const auto& c : cases) {
+    auto device = headlessDevice(16, 8);
+    ASSERT_TRUE(device);
+    gfx::Device& d = *device;
+    gfx::TexturePtr target;
+    ASSERT_EQ(d.createTexture(16, 8, 1, gfx::usage::RenderTarget, gfx::Pool::Default, target), gfx::result::Ok);
+    gfx::SurfacePtr depth;
+    ASSERT_EQ(d.createDepthStencilSurface(16, 8, depth), gfx::result::Ok);
+    const gfx::SurfacePtr backBuffer = d.getRenderTarget();
+    d.setRenderState(gfx::RenderState::Lighting, 0);
+    d.setRenderState(gfx::RenderState::CullMode, gfx::cull::None);
+    d.setFVF(gfx::fvf::XyzRhw | gfx::fvf::Diffuse | gfx::fvf::Tex1);
+    const auto full = quad(0, 16, 0.5f, kWhite);
+    switch (c.first) {
+      case First::DrawnInto:
+        d.setRenderTarget(target->surfaceLevel(0));
+        d.setTexture(0, nullptr);
+        EXPECT_EQ(d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, full.data(), sizeof(RhwVertex)),
+                  gfx::result::Ok)
+            << c.name;
+        d.setRenderTarget(backBuffer);
+        break;
+      case First::Sampled:
+        d.setTexture(0, target);
+        EXPECT_EQ(d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, full.data(), sizeof(RhwVertex)),
+                  gfx::result::Ok)
+            << c.name;
+        break;
+      case First::ReadBack: {
+        const Pixels fresh = readBack(d, target->surfaceLevel(0));
+        for (uint32_t word : fresh.words) ASSERT_EQ(word, 0u) << c.name << ": a new target is transparent black";
+        break;
+      }
+      case First::EmptiedByReset:
+        d.simulateDeviceLost();
+        d.simulateDeviceNotReset();
+        ASSERT_EQ(d.reset(), gfx::result::Ok) << c.name;
+        d.setRenderState(gfx::RenderState::Lighting, 0);
+        d.setRenderState(gfx::RenderState::CullMode, gfx::cull::None);
+        d.setFVF(gfx::fvf::XyzRhw | gfx::fvf::Diffuse | gfx::fvf::Tex1);
+        break;
+      case First::DepthOnBackBufferSize:
+        d.setDepthStencilSurface(depth);
+        d.clear(gfx::clearflag::ZBuffer, 0, 0.0f, 0);
+        break;
+    }
+    // Blue in front on the left, then red behind it across the whole width.
+    d.setRenderTarget(target->surfaceLevel(0));
+    d.setDepthStencilSurface(depth);
+    d.setRenderState(gfx::RenderState::ZEnable, 1);
+    d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0, 1.0f, 0);
+    d.setTexture(0, nullptr);
+    const auto nearBlue = quad(0, 8, 0.25f, kBlue), farRed = quad(0, 16, 0.75f, kRed);
+    ASSERT_EQ(d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, nearBlue.data(), sizeof(RhwVertex)),
+              gfx::result::Ok)
+        << c.name;
+    ASSERT_EQ(d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, farRed.data(), sizeof(RhwVertex)),
+              gfx::result::Ok)
+        << c.name;
+    const Pixels inTarget = readBack(d, target->surfaceLevel(0));
+    EXPECT_EQ(inTarget.at(3, 4), kBlue) << c.name << ": the nearer draw stays in front";
+    EXPECT_EQ(inTarget.at(12, 4), kRed) << c.name;
+
+    // The target, drawn onto the back buffer, shows the same.
+    d.setRenderTarget(backBuffer);
+    d.setDepthStencilSurface(nullptr);
+    d.clear(gfx::clearflag::Target, 0xFF000000u, 1.0f, 0);
+    d.setTexture(0, target);
+    ASSERT_EQ(d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, full.data(), sizeof(RhwVertex)),
+              gfx::result::Ok)
+        << c.name;
+    const Pixels screen = readBack(d);
+    EXPECT_EQ(screen.rgb(3, 4), kBlue & 0xFFFFFF) << c.name;
+    EXPECT_EQ(screen.rgb(12, 4), kRed & 0xFFFFFF) << c.name;
+  }
 }
 
 TEST(DevicePixels, AlphaTestDiscardsTransparentPixelsBeforeDepth) {
@@ -421,6 +517,49 @@ TEST(DevicePixels, OpaqueSourcesUnderCopyingFactorsGiveTheSourceExactly) {
       EXPECT_LT(p.at(5, 5) >> 24, 0xFFu) << c.what << " " << hex(p.at(5, 5));
     EXPECT_EQ(p.at(12, 12), target) << c.what;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Plain surfaces get their pixels on first use: they read as zero until written, a lock reaches
+// all of them, and a capture of the back buffer fills them.
+TEST(DevicePixels, PlainSurfacesReadZeroTakeLocksAndCaptures) {
+  auto device = gfxtest::headlessDevice(8, 4);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  const struct {
+    const char* name;
+    bool lockFirst;
+    bool capture;
+  } cases[] = {{"untouched", false, false}, {"locked", true, false}, {"captured", false, true}, {"both", true, true}};
+  for (const auto& c : cases) {
+    gfx::SurfacePtr plain;
+    ASSERT_EQ(d.createOffscreenPlainSurface(8, 4, plain), gfx::result::Ok) << c.name;
+    uint32_t expected = 0;
+    if (c.lockFirst) {
+      gfx::LockedRect lr;
+      ASSERT_EQ(plain->lockRect(lr), gfx::result::Ok) << c.name;
+      ASSERT_EQ(lr.pitch, 8 * 4) << c.name;
+      for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 8; ++x) reinterpret_cast<uint32_t*>(lr.bits + y * lr.pitch)[x] = 0xFF123456u;
+      plain->unlockRect();
+      expected = 0xFF123456u;
+    }
+    if (c.capture) {
+      d.clear(gfx::clearflag::Target, 0xFF00FF00u, 1.0f, 0);
+      ASSERT_EQ(d.getRenderTargetData(d.getBackBuffer(), plain), gfx::result::Ok) << c.name;
+      expected = 0xFF00FF00u;
+    }
+    std::vector<uint32_t> pixels;
+    ASSERT_EQ(d.readSurface(plain, pixels), gfx::result::Ok) << c.name;
+    ASSERT_EQ(pixels.size(), 32u) << c.name;
+    for (uint32_t p : pixels) EXPECT_EQ(c.capture ? p & 0xFFFFFF : p, c.capture ? expected & 0xFFFFFF : expected) << c.name;
+  }
+  gfx::SurfacePtr small;
+  ASSERT_EQ(d.createOffscreenPlainSurface(4, 4, small), gfx::result::Ok);
+  EXPECT_NE(d.getRenderTargetData(d.getBackBuffer(), small), gfx::result::Ok) << "sizes differ";
 }
 
 }  // namespace

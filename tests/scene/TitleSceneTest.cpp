@@ -81,6 +81,10 @@ TEST(DebugText, TheLineIsDrawnNearTheBottom) {
   EXPECT_GT(lit, 50);
   EXPECT_EQ(litAbove, 0);
   for (int y = 0; y < 768; ++y) EXPECT_EQ(world.pixel(p, 5, y), 0u) << "starts at x 10";
+  // The face opened with the first line has the 24-pixel em it was asked for.
+  const int32_t line = engine::renderObjects().fontSlots[0]->lineHeight();
+  EXPECT_GE(line, 24);
+  EXPECT_LE(line, 40);
   engine::renderObjects().debugText.clear();
 }
 
