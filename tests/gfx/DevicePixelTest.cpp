@@ -262,8 +262,7 @@ TEST(DevicePixels, TargetsAndDepthWorkWhateverTheirFirstUse) {
     d.setDepthStencilSurface(nullptr);
     d.clear(gfx::clearflag::Target, 0xFF000000u, 1.0f, 0);
     d.setTexture(0, target);
-    ASSERT_EQ(d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, full.data(), sizeof(RhwVertex)),
-              gfx::result::Ok)
+    ASSERT_EQ(d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, full.data(), sizeof(RhwVertex)), gfx::result::Ok)
         << c.name;
     const Pixels screen = readBack(d);
     EXPECT_EQ(screen.rgb(3, 4), kBlue & 0xFFFFFF) << c.name;
@@ -555,7 +554,8 @@ TEST(DevicePixels, PlainSurfacesReadZeroTakeLocksAndCaptures) {
     std::vector<uint32_t> pixels;
     ASSERT_EQ(d.readSurface(plain, pixels), gfx::result::Ok) << c.name;
     ASSERT_EQ(pixels.size(), 32u) << c.name;
-    for (uint32_t p : pixels) EXPECT_EQ(c.capture ? p & 0xFFFFFF : p, c.capture ? expected & 0xFFFFFF : expected) << c.name;
+    for (uint32_t p : pixels)
+      EXPECT_EQ(c.capture ? p & 0xFFFFFF : p, c.capture ? expected & 0xFFFFFF : expected) << c.name;
   }
   gfx::SurfacePtr small;
   ASSERT_EQ(d.createOffscreenPlainSurface(4, 4, small), gfx::result::Ok);
