@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <string>
 
 #include "script/C_EventMain.h"
 #include "script/TagLine.h"
@@ -18,5 +20,22 @@ void ForEachAttribute(const C_EventMain& events, const TagTokens& tokens, Visit 
     visit(attribute.key, attribute.value);
   }
 }
+
+// The `type` and `page` a window or widget tag reads to address its window (the default type
+// differs by tag set: "MES", "SEL", "BTN").
+struct TagWindowAddress {
+  std::string type;
+  int32_t page = 0;
+  explicit TagWindowAddress(const char* defaultType) : type(defaultType) {}
+  bool read(const std::string& key, const std::string& value) {
+    if (key == "type")
+      type = value;
+    else if (key == "page")
+      page = TagInt(value);
+    else
+      return false;
+    return true;
+  }
+};
 
 }  // namespace script

@@ -15,22 +15,6 @@ namespace script {
 
 namespace {
 
-// The `type` and `page` every tag of this set reads; `type` says nothing to the selection tags.
-struct Address {
-  std::string type;
-  int32_t page = 0;
-  explicit Address(const char* defaultType) : type(defaultType) {}
-  bool read(const std::string& key, const std::string& value) {
-    if (key == "type")
-      type = value;
-    else if (key == "page")
-      page = TagInt(value);
-    else
-      return false;
-    return true;
-  }
-};
-
 float Layout(double v) {
   if (std::isnan(v)) return 0.0f;
   if (v > 3.0e38) return 3.0e38f;
@@ -41,14 +25,14 @@ float Layout(double v) {
 // ---- Selections ----
 
 bool SelectClear(C_EventMain& events, const TagTokens& tokens) {
-  Address at("SEL");
+  TagWindowAddress at("SEL");
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) { at.read(key, value); });
   window::ClearSelect(events.pendingChoices, events.drivenScene, at.page);
   return true;
 }
 
 bool SelectAdd(C_EventMain& events, const TagTokens& tokens) {
-  Address at("SEL");
+  TagWindowAddress at("SEL");
   std::string text, file, label;
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
     if (at.read(key, value)) return;
@@ -61,7 +45,7 @@ bool SelectAdd(C_EventMain& events, const TagTokens& tokens) {
 }
 
 bool CommitSelect(C_EventMain& events, const TagTokens& tokens) {
-  Address at("SEL");
+  TagWindowAddress at("SEL");
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) { at.read(key, value); });
   if (events.drivenScene) window::CommitSelect(events.pendingChoices, *events.drivenScene, at.page);
   return true;
@@ -69,7 +53,7 @@ bool CommitSelect(C_EventMain& events, const TagTokens& tokens) {
 
 template <bool active>
 bool SelectActivation(C_EventMain& events, const TagTokens& tokens) {
-  Address at("SEL");
+  TagWindowAddress at("SEL");
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) { at.read(key, value); });
   if (!events.drivenScene) return true;
   if (active)
@@ -82,7 +66,7 @@ bool SelectActivation(C_EventMain& events, const TagTokens& tokens) {
 // ---- Widgets ----
 
 bool SetButtonEvent(C_EventMain& events, const TagTokens& tokens) {
-  Address at("BTN");
+  TagWindowAddress at("BTN");
   std::string file, label;
   bool call = false;
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
@@ -98,7 +82,7 @@ bool SetButtonEvent(C_EventMain& events, const TagTokens& tokens) {
 // For "SEL" the selection's activation, otherwise the window's.
 template <bool active>
 bool WindowActivation(C_EventMain& events, const TagTokens& tokens) {
-  Address at("BTN");
+  TagWindowAddress at("BTN");
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) { at.read(key, value); });
   if (events.drivenScene) window::SetWindowActive(*events.drivenScene, at.type, at.page, active);
   return true;

@@ -13,23 +13,8 @@ namespace script {
 
 namespace {
 
-// The window address every window tag reads: `type` (default "MES") and `page`.
-struct WindowAddress {
-  std::string type = "MES";
-  int32_t page = 0;
-  bool read(const std::string& key, const std::string& value) {
-    if (key == "type")
-      type = value;
-    else if (key == "page")
-      page = TagInt(value);
-    else
-      return false;
-    return true;
-  }
-};
-
 bool DrawWindow(C_EventMain& events, const TagTokens& tokens) {
-  WindowAddress at;
+  TagWindowAddress at("MES");
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) { at.read(key, value); });
   events.SetTextWindow(at.type, at.page);
   if (at.type == "MES" && events.drivenScene) window::ShowClickCursorOn(*events.drivenScene, at.page);
@@ -49,7 +34,7 @@ bool SetActiveTextColor(C_EventMain& events, const TagTokens& tokens) {
 // left and top, when given, are the window's top-left corner on the 1024 x 768 layout; the
 // window operation takes its centre from the screen centre.
 bool SetWindow(C_EventMain& events, const TagTokens& tokens) {
-  WindowAddress at;
+  TagWindowAddress at("MES");
   std::string file;
   int32_t width = 0, height = 0, left = 0, top = 0;
   bool leftGiven = false, topGiven = false;
@@ -74,7 +59,7 @@ bool SetWindow(C_EventMain& events, const TagTokens& tokens) {
 }
 
 bool SetTextArea(C_EventMain& events, const TagTokens& tokens) {
-  WindowAddress at;
+  TagWindowAddress at("MES");
   double left = 0, top = 0, right = 0, bottom = 0;
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
     if (at.read(key, value)) return;
@@ -90,7 +75,7 @@ bool SetTextArea(C_EventMain& events, const TagTokens& tokens) {
 }
 
 bool SetFont(C_EventMain& events, const TagTokens& tokens) {
-  WindowAddress at;
+  TagWindowAddress at("MES");
   int32_t fontType = 0, size = 20, weight = 400;
   std::string fontName = CP932("ＭＳ ゴシック");
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
@@ -106,7 +91,7 @@ bool SetFont(C_EventMain& events, const TagTokens& tokens) {
 }
 
 bool SetFontMargin(C_EventMain& events, const TagTokens& tokens) {
-  WindowAddress at;
+  TagWindowAddress at("MES");
   int32_t marginW = 0, marginH = 0;
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
     if (at.read(key, value)) return;
@@ -118,7 +103,7 @@ bool SetFontMargin(C_EventMain& events, const TagTokens& tokens) {
 }
 
 bool SetFontSpeed(C_EventMain& events, const TagTokens& tokens) {
-  WindowAddress at;
+  TagWindowAddress at("MES");
   double speed = 0;
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
     if (at.read(key, value)) return;
@@ -130,7 +115,7 @@ bool SetFontSpeed(C_EventMain& events, const TagTokens& tokens) {
 
 template <void (*Operation)(scene::C_BaseScene&, std::string_view, int32_t, int32_t)>
 bool TimedWindowTag(C_EventMain& events, const TagTokens& tokens) {
-  WindowAddress at;
+  TagWindowAddress at("MES");
   int32_t time = 0;
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
     if (at.read(key, value)) return;
@@ -141,7 +126,7 @@ bool TimedWindowTag(C_EventMain& events, const TagTokens& tokens) {
 }
 
 bool ShowWindow(C_EventMain& events, const TagTokens& tokens) {
-  WindowAddress at;
+  TagWindowAddress at("MES");
   bool visible = true;
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
     if (at.read(key, value)) return;
@@ -167,7 +152,7 @@ bool DrawName(C_EventMain& events, const TagTokens& tokens) {
 
 template <void (*Operation)(scene::C_BaseScene&, std::string_view, int32_t, std::string_view, int32_t)>
 bool BindingTag(C_EventMain& events, const TagTokens& tokens) {
-  WindowAddress at;
+  TagWindowAddress at("MES");
   std::string parentType;
   int32_t parentPage = 0;
   ForEachAttribute(events, tokens, [&](const std::string& key, const std::string& value) {
