@@ -74,7 +74,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::WriteFile("globalData.lua", reinterpret_cast<const uint8_t*>(global.data()), global.size());
   fuzz::WriteFile("scriptSettings.lua", reinterpret_cast<const uint8_t*>(settings.data()), settings.size());
   app::ReadGlobalData();
-  scene::C_BaseScene scene;
+  // Only the scene's seven settings are written, and every input writes all of them; one scene
+  // for all inputs spares building its windows and layers each time.
+  static scene::C_BaseScene scene;
   scene::ReadScriptSettings(scene);
   fuzz::ForgetMessageBoxes();
   return 0;
