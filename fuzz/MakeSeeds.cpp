@@ -163,5 +163,35 @@ int main(int argc, char** argv) {
   put("evt", "flags.evt", "@[If flag=\"$E_years\" value=\"12\" label=\"*ok\"]\n*ok\nScEnd()\n");
   put("config", "numbers", std::string("\x00\x10\x20\x30\x40\x50\x60\x70\x80\x90\xa0\xb0\xc0\xd0\xe0\xf0", 16));
   put("config", "tables", std::string("\x05\x05\x05\x05\x05\x05\x05\x05\x05\x05\x05\x05\x05\x05\x05\x05\x21\x01", 18));
+
+  // The window target reads actions: 0 an Sc call, 1 a tag line, 2 a message page, 3 a frame,
+  // 4 a key (see WindowFuzz.cpp for the bytes of each).
+  const std::vector<uint8_t> historyWindow = {1, 0, 5, 0, 5, 3, 20, 4, 9, 7, 220, 0, 0, 1, 44, 9, 220, 0, 0, 0, 200};
+  const auto page = [](const std::string& text) {
+    std::vector<uint8_t> b = {2, uint8_t(text.size())};
+    b.insert(b.end(), text.begin(), text.end());
+    b.push_back(0);
+    return b;
+  };
+  std::vector<uint8_t> history = historyWindow;
+  for (const char* text : {"<voice buf='10' file='v1.wav'>one<n>", "two", "\x82\xa0\x82\xa2", "four", "five", "six"}) {
+    const std::vector<uint8_t> b = page(text);
+    history.insert(history.end(), b.begin(), b.end());
+  }
+  // Frames until the page has typed, then ScOpenHistory, the wheel, a click on the bar, the
+  // right button.
+  for (const std::vector<uint8_t>& b : std::vector<std::vector<uint8_t>>{{3, 17, 0, 0, 0},
+                                                                         {3, 17, 0, 0, 0},
+                                                                         {0, 12, 0},
+                                                                         {3, 17, 128, 128, 0x40},
+                                                                         {3, 17, 30, 100, 0x05},
+                                                                         {3, 17, 30, 120, 0x02},
+                                                                         {3, 17, 100, 100, 0x08}})
+    history.insert(history.end(), b.begin(), b.end());
+  put("window", "history", history);
+  // A click on button 0 at (944, 32), a key, and the slider's value.
+  put("window", "widgets",
+      std::vector<uint8_t>{3, 17,   236, 10, 0x05, 3, 17, 236, 10, 0x02, 4,  0x81, 3,  17, 0,   0,   0,
+                           4, 0x01, 0,   23, 3,    3, 4,  0,   20, 0,    70, 3,    17, 40, 200, 0x05});
   return 0;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds one libFuzzer target with clang and runs it for a while on one core:
-#   scripts/fuzz.sh NAME SECONDS      NAME: archive evt config image wav ogg clickmap mesh
+#   scripts/fuzz.sh NAME SECONDS      NAME: archive evt config image wav ogg clickmap mesh window
 # KM_FUZZ_RUNS=N also ends the run after N executions; KM_FUZZ_TIMEOUT=S counts an input slower
 # than S seconds as a finding (default 10; raise it on a machine busy with other work).
 # The corpus grows in build-fuzz/corpus/NAME (seeded from fuzz/MakeSeeds.cpp and the demo's
@@ -10,8 +10,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 name=${1:?usage: scripts/fuzz.sh NAME SECONDS}
 seconds=${2:?usage: scripts/fuzz.sh NAME SECONDS}
 build=${KM_FUZZ_BUILD_DIR:-$root/build-fuzz}
-case "$name" in archive | evt | config | image | wav | ogg | clickmap | mesh) ;; *)
-  echo "fuzz.sh: unknown target $name (archive evt config image wav ogg clickmap mesh)" >&2
+case "$name" in archive | evt | config | image | wav | ogg | clickmap | mesh | window) ;; *)
+  echo "fuzz.sh: unknown target $name (archive evt config image wav ogg clickmap mesh window)" >&2
   exit 2
   ;;
 esac
@@ -73,6 +73,9 @@ fi
 
 # One job; a run ends after SECONDS or at its first finding (then exit 1).
 cd "$findings"
-ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1} \
+# The window target draws: the one-off allocations of fontconfig and Mesa are the tests' own
+# suppressions.
+LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/tests/lsan.supp:print_suppressions=0} \
+  ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:allocator_may_return_null=1} \
   "$build/fuzz/km_fuzz_$name" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout="${KM_FUZZ_TIMEOUT:-10}" \
   -max_len=65536 -print_final_stats=1 ${KM_FUZZ_RUNS:+-runs="$KM_FUZZ_RUNS"} "$corpus"
