@@ -70,6 +70,81 @@ bool sameCommand(const RecordedCommand& a, const RecordedCommand& b) {
 
 PixelRect viewportRect(const Viewport& vp) { return {vp.x, vp.y, vp.x + vp.width, vp.y + vp.height}; }
 
+bool screenPoint(const DeviceState& s, const Matrix& toClip, const uint8_t* vertex, double& xw, double& yw) {
+  const Viewport& vp = s.viewport;
+  const bool preTransformed = (s.fvf & fvf::XyzRhw) != 0;
+  float p[4] = {0, 0, 0, 1};
+  std::memcpy(p, vertex, preTransformed ? 16 : 12);
+  if (preTransformed) {
+    xw = double(p[0]) + 0.5;
+    yw = double(p[1]) + 0.5;
+  } else {
+    const Matrix& m = toClip;
+    const double cx = double(p[0]) * m.m[0][0] + double(p[1]) * m.m[1][0] + double(p[2]) * m.m[2][0] + m.m[3][0];
+    const double cy = double(p[0]) * m.m[0][1] + double(p[1]) * m.m[1][1] + double(p[2]) * m.m[2][1] + m.m[3][1];
+    const double cw = double(p[0]) * m.m[0][3] + double(p[1]) * m.m[1][3] + double(p[2]) * m.m[2][3] + m.m[3][3];
+    // A vertex at or behind the eye: its triangles can reach anywhere once clipped.
+    if (!(cw > 1e-6)) return false;
+    xw = (cx / cw + 1.0) * vp.width / 2.0 + vp.x;
+    yw = (cy / cw + 1.0) * vp.height / 2.0 + vp.y;
+  }
+  return std::isfinite(xw) && std::isfinite(yw);
+}
+
+bool trianglesApart(const DeviceState& s, const Matrix& toClip, const uint8_t* vertices, uint32_t stride,
+                    PrimitiveType type, uint32_t primitiveCount) {
+  const bool isTriangles =
+      type == PrimitiveType::TriangleList || type == PrimitiveType::TriangleStrip || type == PrimitiveType::TriangleFan;
+  if (!vertices || !isTriangles || primitiveCount == 0 || primitiveCount > 2) return false;
+  if (stride < ((s.fvf & fvf::XyzRhw) ? 16u : 12u)) return false;
+  if (primitiveCount == 1) return true;
+  // The two triangles as vertex numbers; the first two of the second are the shared edge.
+  uint32_t first[3] = {0, 1, 2}, second[3];
+  if (type == PrimitiveType::TriangleStrip) {
+    second[0] = 1, second[1] = 2, second[2] = 3;
+  } else if (type == PrimitiveType::TriangleFan) {
+    second[0] = 0, second[1] = 2, second[2] = 3;
+  } else {
+    // A list shares an edge only where two vertices of the second repeat two of the first,
+    // byte for byte.
+    const auto same = [&](uint32_t a, uint32_t b) {
+      return std::memcmp(vertices + size_t(a) * stride, vertices + size_t(b) * stride, stride) == 0;
+    };
+    uint32_t shared[2], count = 0, other = 3;
+    for (uint32_t j = 3; j < 6; ++j) {
+      bool found = false;
+      for (uint32_t k = 0; k < 3 && !found; ++k) found = same(j, k);
+      if (found && count < 2) {
+        for (uint32_t k = 0; k < 3; ++k)
+          if (same(j, k)) {
+            shared[count++] = k;
+            break;
+          }
+      } else {
+        other = j;
+      }
+    }
+    if (count != 2 || shared[0] == shared[1]) return false;
+    second[0] = shared[0], second[1] = shared[1], second[2] = other;
+  }
+  double x[6], y[6];
+  for (uint32_t i = 0; i < 3; ++i)
+    if (!screenPoint(s, toClip, vertices + size_t(first[i]) * stride, x[i], y[i])) return false;
+  if (!screenPoint(s, toClip, vertices + size_t(second[2]) * stride, x[3], y[3])) return false;
+  // The vertex of the first triangle off the shared edge, and the edge's ends.
+  uint32_t edge0 = second[0], edge1 = second[1], apex = 3 - edge0 - edge1;
+  if (edge0 > 2 || edge1 > 2 || apex > 2) return false;
+  const double ex = x[edge1] - x[edge0], ey = y[edge1] - y[edge0];
+  const double length = std::hypot(ex, ey);
+  if (!(length > 0.0)) return false;
+  // Signed distances, in pixels, of the two far vertices from the shared edge's line: on
+  // either side of it by a pixel or more, the halves cannot meet after the rasteriser snaps
+  // their vertices.
+  const double a = (ex * (y[apex] - y[edge0]) - ey * (x[apex] - x[edge0])) / length;
+  const double b = (ex * (y[3] - y[edge0]) - ey * (x[3] - x[edge0])) / length;
+  return (a >= 1.0 && b <= -1.0) || (a <= -1.0 && b >= 1.0);
+}
+
 PixelRect drawBounds(const DeviceState& s, const Matrix& toClip, const uint8_t* vertices, uint32_t stride,
                      uint32_t vertexCount, const uint16_t* indices, uint32_t indexCount, int32_t baseVertex) {
   const Viewport& vp = s.viewport;
@@ -82,23 +157,8 @@ PixelRect drawBounds(const DeviceState& s, const Matrix& toClip, const uint8_t* 
   for (uint32_t i = 0; i < n; ++i) {
     const uint64_t at = indices ? uint64_t(int64_t(baseVertex) + indices[i]) : uint64_t(i);
     if (at >= vertexCount) return whole;
-    float p[4] = {0, 0, 0, 1};
-    std::memcpy(p, vertices + at * stride, preTransformed ? 16 : 12);
     double xw, yw;
-    if (preTransformed) {
-      xw = double(p[0]) + 0.5;
-      yw = double(p[1]) + 0.5;
-    } else {
-      const Matrix& m = toClip;
-      const double cx = double(p[0]) * m.m[0][0] + double(p[1]) * m.m[1][0] + double(p[2]) * m.m[2][0] + m.m[3][0];
-      const double cy = double(p[0]) * m.m[0][1] + double(p[1]) * m.m[1][1] + double(p[2]) * m.m[2][1] + m.m[3][1];
-      const double cw = double(p[0]) * m.m[0][3] + double(p[1]) * m.m[1][3] + double(p[2]) * m.m[2][3] + m.m[3][3];
-      // A vertex at or behind the eye: its triangles can reach anywhere once clipped.
-      if (!(cw > 1e-6)) return whole;
-      xw = (cx / cw + 1.0) * vp.width / 2.0 + vp.x;
-      yw = (cy / cw + 1.0) * vp.height / 2.0 + vp.y;
-    }
-    if (!std::isfinite(xw) || !std::isfinite(yw)) return whole;
+    if (!screenPoint(s, toClip, vertices + at * stride, xw, yw)) return whole;
     minX = std::min(minX, xw);
     minY = std::min(minY, yw);
     maxX = std::max(maxX, xw);

@@ -60,6 +60,16 @@ PixelRect drawBounds(const DeviceState& s, const Matrix& toClip, const uint8_t* 
 
 PixelRect viewportRect(const Viewport& vp);
 
+// A vertex's window position in pixels (the draw's viewport, GL's rows); false when it lies at or
+// behind the eye, or is not a number.
+bool screenPoint(const DeviceState& s, const Matrix& toClip, const uint8_t* vertex, double& xw, double& yw);
+
+// True when no pixel can be covered by two triangles of the draw: a single triangle, or two
+// that lie on either side of the edge they share (a quad), so a depth test inside the draw
+// never compares against the draw's own depth.
+bool trianglesApart(const DeviceState& s, const Matrix& toClip, const uint8_t* vertices, uint32_t stride,
+                    PrimitiveType type, uint32_t primitiveCount);
+
 // The pixels where the two command lists can leave different results: for each position in the
 // lists, both commands' bounds when they differ (or one list has ended). Both lists must start
 // from the same full clear for this to hold.

@@ -230,6 +230,7 @@ bool GlDevice::init(std::string* error) {
   glClearDepth(1.0);
   glClearStencil(0);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  shared_->evenDepthRb = 0;
   return glGetError() == GL_NO_ERROR;
 }
 
@@ -336,6 +337,7 @@ int32_t GlDevice::reset() {
   glClearColor(0, 0, 0, 0);
   glClearDepth(1.0);
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT | GL_STENCIL_BUFFER_BIT);
+  shared_->evenDepthRb = 0;
   coop_ = result::Ok;
   return result::Ok;
 }
@@ -385,10 +387,19 @@ int32_t GlDevice::clearNow(uint32_t flags, uint32_t colour, float z, uint32_t st
     mask |= GL_COLOR_BUFFER_BIT;
   }
   if (depthSurface_ && (flags & clearflag::ZBuffer)) {
-    glDepthMask(GL_TRUE);
-    applied_.depthMask = 1;
-    glClearDepth(std::clamp(z, 0.0f, 1.0f));
-    mask |= GL_DEPTH_BUFFER_BIT;
+    const GLuint depthRb = static_cast<GlSurface*>(depthSurface_.get())->renderbuffer();
+    const float depth = std::clamp(z, 0.0f, 1.0f);
+    const bool alreadyEven = shared_->evenDepthRb == depthRb && evenDepthZ_ == depth &&
+                             evenDepthArea_.intersected(area).area() == area.area();
+    if (!alreadyEven) {
+      glDepthMask(GL_TRUE);
+      applied_.depthMask = 1;
+      glClearDepth(depth);
+      mask |= GL_DEPTH_BUFFER_BIT;
+      shared_->evenDepthRb = depthRb;
+      evenDepthArea_ = area;
+      evenDepthZ_ = depth;
+    }
   }
   if (depthSurface_ && (flags & clearflag::Stencil)) {
     glStencilMask(0xFF);
@@ -905,11 +916,14 @@ bool GlDevice::prepareDraw(bool preTransformed, const uint8_t* vertices, uint32_
       glDepthFunc(func);
       applied_.depthFunc = func;
     }
-    const int mask = s.zWriteEnable ? 1 : 0;
+    const int mask = s.zWriteEnable && !depthWritesUnread_ ? 1 : 0;
     if (applied_.depthMask != mask) {
       glDepthMask(mask ? GL_TRUE : GL_FALSE);
       applied_.depthMask = mask;
     }
+    // This draw may write depth: the bound buffer is no longer known to be even.
+    if (mask && shared_->evenDepthRb == static_cast<GlSurface*>(depthSurface_.get())->renderbuffer())
+      shared_->evenDepthRb = 0;
   }
 
   // Culling: D3D's front faces are clockwise on its y-down screen, which is counter-clockwise

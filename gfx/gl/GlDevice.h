@@ -46,7 +46,11 @@ struct GlShared {
   void forgetRenderbuffer(GLuint name) {
     if (attachedColourRb == name) attachedColourRb = ~0u;
     if (attachedDepthRb == name) attachedDepthRb = ~0u;
+    if (evenDepthRb == name) evenDepthRb = 0;
   }
+  // The depth buffer known to hold one value over an area since its last clear (the device
+  // keeps the area and value): 0 when none is.
+  GLuint evenDepthRb = 0;
   void forgetBuffer(GLuint name) {
     if (layoutBuffer == name) layoutBuffer = ~0u;
     if (elementBuffer == name) elementBuffer = ~0u;
@@ -299,6 +303,9 @@ class GlDevice final : public Device {
   // Draws what waits, then lets the rest of the frame run as it comes.
   void resolveFrame();
   void replay(size_t begin, size_t end, const PixelRect* area);
+  // Whether the depth the recorded draw at `at` writes is cleared before anything reads it (the
+  // frame's commands up to `end`, inside area when given), so it need not be written.
+  bool depthWritesUnread(size_t at, size_t end, const PixelRect* area) const;
   void run(const RecordedCommand& c);
   bool frameComparable() const;
   void endFrame();
@@ -348,6 +355,14 @@ class GlDevice final : public Device {
   // What the next Present must show: the whole back buffer, or only this part of it.
   bool presentAll_ = true;
   PixelRect presentArea_;
+  // Every depth value of shared_->evenDepthRb inside this area is evenDepthZ_: a clear to that
+  // value there changes nothing and is left out. Layers clear depth before each draw, and on the
+  // software renderer a clear of part of a target costs a draw of its own.
+  PixelRect evenDepthArea_;
+  float evenDepthZ_ = 1.0f;
+  // The draw being replayed writes depth that nothing reads: it is drawn without writing it,
+  // which keeps the buffer even for the layer's next clear.
+  bool depthWritesUnread_ = false;
 
   GLuint fbo_ = 0, readFbo_ = 0, vao_ = 0, streamVbo_ = 0, whiteTexture_ = 0;
   std::unique_ptr<ProgramCache> programs_;

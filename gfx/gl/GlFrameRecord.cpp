@@ -110,8 +110,10 @@ void GlDevice::replay(size_t begin, size_t end, const PixelRect* area) {
     if (area && !c.bounds.intersects(*area)) continue;
     state_ = c.state;
     depthSurface_ = c.depth;
+    depthWritesUnread_ = depthWritesUnread(i, end, area);
     run(c);
   }
+  depthWritesUnread_ = false;
   if (area) {
     glDisable(GL_SCISSOR_TEST);
     scissoring_ = false;
@@ -119,6 +121,39 @@ void GlDevice::replay(size_t begin, size_t end, const PixelRect* area) {
   state_ = std::move(live);
   renderTarget_ = liveTarget;
   depthSurface_ = liveDepth;
+}
+
+bool GlDevice::depthWritesUnread(size_t at, size_t end, const PixelRect* area) const {
+  const RecordedCommand& d = frame_[at];
+  if (d.kind == RecordedCommand::Kind::Clear || d.kind == RecordedCommand::Kind::DrawIndexed || !d.usesDepth ||
+      !d.state.zWriteEnable)
+    return false;
+  const uint8_t* vertices = nullptr;
+  uint32_t stride = 0, primitives = 0;
+  if (d.kind == RecordedCommand::Kind::DrawUP) {
+    vertices = d.vertices.data();
+    stride = d.args[1];
+    primitives = d.args[0];
+  } else if (const auto* vb = static_cast<const GlVertexBuffer*>(d.state.stream.get()); vb && vb->cpuData()) {
+    vertices = vb->cpuData() + d.state.streamOffset + size_t(d.args[0]) * d.state.streamStride;
+    stride = d.state.streamStride;
+    primitives = d.args[1];
+  }
+  // Within the draw itself a triangle must not test against another's depth.
+  if (!trianglesApart(d.state, clipMatrix(), vertices, stride, d.type, primitives)) return false;
+  const PixelRect reach = area ? d.bounds.intersected(*area) : d.bounds;
+  // The next command on the same depth buffer that reads it, or clears all the draw reached.
+  for (size_t i = at + 1; i < end; ++i) {
+    const RecordedCommand& c = frame_[i];
+    if (c.depthId != d.depthId) continue;
+    if (c.kind == RecordedCommand::Kind::Clear) {
+      if (!(c.clearFlags & clearflag::ZBuffer)) continue;
+      const PixelRect cleared = area ? c.bounds.intersected(*area) : c.bounds;
+      return cleared.intersected(reach).area() == reach.area();
+    }
+    if (c.usesDepth) return false;
+  }
+  return false;
 }
 
 void GlDevice::endFrame() {

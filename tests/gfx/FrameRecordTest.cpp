@@ -29,7 +29,8 @@ constexpr uint32_t kQuadFvf = gfx::fvf::Xyz | gfx::fvf::Diffuse | gfx::fvf::Tex1
 constexpr uint32_t kRhwFvf = gfx::fvf::XyzRhw | gfx::fvf::Diffuse | gfx::fvf::Tex1;
 constexpr int32_t kWidth = 96, kHeight = 64;
 
-enum class DrawKind { ScreenQuad, WorldQuad, IndexedQuad, Perspective, Sprite, TargetPicture };
+// Bowtie: a strip whose two halves overlap, the second farther, so the draw tests its own depth.
+enum class DrawKind { ScreenQuad, WorldQuad, IndexedQuad, Perspective, Sprite, TargetPicture, Bowtie };
 
 struct Item {
   DrawKind kind = DrawKind::ScreenQuad;
@@ -45,6 +46,7 @@ struct Frame {
   bool clearFirst = true, clearDepth = true;
   uint32_t clearColour = 0xFF000000u;
   bool partialClear = false;  // a viewport-sized clear between the items
+  bool layerClears = false;   // a depth clear after every item, as the layers do
   bool targetBefore = false;  // the render target is drawn into before the back buffer
   bool targetAfter = false;   // ... or after some back-buffer items
   float targetSpin = 0;
@@ -157,6 +159,16 @@ void drawItem(gfx::Device& d, Resources& r, const Item& it) {
       d.setStreamSource(0, r.quad, 0, sizeof(QuadVertex));
       d.drawPrimitive(gfx::PrimitiveType::TriangleStrip, 0, 2);
       break;
+    case DrawKind::Bowtie: {
+      const float x0 = it.x, y0 = it.y, x1 = it.x + it.w, y1 = it.y + it.h;
+      const RhwVertex v[4] = {{x0, y0, it.z, 1, it.colour, 0, 0},
+                              {x1, y1, it.z, 1, it.colour, 1, 1},
+                              {x1, y0, it.z, 1, 0xFFFFFFFFu, 1, 0},
+                              {x0 + it.w / 2, y0 + it.h / 4, it.z + 0.25f, 1, 0xFF00FF00u, 0, 1}};
+      d.setFVF(kRhwFvf);
+      d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, v, sizeof(RhwVertex));
+      break;
+    }
     case DrawKind::Sprite: {
       gfx::SpriteBatch sprite(d);
       sprite.begin(gfx::spriteflag::AlphaBlend);
@@ -188,6 +200,7 @@ void drawFrame(gfx::Device& d, Resources& r, const Frame& f) {
   if (f.clearFirst) d.clear(gfx::clearflag::Target | depth, f.clearColour, 1.0f, 0);
   for (size_t i = 0; i < f.items.size(); ++i) {
     drawItem(d, r, f.items[i]);
+    if (f.layerClears) d.clear(gfx::clearflag::ZBuffer, 0, i % 3 == 2 ? 0.4f : 1.0f, 0);
     if (i == f.items.size() / 2) {
       if (f.readMidway) readBack(d);
       if (f.targetAfter) drawTarget(d, r, f.targetSpin);
@@ -203,7 +216,7 @@ void drawFrame(gfx::Device& d, Resources& r, const Frame& f) {
 
 Item randomItem(std::mt19937& rng, int textures) {
   std::uniform_real_distribution<float> x(-10.0f, float(kWidth)), y(-10.0f, float(kHeight)), size(1.0f, 40.0f);
-  std::uniform_int_distribution<int> kind(0, 5), texture(0, textures - 1), coin(0, 3);
+  std::uniform_int_distribution<int> kind(0, 6), texture(0, textures - 1), coin(0, 3);
   std::uniform_int_distribution<uint32_t> colour;
   Item it;
   it.kind = DrawKind(kind(rng));
@@ -216,7 +229,7 @@ Item randomItem(std::mt19937& rng, int textures) {
   it.angle = coin(rng) == 0 ? 0.3f * float(coin(rng)) : 0.0f;
   it.colour = coin(rng) == 0 ? colour(rng) : 0xFFFFFFFFu;
   it.blend = coin(rng) != 0;
-  it.depthTest = coin(rng) == 0;
+  it.depthTest = coin(rng) != 0;
   it.alphaTest = coin(rng) == 0;
   return it;
 }
@@ -284,6 +297,8 @@ void mutate(std::mt19937& rng, Frame& f, std::vector<gfx::Image>& pictures, std:
     case 14:
       if (f.items.size() > 1) std::swap(f.items.front(), f.items.back());
       break;
+    case 17:
+    case 18: f.layerClears = !f.layerClears; break;
     default: break;  // unchanged
   }
   if (coin(rng) == 0 && f.items.size() > 12) f.items.pop_back();
@@ -307,6 +322,7 @@ TEST(FrameRecord, RandomFrameSequencesMatchAFullRedrawEveryFrame) {
     for (int i = 0; i < 5; ++i) pictures.push_back(randomPicture(rng));
     Resources a = makeResources(*changesOnly, pictures), b = makeResources(*everything, pictures);
     Frame frame;
+    frame.layerClears = seed % 2 == 0;
     for (int i = 0; i < 6; ++i) frame.items.push_back(randomItem(rng, int(pictures.size())));
     std::vector<int> changed;
     for (int n = 0; n < 120; ++n) {
@@ -327,6 +343,62 @@ TEST(FrameRecord, RandomFrameSequencesMatchAFullRedrawEveryFrame) {
   EXPECT_EQ(full.unchanged, 0u);
   EXPECT_EQ(full.partial, 0u);
   EXPECT_EQ(stats.shown + stats.unchanged, full.shown);
+}
+
+// Depth clears that would change nothing are left out; every one that would still takes
+// effect: over part of the buffer, after a draw that wrote depth, or to another value.
+TEST(FrameRecord, DepthClearsTakeEffectWhereverTheyChangeTheBuffer) {
+  for (const bool redrawEveryFrame : {false, true}) {
+    gfx::DeviceConfig config;
+    config.kind = gfx::ContextKind::Headless;
+    config.backBufferWidth = kWidth;
+    config.backBufferHeight = kHeight;
+    config.redrawEveryFrame = redrawEveryFrame;
+    std::string error;
+    auto device = gfx::createDevice(config, &error);
+    ASSERT_NE(device, nullptr) << error;
+    gfx::Device& d = *device;
+    d.setRenderState(gfx::RenderState::ZEnable, 1);
+    d.setRenderState(gfx::RenderState::ZFunc, gfx::cmp::LessEqual);
+    d.setRenderState(gfx::RenderState::Lighting, 0);
+    d.setFVF(kRhwFvf);
+    const auto fill = [&](uint32_t colour, float z, bool writeDepth) {
+      d.setRenderState(gfx::RenderState::ZWriteEnable, writeDepth);
+      const float w = float(kWidth), h = float(kHeight);
+      const RhwVertex v[4] = {{0, 0, z, 1, colour, 0, 0},
+                              {w, 0, z, 1, colour, 1, 0},
+                              {0, h, z, 1, colour, 0, 1},
+                              {w, h, z, 1, colour, 1, 1}};
+      d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, v, sizeof(RhwVertex));
+    };
+    const auto expectHalves = [&](uint32_t left, uint32_t right, const char* step) {
+      const Pixels p = readBack(d);
+      EXPECT_EQ(p.rgb(5, 30), left & 0xFFFFFFu) << step << (redrawEveryFrame ? " (full redraws)" : "");
+      EXPECT_EQ(p.rgb(kWidth - 5, 30), right & 0xFFFFFFu) << step << (redrawEveryFrame ? " (full redraws)" : "");
+    };
+    for (int frame = 0; frame < 2; ++frame) {
+      d.clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+      // Nothing has written depth yet: this clear changes nothing.
+      d.clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
+      fill(0xFFFF0000u, 0.5f, true);
+      // The left half only: the right keeps the red picture's depth.
+      d.setViewport({0, 0, kWidth / 2, kHeight, 0.0f, 1.0f});
+      d.clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
+      d.setViewport({0, 0, kWidth, kHeight, 0.0f, 1.0f});
+      fill(0xFF00FF00u, 0.7f, false);
+      expectHalves(0xFF00FF00u, 0xFFFF0000u, "a clear of half the buffer");
+      // The right half still holds 0.5, though the last draw wrote no depth.
+      d.clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
+      fill(0xFF0000FFu, 0.9f, true);
+      expectHalves(0xFF0000FFu, 0xFF0000FFu, "a whole clear after a half one");
+      // Another value over a buffer already even.
+      d.clear(gfx::clearflag::ZBuffer, 0, 1.0f, 0);
+      d.clear(gfx::clearflag::ZBuffer, 0, 0.3f, 0);
+      fill(0xFFFFFF00u, 0.5f, true);
+      expectHalves(0xFF0000FFu, 0xFF0000FFu, "a clear to a nearer depth");
+      d.present();
+    }
+  }
 }
 
 // A frame like the last one is not presented again; a change, a texture's new texels, a draw
