@@ -4,6 +4,7 @@
 #include "app/C_GameProg.h"
 #include "engine/Engine.h"
 #include "engine/RenderDevice.h"
+#include "layer/PicturePrefetch.h"
 #include "scene/C_BaseScene.h"
 
 namespace app {
@@ -41,6 +42,8 @@ void ShowWindowWithFirstFrame(gfx::Device& d) {
   engine::Engine& e = engine::context();
   if (e.windowShown || !e.platform) return;
   e.windowShown = true;
+  // Pictures decoded ahead that the first frame did not take are dropped.
+  layer::StopPicturePrefetch();
   e.platform->window().show();
   // A window just mapped holds nothing: the frame already drawn is presented once more into it.
   if (e.platform->kind() == platform::Kind::Desktop) d.present();

@@ -12,9 +12,11 @@
 #include "audio/Device.h"
 #include "engine/Engine.h"
 #include "engine/RenderDevice.h"
+#include "layer/PicturePrefetch.h"
 #include "layer/ScreenFadeOverlay.h"
 #include "platform/Encoding.h"
 #include "platform/System.h"
+#include "script/ScriptPictures.h"
 
 namespace app {
 
@@ -49,6 +51,10 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
 
   // The configuration script, read before the window, which takes its always-on-top flag.
   ReadGlobalData();
+
+  // The first script's pictures are decoded on a worker while the questions are up and the
+  // window and the render device are made.
+  layer::PrefetchPictures(script::PicturesNamedInScript("0first.evt"));
 
   // The two start-up questions: screen size and frame rate, then full screen or windowed.
   const bool lowSpec = platform.askStartupQuestion(platform::StartupQuestion::LowSpec,
@@ -109,6 +115,7 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   }
 
   // Shutdown: the program object goes before the audio device its sound buffers live in.
+  layer::StopPicturePrefetch();
   program.reset();
   e.audioDevice = nullptr;
   audioDevice.reset();

@@ -344,6 +344,13 @@ int32_t createTextureFromFileInMemory(Device& device, const uint8_t* data, size_
   hr = decodeImage(data, size, image);
   if (hr != result::Ok) return hr;
   if (srcInfo) *srcInfo = info;
+  return createTextureFromImage(device, std::move(image), width, height, mipLevels, usage, pool, out);
+}
+
+int32_t createTextureFromImage(Device& device, Image&& image, int32_t width, int32_t height, int32_t mipLevels,
+                               uint32_t usage, Pool pool, TexturePtr& out) {
+  out.reset();
+  int32_t hr = result::Ok;
   // 0 (or D3DX_DEFAULT) takes the file's size rounded up to a power of two.
   const int32_t texW = (width <= 0) ? int32_t(nextPowerOfTwo(uint32_t(image.width))) : width;
   const int32_t texH = (height <= 0) ? int32_t(nextPowerOfTwo(uint32_t(image.height))) : height;

@@ -39,6 +39,10 @@ int32_t getImageInfoFromMemory(const uint8_t* data, size_t size, ImageInfo& out)
 // Decodes the whole picture after the header's checks (files without alpha come out opaque; plain 32-bit BMPs too).
 int32_t decodeImage(const uint8_t* data, size_t size, Image& out, std::string* error = nullptr);
 
+// Readies the picture decoders on the calling thread, so that decodeImage may then run on
+// several threads at once.
+void prepareImageDecoders();
+
 // Encodes a picture as PNG (with alpha) or baseline JPEG (quality 0..100). False on failure.
 bool encodePng(const Image& image, std::vector<uint8_t>& out);
 bool encodeJpeg(const Image& image, int quality, std::vector<uint8_t>& out);
@@ -59,5 +63,9 @@ void halveImage(const Image& src, Image& dst);
 int32_t createTextureFromFileInMemory(Device& device, const uint8_t* data, size_t size, int32_t width, int32_t height,
                                       int32_t mipLevels, uint32_t usage, Pool pool, TexturePtr& out,
                                       ImageInfo* srcInfo = nullptr);
+// The same texture from a picture already decoded (taken: its pixels are released as the top
+// level is filled).
+int32_t createTextureFromImage(Device& device, Image&& image, int32_t width, int32_t height, int32_t mipLevels,
+                               uint32_t usage, Pool pool, TexturePtr& out);
 
 }  // namespace gfx

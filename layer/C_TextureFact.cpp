@@ -5,6 +5,7 @@
 
 #include "archive/ArchiveSet.h"
 #include "engine/Engine.h"
+#include "layer/PicturePrefetch.h"
 #include "platform/Encoding.h"
 #include "platform/Platform.h"
 #include "platform/System.h"
@@ -79,8 +80,16 @@ int32_t loadTexture(const char* name, int32_t width, int32_t height, gfx::Pool p
                     gfx::ImageInfo* info) {
   out.reset();
   gfx::Device* device = engine::context().device;
+  if (!device || !name) return gfx::result::InvalidCall;
+  // Decoded ahead at start-up: only the texture is left to make.
+  gfx::ImageInfo prefetchedInfo;
+  gfx::Image prefetched;
+  if (TakePrefetchedPicture(name, prefetchedInfo, prefetched)) {
+    if (info) *info = prefetchedInfo;
+    return gfx::createTextureFromImage(*device, std::move(prefetched), width, height, 0, 0, pool, out);
+  }
   std::vector<uint8_t> bytes;
-  if (!device || !name || !archive::LoadGameFile(name, bytes, MaxPictureFileBytes)) return gfx::result::InvalidCall;
+  if (!archive::LoadGameFile(name, bytes, MaxPictureFileBytes)) return gfx::result::InvalidCall;
   return gfx::createTextureFromFileInMemory(*device, bytes.data(), bytes.size(), width, height, 0, 0, pool, out, info);
 }
 

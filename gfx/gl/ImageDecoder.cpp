@@ -8,6 +8,8 @@
 
 namespace gfx {
 
+void prepareImageDecoders() { IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG); }
+
 int32_t decodeWithBackend(ImageFileFormat format, const uint8_t* data, size_t size, Image& out, std::string* error) {
   out = Image{};
   if (!data || size == 0 || size > 0x7FFFFFFF) {

@@ -1,0 +1,139 @@
+#include "layer/PicturePrefetch.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <thread>
+
+#include "archive/ArchiveSet.h"
+#include "layer/C_TextureFact.h"
+
+namespace layer {
+
+namespace {
+
+// Enough for a scene's background, characters and window; more would only hold memory longer.
+constexpr size_t kMaxPictures = 16;
+constexpr size_t kMaxFileBytes = 64u << 20;
+
+struct Picture {
+  std::string name;
+  std::vector<uint8_t> bytes;
+  gfx::ImageInfo info;
+  gfx::Image image;
+  bool decoded = false;  // the worker is done with it
+  bool ok = false;
+};
+
+class Prefetcher {
+ public:
+  explicit Prefetcher(std::vector<Picture> pictures) : pictures_(std::move(pictures)) {
+    gfx::prepareImageDecoders();
+    worker_ = std::thread([this] { decodeAll(); });
+  }
+  ~Prefetcher() {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    worker_.join();
+  }
+  Prefetcher(const Prefetcher&) = delete;
+  Prefetcher& operator=(const Prefetcher&) = delete;
+
+  bool take(const std::string& name, gfx::ImageInfo& info, gfx::Image& out) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (Picture& p : pictures_) {
+      if (p.name != name) continue;
+      decodedOne_.wait(lock, [&] { return p.decoded; });
+      const bool ok = p.ok;
+      if (ok) {
+        info = p.info;
+        out = std::move(p.image);
+      }
+      p = Picture{};
+      p.decoded = true;  // a second request loads as usual
+      return ok;
+    }
+    return false;
+  }
+
+ private:
+  void decodeAll() {
+    for (size_t i = 0;; ++i) {
+      std::vector<uint8_t> bytes;
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (i >= pictures_.size()) return;
+        if (stopping_) {
+          // Nobody waits once the prefetch is stopped; the rest stay undecoded.
+          for (size_t k = i; k < pictures_.size(); ++k) pictures_[k].decoded = true;
+          decodedOne_.notify_all();
+          return;
+        }
+        bytes = std::move(pictures_[i].bytes);
+      }
+      gfx::ImageInfo info;
+      gfx::Image image;
+      bool ok = false;
+      try {
+        ok = gfx::getImageInfoFromMemory(bytes.data(), bytes.size(), info) == gfx::result::Ok &&
+             gfx::decodeImage(bytes.data(), bytes.size(), image) == gfx::result::Ok;
+      } catch (const std::bad_alloc&) {
+        ok = false;  // the picture loads as usual, and fails there with its message
+      }
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        Picture& p = pictures_[i];
+        p.info = info;
+        p.image = std::move(image);
+        p.ok = ok;
+        p.decoded = true;
+      }
+      decodedOne_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable decodedOne_;
+  std::vector<Picture> pictures_;
+  bool stopping_ = false;
+  std::thread worker_;
+};
+
+std::unique_ptr<Prefetcher>& prefetcher() {
+  static std::unique_ptr<Prefetcher> current;
+  return current;
+}
+
+}  // namespace
+
+void PrefetchPictures(const std::vector<std::string>& names) {
+  StopPicturePrefetch();
+  std::vector<Picture> pictures;
+  size_t fileBytes = 0;
+  for (const std::string& name : names) {
+    if (pictures.size() >= kMaxPictures) break;
+    bool seen = false;
+    for (const Picture& p : pictures) seen = seen || p.name == name;
+    if (seen) continue;
+    Picture p;
+    p.name = name;
+    // The bytes the texture factory itself would read.
+    if (!archive::LoadGameFile(name.c_str(), p.bytes, MaxPictureFileBytes)) continue;
+    if (fileBytes + p.bytes.size() > kMaxFileBytes) break;
+    fileBytes += p.bytes.size();
+    pictures.push_back(std::move(p));
+  }
+  if (!pictures.empty()) prefetcher() = std::make_unique<Prefetcher>(std::move(pictures));
+}
+
+bool TakePrefetchedPicture(const std::string& name, gfx::ImageInfo& info, gfx::Image& out) {
+  return prefetcher() && prefetcher()->take(name, info, out);
+}
+
+void StopPicturePrefetch() { prefetcher().reset(); }
+
+}  // namespace layer

@@ -1,0 +1,90 @@
+// Pictures decoded ahead at start-up: the factory's textures are the same texel for texel as
+// when it decodes the file itself, each picture is handed out once, and files that do not
+// decode or do not exist fall back to the usual load and its message.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "LayerWorld.h"
+#include "layer/PicturePrefetch.h"
+
+namespace {
+
+using namespace layertest;
+
+std::vector<uint32_t> topLevel(const gfx::TexturePtr& texture) {
+  gfx::LockedRect lr;
+  std::vector<uint32_t> out;
+  if (!texture || texture->lockRect(0, lr) != gfx::result::Ok) return out;
+  for (int32_t y = 0; y < texture->height(0); ++y) {
+    const auto* row = reinterpret_cast<const uint32_t*>(lr.bits + y * lr.pitch);
+    out.insert(out.end(), row, row + texture->width(0));
+  }
+  texture->unlockRect(0);
+  return out;
+}
+
+gfx::Image gradient(int32_t w, int32_t h) {
+  return makeImage(w, h, [](int32_t x, int32_t y) { return 0xFF000000u | uint32_t(x * 9) << 16 | uint32_t(y * 5); });
+}
+
+TEST(PicturePrefetch, TexturesAreTheSameAsWhenDecodedOnLoad) {
+  LayerWorld world;
+  world.picture("bg.png", gradient(37, 21));
+  world.picture("chara.png", solidImage(5, 9, 0x80FF0000u));
+  world.write("broken.png", std::string("\x89PNG\r\n\x1a\nnot a picture", 21));
+  layer::C_TextureFact& f = *engine::context().textureFact;
+
+  // The same pictures loaded without the prefetch, for comparison.
+  gfx::TexturePtr plainBg, plainChara;
+  gfx::ImageInfo plainInfo;
+  ASSERT_EQ(layer::loadTexture("bg.png", 0, 0, gfx::Pool::Managed, plainBg, &plainInfo), gfx::result::Ok);
+  ASSERT_EQ(layer::loadTexture("chara.png", 0, 0, gfx::Pool::Managed, plainChara), gfx::result::Ok);
+
+  layer::PrefetchPictures({"bg.png", "missing.png", "broken.png", "bg.png", "chara.png"});
+  layer::TextureEntry* bg = f.acquireTexture("bg.png");
+  ASSERT_TRUE(bg && bg->texture);
+  EXPECT_EQ(bg->info.imageWidth, 37);
+  EXPECT_EQ(bg->info.imageHeight, 21);
+  EXPECT_EQ(bg->texture->width(0), 64);
+  EXPECT_EQ(bg->texture->levelCount(), plainBg->levelCount());
+  EXPECT_EQ(topLevel(bg->texture), topLevel(plainBg));
+  gfx::TexturePtr chara;
+  gfx::ImageInfo info;
+  ASSERT_EQ(layer::loadTexture("chara.png", 16, 16, gfx::Pool::Managed, chara, &info), gfx::result::Ok);
+  EXPECT_EQ(info.width, 5u);
+  EXPECT_EQ(info.fileFormat, gfx::ImageFileFormat::Png);
+  EXPECT_EQ(chara->width(0), 16) << "a size asked for still applies";
+  gfx::ImageInfo unused;
+  gfx::Image taken;
+  EXPECT_FALSE(layer::TakePrefetchedPicture("chara.png", unused, taken)) << "handed out once";
+
+  // A file that does not decode loads as usual and fails there, with its message.
+  layer::TextureEntry* broken = f.acquireTexture("broken.png");
+  ASSERT_TRUE(broken);
+  EXPECT_FALSE(broken->texture);
+  EXPECT_EQ(world.boxes().size(), 1u);
+  EXPECT_FALSE(layer::TakePrefetchedPicture("missing.png", unused, taken));
+  layer::StopPicturePrefetch();
+}
+
+TEST(PicturePrefetch, StoppingDropsWhatWasNotTaken) {
+  LayerWorld world;
+  world.picture("a.png", gradient(8, 8));
+  world.picture("b.png", gradient(9, 9));
+  layer::PrefetchPictures({"a.png", "b.png"});
+  layer::StopPicturePrefetch();
+  gfx::ImageInfo info;
+  gfx::Image image;
+  EXPECT_FALSE(layer::TakePrefetchedPicture("a.png", info, image));
+  // A new prefetch replaces the last one.
+  layer::PrefetchPictures({"a.png"});
+  layer::PrefetchPictures({"b.png"});
+  EXPECT_FALSE(layer::TakePrefetchedPicture("a.png", info, image));
+  ASSERT_TRUE(layer::TakePrefetchedPicture("b.png", info, image));
+  EXPECT_EQ(image.width, 9);
+  EXPECT_EQ(image.pixels, gradient(9, 9).pixels);
+  layer::StopPicturePrefetch();
+}
+
+}  // namespace
