@@ -42,6 +42,9 @@ int32_t decodeImage(const uint8_t* data, size_t size, Image& out, std::string* e
 // Readies the picture decoders on the calling thread, so that decodeImage may then run on
 // several threads at once.
 void prepareImageDecoders();
+// Frees what the picture decoders keep for the calling thread: a worker that decoded calls it
+// before it ends.
+void releaseImageDecoderThread();
 
 // Encodes a picture as PNG (with alpha) or baseline JPEG (quality 0..100). False on failure.
 bool encodePng(const Image& image, std::vector<uint8_t>& out);

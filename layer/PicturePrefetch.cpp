@@ -31,7 +31,10 @@ class Prefetcher {
  public:
   explicit Prefetcher(std::vector<Picture> pictures) : pictures_(std::move(pictures)) {
     gfx::prepareImageDecoders();
-    worker_ = std::thread([this] { decodeAll(); });
+    worker_ = std::thread([this] {
+      decodeAll();
+      gfx::releaseImageDecoderThread();
+    });
   }
   ~Prefetcher() {
     {

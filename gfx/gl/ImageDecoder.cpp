@@ -10,6 +10,9 @@ namespace gfx {
 
 void prepareImageDecoders() { IMG_Init(IMG_INIT_PNG | IMG_INIT_JPG); }
 
+// SDL keeps the thread's error text in storage it frees itself only for its own threads.
+void releaseImageDecoderThread() { SDL_TLSCleanup(); }
+
 int32_t decodeWithBackend(ImageFileFormat format, const uint8_t* data, size_t size, Image& out, std::string* error) {
   out = Image{};
   if (!data || size == 0 || size > 0x7FFFFFFF) {
