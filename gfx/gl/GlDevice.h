@@ -306,6 +306,9 @@ class GlDevice final : public Device {
   // Whether the depth the recorded draw at `at` writes is cleared before anything reads it (the
   // frame's commands up to `end`, inside area when given), so it need not be written.
   bool depthWritesUnread(size_t at, size_t end, const PixelRect* area) const;
+  // Whether the back buffer's waiting commands must be replayed before work on the current
+  // target (see beforeDirectWork).
+  bool directWorkMustWait() const;
   void run(const RecordedCommand& c);
   bool frameComparable() const;
   void endFrame();

@@ -180,8 +180,25 @@ void GlDevice::forgetFrames() {
 }
 
 void GlDevice::beforeDirectWork() {
-  resolveFrame();
+  if (directWorkMustWait()) resolveFrame();
   if (renderTarget_ != backBuffer_ && depthSurface_ == autoDepth_) offscreenAutoDepth_ = true;
+}
+
+bool GlDevice::directWorkMustWait() const {
+  // Drawing into a picture target (a window's text, the characters' target) leaves the back
+  // buffer's waiting commands waiting, so the frame is still compared and redrawn only where it
+  // changed, and the renderer does not switch targets in the middle of the frame. They are
+  // replayed first when they read that picture or share its depth buffer.
+  if (renderTarget_ == backBuffer_ || renderTarget_->kind() != Surface::Kind::TextureLevel) return true;
+  const auto* target = static_cast<const GlSurface*>(renderTarget_.get());
+  const uint64_t textureId = target->glTexture()->serial();
+  const uint64_t depthId = depthSurface_ ? static_cast<const GlSurface*>(depthSurface_.get())->serial() : 0;
+  if (depthSurface_ == autoDepth_) return true;
+  for (size_t i = executed_; i < frame_.size(); ++i) {
+    const RecordedCommand& c = frame_[i];
+    if (c.textureId == textureId || (depthId != 0 && c.depthId == depthId)) return true;
+  }
+  return false;
 }
 
 void GlDevice::afterDirectWork() {

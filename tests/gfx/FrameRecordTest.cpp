@@ -401,6 +401,37 @@ TEST(FrameRecord, DepthClearsTakeEffectWhereverTheyChangeTheBuffer) {
   }
 }
 
+// Drawing into a picture target in the middle of a frame that does not show that picture
+// leaves the frame's back-buffer commands waiting: the frame is still compared as a whole, so
+// an unchanged one is not presented again.
+TEST(FrameRecord, WorkOnAnotherTargetKeepsTheFrameComparable) {
+  auto device = headlessDevice(kWidth, kHeight);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  std::mt19937 rng(11);
+  const std::vector<gfx::Image> pictures{randomPicture(rng), randomPicture(rng)};
+  Resources r = makeResources(d, pictures);
+  Frame frame;
+  for (int i = 0; i < 4; ++i) frame.items.push_back(randomItem(rng, int(pictures.size())));
+  for (Item& it : frame.items)
+    if (it.kind == DrawKind::TargetPicture) it.kind = DrawKind::ScreenQuad;
+  frame.targetAfter = true;
+  drawFrame(d, r, frame);
+  const Pixels first = readBack(d);
+  const gfx::FrameStats before = d.frameStats();
+  drawFrame(d, r, frame);
+  EXPECT_EQ(d.frameStats().unchanged, before.unchanged + 1);
+  EXPECT_EQ(readBack(d).words, first.words);
+  // Once the frame shows the picture, its commands are drawn before the picture changes.
+  frame.items.back().kind = DrawKind::TargetPicture;
+  frame.targetSpin += 0.5f;
+  drawFrame(d, r, frame);
+  const Pixels shown = readBack(d);
+  frame.targetAfter = false;
+  drawFrame(d, r, frame);
+  EXPECT_EQ(readBack(d).words, shown.words);
+}
+
 // A frame like the last one is not presented again; a change, a texture's new texels, a draw
 // into a render target the frame shows, or a Reset all bring the next Present back.
 TEST(FrameRecord, UnchangedFramesAreNotPresented) {
