@@ -158,6 +158,9 @@ class Texture {
   // them, unlock hands the changed level to the renderer. Render targets cannot be locked.
   virtual int32_t lockRect(int32_t level, LockedRect& out) = 0;
   virtual int32_t unlockRect(int32_t level) = 0;
+  // Replaces a whole level with texels whose rows lie `pitch` words apart, as a lock, a copy of
+  // every row and an unlock would, without reading the level's old texels first.
+  virtual int32_t writeLevel(int32_t level, const uint32_t* texels, size_t pitch) = 0;
   virtual SurfacePtr surfaceLevel(int32_t level) = 0;
 };
 using TexturePtr = std::shared_ptr<Texture>;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "platform/ByteReader.h"
 
@@ -284,18 +286,34 @@ void resampleInto(const PixelView& src, int32_t width, int32_t height, uint32_t*
   }
 }
 
-void halveView(const PixelView& src, Image& dst) {
+// The next smaller mip level into `out` (packed rows of half the width): each texel the rounded
+// average of a 2 x 2 block (2 x 1 or 1 x 2 once a side is 1); odd sizes are stretched instead.
+void halveInto(const PixelView& src, uint32_t* out) {
   const int32_t w = std::max(1, src.width >> 1), h = std::max(1, src.height >> 1);
-  dst.width = w;
-  dst.height = h;
-  dst.pixels.assign(size_t(w) * size_t(h), 0u);
   const bool exactX = src.width == 1 || src.width % 2 == 0;
   const bool exactY = src.height == 1 || src.height % 2 == 0;
   if (!exactX || !exactY) {
-    resampleInto(src, w, h, dst.pixels.data(), size_t(w));
+    resampleInto(src, w, h, out, size_t(w));
     return;
   }
   const int32_t sx = src.width > 1 ? 2 : 1, sy = src.height > 1 ? 2 : 1;
+  if (sx == 2 && sy == 2) {
+    // The usual case, four texels per texel, with the channels added two at a time.
+    for (int32_t y = 0; y < h; ++y) {
+      const uint32_t* r0 = src.pixels + size_t(2 * y) * src.pitch;
+      const uint32_t* r1 = r0 + src.pitch;
+      uint32_t* d = out + size_t(y) * size_t(w);
+      for (int32_t x = 0; x < w; ++x) {
+        const uint32_t a = r0[2 * x], b = r0[2 * x + 1], c = r1[2 * x], e = r1[2 * x + 1];
+        constexpr uint32_t kEven = 0x00FF00FFu;
+        const uint32_t lo = (a & kEven) + (b & kEven) + (c & kEven) + (e & kEven) + 0x00020002u;
+        const uint32_t hi =
+            ((a >> 8) & kEven) + ((b >> 8) & kEven) + ((c >> 8) & kEven) + ((e >> 8) & kEven) + 0x00020002u;
+        d[x] = ((lo >> 2) & kEven) | (((hi >> 2) & kEven) << 8);
+      }
+    }
+    return;
+  }
   const uint32_t n = uint32_t(sx * sy);
   for (int32_t y = 0; y < h; ++y) {
     for (int32_t x = 0; x < w; ++x) {
@@ -307,9 +325,16 @@ void halveView(const PixelView& src, Image& dst) {
         }
       uint32_t p = 0;
       for (int c = 0; c < 4; ++c) p |= ((sum[c] + n / 2) / n) << (c * 8);
-      dst.pixels[size_t(y) * size_t(w) + size_t(x)] = p;
+      out[size_t(y) * size_t(w) + size_t(x)] = p;
     }
   }
+}
+
+void halveView(const PixelView& src, Image& dst) {
+  dst.width = std::max(1, src.width >> 1);
+  dst.height = std::max(1, src.height >> 1);
+  dst.pixels.assign(size_t(dst.width) * size_t(dst.height), 0u);
+  halveInto(src, dst.pixels.data());
 }
 
 }  // namespace
@@ -359,23 +384,36 @@ int32_t createTextureFromImage(Device& device, Image&& image, int32_t width, int
   TexturePtr texture;
   hr = device.createTexture(texW, texH, mipLevels, usage, pool, texture);
   if (hr != result::Ok) return hr;
-  // Each level is written straight into its lock; the next level is halved from it before the
-  // lock is given back, so only the decoded picture and one smaller level are kept aside.
-  Image next;
+  // Each level is handed to the texture from memory of our own: the picture itself when it is
+  // already the texture's size, else its stretch; each smaller level is halved from the one
+  // before into the other of two buffers. Nothing is zeroed first or kept beyond this call.
+  const auto buffer = [](int32_t w, int32_t h) {
+    return std::unique_ptr<uint32_t[]>(new (std::nothrow) uint32_t[size_t(w) * size_t(h)]);
+  };
+  std::unique_ptr<uint32_t[]> stretched, halves[2];
+  const uint32_t* level = image.pixels.data();
+  size_t pitch = size_t(image.width);
+  if (image.width != texW || image.height != texH) {
+    stretched = buffer(texW, texH);
+    if (!stretched) return result::OutOfMemory;
+    resampleInto(viewOf(image), texW, texH, stretched.get(), size_t(texW));
+    image = Image{};
+    level = stretched.get();
+    pitch = size_t(texW);
+  }
   for (int32_t k = 0; k < texture->levelCount(); ++k) {
-    LockedRect lr;
-    if (texture->lockRect(k, lr) != result::Ok) break;  // render targets: nothing to fill
-    uint32_t* bits = reinterpret_cast<uint32_t*>(lr.bits);
-    const size_t pitch = size_t(lr.pitch) / 4;
+    if (texture->writeLevel(k, level, pitch) != result::Ok) break;  // render targets: nothing to fill
+    if (k + 1 >= texture->levelCount()) break;
+    std::unique_ptr<uint32_t[]>& next = halves[k % 2];
+    if (!next) next = buffer(texture->width(1), texture->height(1));
+    if (!next) return result::OutOfMemory;
+    halveInto({level, texture->width(k), texture->height(k), pitch}, next.get());
     if (k == 0) {
-      resampleInto(viewOf(image), texW, texH, bits, pitch);
+      stretched.reset();
       image = Image{};
-    } else {
-      for (int32_t y = 0; y < next.height; ++y)
-        std::memcpy(bits + size_t(y) * pitch, &next.pixels[size_t(y) * size_t(next.width)], size_t(next.width) * 4);
     }
-    if (k + 1 < texture->levelCount()) halveView({bits, texture->width(k), texture->height(k), pitch}, next);
-    texture->unlockRect(k);
+    level = next.get();
+    pitch = size_t(texture->width(k + 1));
   }
   out = texture;
   return result::Ok;

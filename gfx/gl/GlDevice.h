@@ -69,6 +69,7 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
   Pool pool() const override { return pool_; }
   int32_t lockRect(int32_t level, LockedRect& out) override;
   int32_t unlockRect(int32_t level) override;
+  int32_t writeLevel(int32_t level, const uint32_t* texels, size_t pitch) override;
   SurfacePtr surfaceLevel(int32_t level) override;
 
   bool isRenderTarget() const { return (usage_ & usage::RenderTarget) != 0; }
@@ -93,8 +94,13 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
   bool uniform() const;
 
  private:
+  // Hands the level's processor copy to the renderer (and drops it unless copies are kept).
   void upload(int32_t level);
-  void measure(int32_t level);
+  // Gives the renderer a level's texels, rows `pitch` words apart, and notes what they hold.
+  void send(int32_t level, const uint32_t* texels, size_t pitch);
+  void measure(int32_t level, const uint32_t* texels, size_t pitch);
+  // Lists the texture among those a device reset cannot restore from copies.
+  void listWithoutCopies();
 
   std::shared_ptr<GlShared> shared_;
   uint64_t serial_ = 0, version_ = 0;
@@ -103,6 +109,10 @@ class GlTexture final : public Texture, public std::enable_shared_from_this<GlTe
   Pool pool_;
   GLuint name_ = 0;
   bool stored_ = true;
+  // Levels got storage without texels: the ones not written by then are zeroed before the
+  // texture is first sampled or read.
+  bool zeroPending_ = false;
+  void zeroUnwrittenLevels();
   // Processor copies of the levels. Managed textures drop a level's copy once it is handed to
   // the renderer (the GL texture outlives a device loss, so nothing has to be restored from it)
   // and read it back when locked again; a texture locked again keeps its copies from then on.
@@ -159,6 +169,10 @@ class GlSurface final : public Surface {
   GLuint renderbuffer_ = 0;
   bool countsAsDefaultPool_ = false;
   bool stored_ = true;
+  // Levels got storage without texels: the ones not written by then are zeroed before the
+  // texture is first sampled or read.
+  bool zeroPending_ = false;
+  void zeroUnwrittenLevels();
   std::shared_ptr<GlTexture> texture_;
   int32_t level_ = 0;
   std::vector<uint32_t> plain_;

@@ -43,18 +43,16 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t he
   glBindTexture(GL_TEXTURE_2D, name_);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, levels_ - 1);
-  // Processor-side textures start out zero; levels without a kept copy take theirs from one
-  // zeroed block (fresh pages from the system, so it costs no resident memory until read).
-  std::unique_ptr<uint32_t, decltype(&std::free)> zeros(nullptr, &std::free);
-  if (cpuSide_ && !keepCopies_)
-    zeros.reset(static_cast<uint32_t*>(std::calloc(size_t(width_) * size_t(height_), sizeof(uint32_t))));
+  // Processor-side textures start out zero. Levels without a kept copy get their storage
+  // empty: most are written whole before they are first used, and the rest are zeroed then.
+  zeroPending_ = cpuSide_ && !keepCopies_;
   // A render target gets its texels when first drawn into, sampled or read: many are made at
   // start-up for scenes that never use them.
   stored_ = !isRenderTarget();
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   for (int32_t k = 0; k < levels_ && stored_; ++k) {
     const void* data = nullptr;
-    if (cpuSide_) data = keepCopies_ ? cpu_[static_cast<size_t>(k)].data() : zeros.get();
+    if (cpuSide_ && keepCopies_) data = cpu_[static_cast<size_t>(k)].data();
     glTexImage2D(GL_TEXTURE_2D, k, GL_RGBA8, this->width(k), this->height(k), 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
                  data);
   }
@@ -62,6 +60,7 @@ GlTexture::GlTexture(std::shared_ptr<GlShared> shared, int32_t width, int32_t he
 }
 
 bool GlTexture::ensureStorage() {
+  if (zeroPending_) zeroUnwrittenLevels();
   if (stored_ || !name_ || !shared_->alive) return stored_;
   // It starts transparent black on every renderer, as a target emptied by a device loss does
   // (the zeroed block is fresh pages from the system: reading it costs no resident memory).
@@ -76,6 +75,26 @@ bool GlTexture::ensureStorage() {
   glActiveTexture(GL_TEXTURE0);
   stored_ = glGetError() != GL_OUT_OF_MEMORY;
   return stored_;
+}
+
+void GlTexture::zeroUnwrittenLevels() {
+  zeroPending_ = false;
+  if (!name_ || !shared_->alive) return;
+  int32_t first = 0;
+  while (first < levels_ && levelWritten_[size_t(first)]) ++first;
+  if (first == levels_) return;
+  // One zeroed block the size of the largest such level (fresh pages from the system: reading
+  // them costs no resident memory).
+  std::unique_ptr<uint32_t, decltype(&std::free)> zeros(
+      static_cast<uint32_t*>(std::calloc(size_t(width(first)) * size_t(height(first)), sizeof(uint32_t))), &std::free);
+  if (!zeros) return;
+  glActiveTexture(GL_TEXTURE1);
+  glBindTexture(GL_TEXTURE_2D, name_);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  for (int32_t k = first; k < levels_; ++k)
+    if (!levelWritten_[size_t(k)])
+      glTexSubImage2D(GL_TEXTURE_2D, k, 0, 0, width(k), height(k), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, zeros.get());
+  glActiveTexture(GL_TEXTURE0);
 }
 
 GlTexture::~GlTexture() {
@@ -134,15 +153,16 @@ int32_t GlTexture::unlockRect(int32_t level) {
   return result::Ok;
 }
 
-void GlTexture::measure(int32_t level) {
-  const std::vector<uint32_t>& texels = cpu_[size_t(level)];
+void GlTexture::measure(int32_t level, const uint32_t* texels, size_t pitch) {
   uint8_t minA = 255;
   bool same = true;
-  const uint32_t first = texels.empty() ? 0u : texels[0];
-  for (uint32_t t : texels) {
-    minA = std::min<uint8_t>(minA, uint8_t(t >> 24));
-    same = same && t == first;
-  }
+  const int32_t w = width(level), h = height(level);
+  const uint32_t first = texels[0];
+  for (int32_t y = 0; y < h; ++y)
+    for (const uint32_t* t = texels + size_t(y) * pitch; t != texels + size_t(y) * pitch + size_t(w); ++t) {
+      minA = std::min<uint8_t>(minA, uint8_t(*t >> 24));
+      same = same && *t == first;
+    }
   levelMinAlpha_[size_t(level)] = minA;
   levelUniform_[size_t(level)] = same;
   levelUniformValue_[size_t(level)] = first;
@@ -164,25 +184,55 @@ bool GlTexture::uniform() const {
 
 void GlTexture::upload(int32_t level) {
   if (cpu_.empty()) return;
-  measure(level);
-  if (!name_ || !shared_->alive) return;
   std::vector<uint32_t>& texels = cpu_[static_cast<size_t>(level)];
+  send(level, texels.data(), size_t(width(level)));
+  if (keepCopies_) return;
+  std::vector<uint32_t>().swap(texels);
+  listWithoutCopies();
+}
+
+void GlTexture::send(int32_t level, const uint32_t* texels, size_t pitch) {
+  measure(level, texels, pitch);
+  if (!name_ || !shared_->alive) return;
   glActiveTexture(GL_TEXTURE1);
   glBindTexture(GL_TEXTURE_2D, name_);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  if (pitch != size_t(width(level))) glPixelStorei(GL_UNPACK_ROW_LENGTH, GLint(pitch));
   glTexSubImage2D(GL_TEXTURE_2D, level, 0, 0, width(level), height(level), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
-                  texels.data());
+                  texels);
+  if (pitch != size_t(width(level))) glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glActiveTexture(GL_TEXTURE0);
-  if (keepCopies_) return;
-  std::vector<uint32_t>().swap(texels);
-  if (!listedWithoutCopies_) {
-    listedWithoutCopies_ = true;
-    auto& listed = shared_->withoutCopies;
-    if (listed.size() >= 64 && listed.size() == listed.capacity())
-      listed.erase(std::remove_if(listed.begin(), listed.end(), [](const auto& t) { return t.expired(); }),
-                   listed.end());
-    listed.push_back(weak_from_this());
+}
+
+void GlTexture::listWithoutCopies() {
+  if (listedWithoutCopies_) return;
+  listedWithoutCopies_ = true;
+  auto& listed = shared_->withoutCopies;
+  if (listed.size() >= 64 && listed.size() == listed.capacity())
+    listed.erase(std::remove_if(listed.begin(), listed.end(), [](const auto& t) { return t.expired(); }), listed.end());
+  listed.push_back(weak_from_this());
+}
+
+int32_t GlTexture::writeLevel(int32_t level, const uint32_t* texels, size_t pitch) {
+  if (level < 0 || level >= levels_ || cpu_.empty() || lockedLevel_ >= 0 || !texels || pitch < size_t(width(level)))
+    return result::InvalidCall;
+  const size_t w = size_t(width(level)), h = size_t(height(level));
+  levelWritten_[static_cast<size_t>(level)] = true;
+  shared_->changing(serial_);
+  ++version_;
+  std::vector<uint32_t>& copy = cpu_[static_cast<size_t>(level)];
+  if (keepCopies_) {
+    // The kept copy is replaced, then handed over as an unlock hands it.
+    copy.resize(w * h);
+    for (size_t y = 0; y < h; ++y) std::memcpy(copy.data() + y * w, texels + y * pitch, w * 4);
+    upload(level);
+    return result::Ok;
   }
+  // No copy is kept: the texels go to the renderer straight from the caller's memory.
+  std::vector<uint32_t>().swap(copy);
+  send(level, texels, pitch);
+  listWithoutCopies();
+  return result::Ok;
 }
 
 void GlTexture::keepCopies() {

@@ -1,6 +1,7 @@
 // Picture information, decoding, the default-size stretch, mips and hostile files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 
@@ -39,6 +40,65 @@ TEST(Image, LinearStretchAndMipAverages) {
   gfx::Image row = makeImage(2, 1, [](int32_t x, int32_t) { return x ? 0x00000003u : 0x00000000u; });
   gfx::halveImage(row, half);
   EXPECT_EQ(channel(half.pixels[0], 0), 2);
+}
+
+// A texture made from a picture holds, level by level, the picture stretched to powers of two
+// and then each level's rounded 2 x 2 averages (2 x 1 once a side is 1), channel by channel.
+TEST(Image, TextureLevelsAreTheStretchAndItsAverages) {
+  auto device = headlessDevice();
+  ASSERT_TRUE(device);
+  auto halve = [](const gfx::Image& src) {
+    const int32_t w = std::max(1, src.width / 2), h = std::max(1, src.height / 2);
+    const int32_t sx = src.width > 1 ? 2 : 1, sy = src.height > 1 ? 2 : 1;
+    return makeImage(w, h, [&](int32_t x, int32_t y) {
+      uint32_t out = 0;
+      for (int shift = 0; shift < 32; shift += 8) {
+        uint32_t sum = 0;
+        for (int32_t dy = 0; dy < sy; ++dy)
+          for (int32_t dx = 0; dx < sx; ++dx)
+            sum += (src.pixels[size_t(y * sy + dy) * size_t(src.width) + size_t(x * sx + dx)] >> shift) & 0xFF;
+        out |= (sum + uint32_t(sx * sy) / 2) / uint32_t(sx * sy) << shift;
+      }
+      return out;
+    });
+  };
+  // Noise over all four channels, and blocks of 255 that carry in every channel.
+  const int32_t sizes[][2] = {{64, 32}, {48, 20}, {5, 3}, {1, 16}, {16, 1}, {1, 1}};
+  for (const auto& size : sizes) {
+    SCOPED_TRACE(std::to_string(size[0]) + "x" + std::to_string(size[1]));
+    const gfx::Image picture = makeImage(size[0], size[1], [](int32_t x, int32_t y) {
+      return (x / 4 + y / 4) % 3 == 0 ? 0xFFFFFFFFu : uint32_t(x * 977 + y * 131071 + 12345) * 2654435761u;
+    });
+    gfx::TexturePtr texture;
+    ASSERT_EQ(gfx::createTextureFromImage(*device, gfx::Image(picture), 0, 0, 0, 0, gfx::Pool::Managed, texture),
+              gfx::result::Ok);
+    gfx::Image expected;
+    gfx::resampleLinear(picture, texture->width(0), texture->height(0), expected);
+    for (int32_t level = 0; level < texture->levelCount(); ++level) {
+      std::vector<uint32_t> texels;
+      ASSERT_EQ(device->readSurface(texture->surfaceLevel(level), texels), gfx::result::Ok);
+      EXPECT_EQ(texels, expected.pixels) << "level " << level;
+      expected = halve(expected);
+    }
+  }
+
+  // Written whole from rows wider than the level; a level never written reads as zero.
+  gfx::TexturePtr texture;
+  ASSERT_EQ(device->createTexture(4, 2, 2, 0, gfx::Pool::Managed, texture), gfx::result::Ok);
+  const std::vector<uint32_t> rows = {1, 2, 3, 4, 99, 5, 6, 7, 8, 99};
+  EXPECT_EQ(texture->writeLevel(0, rows.data(), 3), gfx::result::InvalidCall);
+  ASSERT_EQ(texture->writeLevel(0, rows.data(), 5), gfx::result::Ok);
+  std::vector<uint32_t> texels;
+  ASSERT_EQ(device->readSurface(texture->surfaceLevel(0), texels), gfx::result::Ok);
+  EXPECT_EQ(texels, (std::vector<uint32_t>{1, 2, 3, 4, 5, 6, 7, 8}));
+  ASSERT_EQ(device->readSurface(texture->surfaceLevel(1), texels), gfx::result::Ok);
+  EXPECT_EQ(texels, (std::vector<uint32_t>{0, 0}));
+  gfx::LockedRect lr;
+  ASSERT_EQ(texture->lockRect(0, lr), gfx::result::Ok);
+  EXPECT_EQ(reinterpret_cast<const uint32_t*>(lr.bits + lr.pitch)[3], 8u);
+  // Not while a level is locked.
+  EXPECT_EQ(texture->writeLevel(1, rows.data(), 2), gfx::result::InvalidCall);
+  texture->unlockRect(0);
 }
 
 TEST(Image, HeadersGiveTheFileSize) {
