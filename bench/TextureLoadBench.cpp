@@ -19,7 +19,8 @@ gfx::Image picture(int32_t w, int32_t h) {
   image.pixels.resize(size_t(w) * size_t(h));
   for (int32_t y = 0; y < h; ++y)
     for (int32_t x = 0; x < w; ++x)
-      image.pixels[size_t(y) * size_t(w) + size_t(x)] = 0xFF000000u | uint32_t(x & 0xFF) << 16 | uint32_t(y & 0xFF) << 8;
+      image.pixels[size_t(y) * size_t(w) + size_t(x)] =
+          0xFF000000u | uint32_t(x & 0xFF) << 16 | uint32_t(y & 0xFF) << 8;
   return image;
 }
 

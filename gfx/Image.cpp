@@ -375,45 +375,62 @@ int32_t createTextureFromFileInMemory(Device& device, const uint8_t* data, size_
 int32_t createTextureFromImage(Device& device, Image&& image, int32_t width, int32_t height, int32_t mipLevels,
                                uint32_t usage, Pool pool, TexturePtr& out) {
   out.reset();
-  int32_t hr = result::Ok;
   // 0 (or D3DX_DEFAULT) takes the file's size rounded up to a power of two.
   const int32_t texW = (width <= 0) ? int32_t(nextPowerOfTwo(uint32_t(image.width))) : width;
   const int32_t texH = (height <= 0) ? int32_t(nextPowerOfTwo(uint32_t(image.height))) : height;
   if (texW > device.info().maxTextureSize || texH > device.info().maxTextureSize) return result::InvalidCall;
-
-  TexturePtr texture;
-  hr = device.createTexture(texW, texH, mipLevels, usage, pool, texture);
+  TextureLevels levels;
+  const int32_t hr = buildTextureLevels(std::move(image), texW, texH, mipLevels, levels);
   if (hr != result::Ok) return hr;
-  // Each level is handed to the texture from memory of our own: the picture itself when it is
-  // already the texture's size, else its stretch; each smaller level is halved from the one
-  // before into the other of two buffers. Nothing is zeroed first or kept beyond this call.
-  const auto buffer = [](int32_t w, int32_t h) {
-    return std::unique_ptr<uint32_t[]>(new (std::nothrow) uint32_t[size_t(w) * size_t(h)]);
-  };
-  std::unique_ptr<uint32_t[]> stretched, halves[2];
-  const uint32_t* level = image.pixels.data();
-  size_t pitch = size_t(image.width);
-  if (image.width != texW || image.height != texH) {
-    stretched = buffer(texW, texH);
-    if (!stretched) return result::OutOfMemory;
-    resampleInto(viewOf(image), texW, texH, stretched.get(), size_t(texW));
-    image = Image{};
-    level = stretched.get();
-    pitch = size_t(texW);
-  }
-  for (int32_t k = 0; k < texture->levelCount(); ++k) {
-    if (texture->writeLevel(k, level, pitch) != result::Ok) break;  // render targets: nothing to fill
-    if (k + 1 >= texture->levelCount()) break;
-    std::unique_ptr<uint32_t[]>& next = halves[k % 2];
-    if (!next) next = buffer(texture->width(1), texture->height(1));
-    if (!next) return result::OutOfMemory;
-    halveInto({level, texture->width(k), texture->height(k), pitch}, next.get());
-    if (k == 0) {
-      stretched.reset();
+  return createTextureFromLevels(device, std::move(levels), usage, pool, out);
+}
+
+int32_t buildTextureLevels(Image&& image, int32_t width, int32_t height, int32_t mipLevels, TextureLevels& out) {
+  out.levels.clear();
+  if (image.width <= 0 || image.height <= 0 || image.pixels.size() < size_t(image.width) * size_t(image.height))
+    return result::InvalidCall;
+  const int32_t texW = (width <= 0) ? int32_t(nextPowerOfTwo(uint32_t(image.width))) : width;
+  const int32_t texH = (height <= 0) ? int32_t(nextPowerOfTwo(uint32_t(image.height))) : height;
+  int32_t full = 1;
+  while ((texW >> full) > 0 || (texH >> full) > 0) ++full;
+  const int32_t count = (mipLevels <= 0 || mipLevels > full) ? full : mipLevels;
+  try {
+    out.levels.reserve(size_t(count));
+    if (image.width == texW && image.height == texH) {
+      out.levels.push_back(std::move(image));
+    } else {
+      Image stretched;
+      stretched.width = texW;
+      stretched.height = texH;
+      stretched.pixels.resize(size_t(texW) * size_t(texH));
+      resampleInto(viewOf(image), texW, texH, stretched.pixels.data(), size_t(texW));
       image = Image{};
+      out.levels.push_back(std::move(stretched));
     }
-    level = next.get();
-    pitch = size_t(texture->width(k + 1));
+    while (int32_t(out.levels.size()) < count) {
+      Image next;
+      halveView(viewOf(out.levels.back()), next);
+      out.levels.push_back(std::move(next));
+    }
+  } catch (const std::bad_alloc&) {
+    out.levels.clear();
+    return result::OutOfMemory;
+  }
+  return result::Ok;
+}
+
+int32_t createTextureFromLevels(Device& device, TextureLevels&& levels, uint32_t usage, Pool pool, TexturePtr& out) {
+  out.reset();
+  if (levels.levels.empty()) return result::InvalidCall;
+  const Image& top = levels.levels.front();
+  TexturePtr texture;
+  const int32_t hr = device.createTexture(top.width, top.height, int32_t(levels.levels.size()), usage, pool, texture);
+  if (hr != result::Ok) return hr;
+  // Each level goes to the texture straight from its picture, which is then released.
+  for (int32_t k = 0; k < texture->levelCount() && size_t(k) < levels.levels.size(); ++k) {
+    Image& level = levels.levels[size_t(k)];
+    if (texture->writeLevel(k, level.pixels.data(), size_t(level.width)) != result::Ok) break;  // render targets
+    level = Image{};
   }
   out = texture;
   return result::Ok;

@@ -71,4 +71,14 @@ int32_t createTextureFromFileInMemory(Device& device, const uint8_t* data, size_
 int32_t createTextureFromImage(Device& device, Image&& image, int32_t width, int32_t height, int32_t mipLevels,
                                uint32_t usage, Pool pool, TexturePtr& out);
 
+// A picture made ready for a texture, on any thread: stretched to the texture's size (width /
+// height 0: the picture's rounded up to powers of two) and halved into its mip chain (mipLevels
+// 0 or more than the chain holds: the full chain). A device then only takes the levels.
+struct TextureLevels {
+  std::vector<Image> levels;
+};
+int32_t buildTextureLevels(Image&& image, int32_t width, int32_t height, int32_t mipLevels, TextureLevels& out);
+// The texture holding those levels (taken: each is released once the renderer has it).
+int32_t createTextureFromLevels(Device& device, TextureLevels&& levels, uint32_t usage, Pool pool, TexturePtr& out);
+
 }  // namespace gfx

@@ -81,12 +81,13 @@ int32_t loadTexture(const char* name, int32_t width, int32_t height, gfx::Pool p
   out.reset();
   gfx::Device* device = engine::context().device;
   if (!device || !name) return gfx::result::InvalidCall;
-  // Decoded ahead at start-up: only the texture is left to make.
+  // Made ready at start-up: only the texture is left to make (at the size the factory asks for;
+  // another size loads as usual).
   gfx::ImageInfo prefetchedInfo;
-  gfx::Image prefetched;
-  if (TakePrefetchedPicture(name, prefetchedInfo, prefetched)) {
+  gfx::TextureLevels prefetched;
+  if (TakePrefetchedPicture(name, prefetchedInfo, prefetched) && width <= 0 && height <= 0) {
     if (info) *info = prefetchedInfo;
-    return gfx::createTextureFromImage(*device, std::move(prefetched), width, height, 0, 0, pool, out);
+    return gfx::createTextureFromLevels(*device, std::move(prefetched), 0, pool, out);
   }
   std::vector<uint8_t> bytes;
   if (!archive::LoadGameFile(name, bytes, MaxPictureFileBytes)) return gfx::result::InvalidCall;

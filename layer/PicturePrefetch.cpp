@@ -22,7 +22,7 @@ struct Picture {
   std::string name;
   std::vector<uint8_t> bytes;
   gfx::ImageInfo info;
-  gfx::Image image;
+  gfx::TextureLevels levels;
   bool decoded = false;  // the worker is done with it
   bool ok = false;
 };
@@ -46,7 +46,7 @@ class Prefetcher {
   Prefetcher(const Prefetcher&) = delete;
   Prefetcher& operator=(const Prefetcher&) = delete;
 
-  bool take(const std::string& name, gfx::ImageInfo& info, gfx::Image& out) {
+  bool take(const std::string& name, gfx::ImageInfo& info, gfx::TextureLevels& out) {
     std::unique_lock<std::mutex> lock(mutex_);
     for (Picture& p : pictures_) {
       if (p.name != name) continue;
@@ -54,7 +54,7 @@ class Prefetcher {
       const bool ok = p.ok;
       if (ok) {
         info = p.info;
-        out = std::move(p.image);
+        out = std::move(p.levels);
       }
       p = Picture{};
       p.decoded = true;  // a second request loads as usual
@@ -79,11 +79,13 @@ class Prefetcher {
         bytes = std::move(pictures_[i].bytes);
       }
       gfx::ImageInfo info;
-      gfx::Image image;
+      gfx::TextureLevels levels;
       bool ok = false;
       try {
+        gfx::Image image;
         ok = gfx::getImageInfoFromMemory(bytes.data(), bytes.size(), info) == gfx::result::Ok &&
-             gfx::decodeImage(bytes.data(), bytes.size(), image) == gfx::result::Ok;
+             gfx::decodeImage(bytes.data(), bytes.size(), image) == gfx::result::Ok &&
+             gfx::buildTextureLevels(std::move(image), 0, 0, 0, levels) == gfx::result::Ok;
       } catch (const std::bad_alloc&) {
         ok = false;  // the picture loads as usual, and fails there with its message
       }
@@ -91,7 +93,7 @@ class Prefetcher {
         std::lock_guard<std::mutex> lock(mutex_);
         Picture& p = pictures_[i];
         p.info = info;
-        p.image = std::move(image);
+        p.levels = std::move(levels);
         p.ok = ok;
         p.decoded = true;
       }
@@ -133,7 +135,7 @@ void PrefetchPictures(const std::vector<std::string>& names) {
   if (!pictures.empty()) prefetcher() = std::make_unique<Prefetcher>(std::move(pictures));
 }
 
-bool TakePrefetchedPicture(const std::string& name, gfx::ImageInfo& info, gfx::Image& out) {
+bool TakePrefetchedPicture(const std::string& name, gfx::ImageInfo& info, gfx::TextureLevels& out) {
   return prefetcher() && prefetcher()->take(name, info, out);
 }
 

@@ -12,15 +12,19 @@ namespace {
 
 using namespace layertest;
 
-std::vector<uint32_t> topLevel(const gfx::TexturePtr& texture) {
-  gfx::LockedRect lr;
-  std::vector<uint32_t> out;
-  if (!texture || texture->lockRect(0, lr) != gfx::result::Ok) return out;
-  for (int32_t y = 0; y < texture->height(0); ++y) {
-    const auto* row = reinterpret_cast<const uint32_t*>(lr.bits + y * lr.pitch);
-    out.insert(out.end(), row, row + texture->width(0));
+// Every level's texels, as a lock shows them.
+std::vector<std::vector<uint32_t>> levelsOf(const gfx::TexturePtr& texture) {
+  std::vector<std::vector<uint32_t>> out;
+  for (int32_t k = 0; texture && k < texture->levelCount(); ++k) {
+    gfx::LockedRect lr;
+    if (texture->lockRect(k, lr) != gfx::result::Ok) break;
+    out.emplace_back();
+    for (int32_t y = 0; y < texture->height(k); ++y) {
+      const auto* row = reinterpret_cast<const uint32_t*>(lr.bits + y * lr.pitch);
+      out.back().insert(out.back().end(), row, row + texture->width(k));
+    }
+    texture->unlockRect(k);
   }
-  texture->unlockRect(0);
   return out;
 }
 
@@ -48,7 +52,7 @@ TEST(PicturePrefetch, TexturesAreTheSameAsWhenDecodedOnLoad) {
   EXPECT_EQ(bg->info.imageHeight, 21);
   EXPECT_EQ(bg->texture->width(0), 64);
   EXPECT_EQ(bg->texture->levelCount(), plainBg->levelCount());
-  EXPECT_EQ(topLevel(bg->texture), topLevel(plainBg));
+  EXPECT_EQ(levelsOf(bg->texture), levelsOf(plainBg));
   gfx::TexturePtr chara;
   gfx::ImageInfo info;
   ASSERT_EQ(layer::loadTexture("chara.png", 16, 16, gfx::Pool::Managed, chara, &info), gfx::result::Ok);
@@ -56,7 +60,7 @@ TEST(PicturePrefetch, TexturesAreTheSameAsWhenDecodedOnLoad) {
   EXPECT_EQ(info.fileFormat, gfx::ImageFileFormat::Png);
   EXPECT_EQ(chara->width(0), 16) << "a size asked for still applies";
   gfx::ImageInfo unused;
-  gfx::Image taken;
+  gfx::TextureLevels taken;
   EXPECT_FALSE(layer::TakePrefetchedPicture("chara.png", unused, taken)) << "handed out once";
 
   // A file that does not decode loads as usual and fails there, with its message.
@@ -75,15 +79,19 @@ TEST(PicturePrefetch, StoppingDropsWhatWasNotTaken) {
   layer::PrefetchPictures({"a.png", "b.png"});
   layer::StopPicturePrefetch();
   gfx::ImageInfo info;
-  gfx::Image image;
-  EXPECT_FALSE(layer::TakePrefetchedPicture("a.png", info, image));
+  gfx::TextureLevels levels;
+  EXPECT_FALSE(layer::TakePrefetchedPicture("a.png", info, levels));
   // A new prefetch replaces the last one.
   layer::PrefetchPictures({"a.png"});
   layer::PrefetchPictures({"b.png"});
-  EXPECT_FALSE(layer::TakePrefetchedPicture("a.png", info, image));
-  ASSERT_TRUE(layer::TakePrefetchedPicture("b.png", info, image));
-  EXPECT_EQ(image.width, 9);
-  EXPECT_EQ(image.pixels, gradient(9, 9).pixels);
+  EXPECT_FALSE(layer::TakePrefetchedPicture("a.png", info, levels));
+  ASSERT_TRUE(layer::TakePrefetchedPicture("b.png", info, levels));
+  EXPECT_EQ(info.width, 9u);
+  // 9 x 9 stretched to 16 x 16, down to 1 x 1.
+  gfx::TextureLevels expected;
+  ASSERT_EQ(gfx::buildTextureLevels(gradient(9, 9), 0, 0, 0, expected), gfx::result::Ok);
+  ASSERT_EQ(levels.levels.size(), 5u);
+  for (size_t k = 0; k < levels.levels.size(); ++k) EXPECT_EQ(levels.levels[k].pixels, expected.levels[k].pixels) << k;
   layer::StopPicturePrefetch();
 }
 
