@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <future>
 
 #include "app/C_GameProg.h"
 #include "app/Config.h"
@@ -94,13 +95,18 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   auto program = std::make_unique<C_GameProg>();
 
   // The audio device the sound player plays through (the silent one headless); it outlives
-  // the program object, whose sound buffers live in it.
-  std::unique_ptr<audio::Device> audioDevice = audio::createDevice(platform);
-  e.audioDevice = audioDevice.get();
+  // the program object, whose sound buffers live in it. It is opened on a worker while the
+  // render device is made: a sound card takes a while to open, or to be found missing (the
+  // sound library then waits for its device watcher to stop), and neither device needs the
+  // other. Nothing uses it before both exist.
+  std::future<std::unique_ptr<audio::Device>> audioOpening =
+      std::async(std::launch::async, [&platform] { return audio::createDevice(platform); });
 
   // The render device; its failure skips to the shutdown.
-  const bool started = engine::CreateRenderDevice(layer::createDeviceResources) &&
-                       (!options.onDeviceCreated || options.onDeviceCreated());
+  const bool renderDevice = engine::CreateRenderDevice(layer::createDeviceResources);
+  std::unique_ptr<audio::Device> audioDevice = audioOpening.get();
+  e.audioDevice = audioDevice.get();
+  const bool started = renderDevice && (!options.onDeviceCreated || options.onDeviceCreated());
   if (started) {
     // The window stays hidden until the first frame is drawn (see RenderFrame): it appears
     // with the scene's picture instead of a black area while the scene loads.
