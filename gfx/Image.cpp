@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <new>
 
 #include "platform/ByteReader.h"
@@ -286,10 +285,14 @@ void resampleInto(const PixelView& src, int32_t width, int32_t height, uint32_t*
   }
 }
 
-// The next smaller mip level into `out` (packed rows of half the width): each texel the rounded
-// average of a 2 x 2 block (2 x 1 or 1 x 2 once a side is 1); odd sizes are stretched instead.
-void halveInto(const PixelView& src, uint32_t* out) {
+// The next smaller mip level: each texel the rounded average of a 2 x 2 block (2 x 1 or 1 x 2
+// once a side is 1); odd sizes are stretched instead.
+void halveView(const PixelView& src, Image& dst) {
   const int32_t w = std::max(1, src.width >> 1), h = std::max(1, src.height >> 1);
+  dst.width = w;
+  dst.height = h;
+  dst.pixels.assign(size_t(w) * size_t(h), 0u);
+  uint32_t* out = dst.pixels.data();
   const bool exactX = src.width == 1 || src.width % 2 == 0;
   const bool exactY = src.height == 1 || src.height % 2 == 0;
   if (!exactX || !exactY) {
@@ -328,13 +331,6 @@ void halveInto(const PixelView& src, uint32_t* out) {
       out[size_t(y) * size_t(w) + size_t(x)] = p;
     }
   }
-}
-
-void halveView(const PixelView& src, Image& dst) {
-  dst.width = std::max(1, src.width >> 1);
-  dst.height = std::max(1, src.height >> 1);
-  dst.pixels.assign(size_t(dst.width) * size_t(dst.height), 0u);
-  halveInto(src, dst.pixels.data());
 }
 
 }  // namespace
