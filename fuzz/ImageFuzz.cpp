@@ -1,5 +1,7 @@
 // The picture decoders: header information and the full decode of any bytes, through every
 // format the engine reads (PNG, JPEG, BMP and TGA, which has no signature).
+#include <algorithm>
+
 #include "FuzzSupport.h"
 #include "gfx/Image.h"
 
@@ -15,6 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (decodeResult == gfx::result::Ok && image.width <= 64 && image.height <= 64) {
     gfx::Image half;
     gfx::halveImage(image, half);
+    // The texture's levels as the texture factory builds them: the stretch to powers of two and
+    // the whole mip chain, each level half the one before.
+    gfx::TextureLevels levels;
+    if (gfx::buildTextureLevels(std::move(image), 0, 0, 0, levels) != gfx::result::Ok) std::abort();
+    for (size_t k = 1; k < levels.levels.size(); ++k)
+      if (levels.levels[k].width != std::max(1, levels.levels[k - 1].width / 2) ||
+          levels.levels[k].pixels.size() != size_t(levels.levels[k].width) * size_t(levels.levels[k].height))
+        std::abort();
   }
   return 0;
 }
