@@ -117,4 +117,60 @@ TEST(ChildProcessGuard, HelperForkedUnderTheGuardDropsTheLockAndDiesWithTheGame)
   }
 }
 
+// The start-up questions' helper: answers come back in order, whatever their size, and neither
+// a helper that ends early nor one still busy can hold up or bring down the game.
+TEST(HelperProcess, AnswersEachRequestInOrder) {
+  platform::HelperProcess helper;
+  ASSERT_TRUE(helper.start([](platform::HelperProcess::Channel& channel) {
+    std::string request;
+    while (channel.receive(request)) channel.send(std::to_string(request.size()) + ":" + request.substr(0, 3));
+  }));
+  const std::string big(300000, 'x');  // more than a pipe holds at once
+  ASSERT_TRUE(helper.send("yes"));
+  ASSERT_TRUE(helper.send(big));
+  ASSERT_TRUE(helper.send(""));
+  std::string answer;
+  ASSERT_TRUE(helper.receive(answer));
+  EXPECT_EQ(answer, "3:yes");
+  ASSERT_TRUE(helper.receive(answer));
+  EXPECT_EQ(answer, "300000:xxx");
+  ASSERT_TRUE(helper.receive(answer));
+  EXPECT_EQ(answer, "0:");
+  EXPECT_FALSE(helper.send(std::string((1u << 20) + 1, 'y'))) << "over the longest message";
+}
+
+TEST(HelperProcess, AHelperThatEndsEarlyFailsOnlyItsRequests) {
+  platform::HelperProcess helper;
+  ASSERT_TRUE(helper.start([](platform::HelperProcess::Channel& channel) {
+    std::string request;
+    if (channel.receive(request)) channel.send("only one");
+  }));
+  ASSERT_TRUE(helper.send("first"));
+  std::string answer;
+  ASSERT_TRUE(helper.receive(answer));
+  EXPECT_EQ(answer, "only one");
+  EXPECT_FALSE(helper.receive(answer)) << "the helper has ended";
+  // Writing to a helper that is gone fails instead of raising SIGPIPE in the game.
+  bool sent = true;
+  for (int i = 0; i < 3 && sent; ++i) sent = helper.send("anyone there?");
+  EXPECT_FALSE(sent);
+}
+
+TEST(HelperProcess, TheGameEndsAHelperStillAtWork) {
+  pid_t pid = -1;
+  {
+    platform::HelperProcess helper;
+    ASSERT_TRUE(helper.start([](platform::HelperProcess::Channel& channel) {
+      channel.send(std::to_string(::getpid()));
+      for (;;) ::pause();  // a box nobody answers
+    }));
+    std::string answer;
+    ASSERT_TRUE(helper.receive(answer));
+    pid = std::stoi(answer);
+    EXPECT_EQ(::kill(pid, 0), 0);
+  }
+  // Ended and reaped: the process is gone, not a zombie.
+  EXPECT_NE(::kill(pid, 0), 0);
+}
+
 }  // namespace
