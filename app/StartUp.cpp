@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <future>
+#include <string>
 
 #include "app/C_GameProg.h"
 #include "app/Config.h"
@@ -57,10 +58,36 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
   // window and the render device are made.
   layer::PrefetchPictures(script::PicturesNamedInScript("0first.evt"));
 
+  // The audio device the sound player plays through (the silent one headless); it outlives
+  // the program object, whose sound buffers live in it. It is opened on a worker while the
+  // questions are up and the window and the render device are made: a sound card takes a while
+  // to open, or to be found missing (the sound library then waits for its device watcher to
+  // stop), and no device needs another. Nothing uses it before the render device exists.
+  std::future<std::unique_ptr<audio::Device>> audioOpening =
+      std::async(std::launch::async, [&platform] { return audio::createDevice(platform); });
+
   // The two start-up questions: screen size and frame rate, then full screen or windowed.
-  const bool lowSpec = platform.askStartupQuestion(platform::StartupQuestion::LowSpec,
-                                                   CP932("低スペックモード（800×600、30フレーム/秒）で起動しますか？"),
-                                                   CP932("起動モード"));
+  // Where the platform asks them while the game goes on (a helper process shows the boxes on the
+  // desktop), the window and the render device are made meanwhile for the usual answers (normal
+  // spec, windowed), still hidden; other answers change or replace them below.
+  const std::string lowSpecText = CP932("低スペックモード（800×600、30フレーム/秒）で起動しますか？");
+  const std::string fullScreenText = CP932("フルスクリーンで起動しますか？");
+  const std::string questionCaption = CP932("起動モード");
+  platform.beginStartupQuestions(lowSpecText, fullScreenText, questionCaption);
+  struct PreparedDeviceGuard {
+    // A device readied ahead and never taken goes before the window it was made on.
+    ~PreparedDeviceGuard() { engine::DiscardPreparedRenderDevice(); }
+  } preparedDeviceGuard;
+  {
+    platform::WindowConfig likely;
+    likely.clientWidth = 1024;
+    likely.clientHeight = 768;
+    likely.fullScreen = false;
+    likely.alwaysOnTop = e.alwaysOnTop;
+    if (platform.window().prepare(likely)) engine::PrepareRenderDevice(likely.clientWidth, likely.clientHeight);
+  }
+
+  const bool lowSpec = platform.askStartupQuestion(platform::StartupQuestion::LowSpec, lowSpecText, questionCaption);
   if (lowSpec) {
     e.screenWidth = 800;
     e.screenHeight = 600;
@@ -73,8 +100,8 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
     e.frameInterval = 17;
   }
   e.screenAspect = 4.0f / 3.0f;
-  const bool fullScreen = platform.askStartupQuestion(platform::StartupQuestion::FullScreen,
-                                                      CP932("フルスクリーンで起動しますか？"), CP932("起動モード"));
+  const bool fullScreen =
+      platform.askStartupQuestion(platform::StartupQuestion::FullScreen, fullScreenText, questionCaption);
   e.windowed = !fullScreen;
 
   // The window, at the size the questions chose.
@@ -93,14 +120,6 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
 
   // The program object; its init waits for the render device.
   auto program = std::make_unique<C_GameProg>();
-
-  // The audio device the sound player plays through (the silent one headless); it outlives
-  // the program object, whose sound buffers live in it. It is opened on a worker while the
-  // render device is made: a sound card takes a while to open, or to be found missing (the
-  // sound library then waits for its device watcher to stop), and neither device needs the
-  // other. Nothing uses it before both exist.
-  std::future<std::unique_ptr<audio::Device>> audioOpening =
-      std::async(std::launch::async, [&platform] { return audio::createDevice(platform); });
 
   // The render device; its failure skips to the shutdown.
   const bool renderDevice = engine::CreateRenderDevice(layer::createDeviceResources);

@@ -23,9 +23,58 @@ std::unique_ptr<Effect> LoadEffect(const char* fileName) {
   return effect;
 }
 
+// The device on the main window with its fall-back chain: an accelerated context first, then
+// Mesa's software rasteriser as the reference device.
+std::unique_ptr<gfx::Device> MakeDevice(gfx::DeviceConfig config, int32_t& deviceLevel) {
+  std::unique_ptr<gfx::Device> device = gfx::createDevice(config);
+  if (device) {
+    deviceLevel = device->info().softwareRasteriser ? 0 : 3;
+    return device;
+  }
+  config.forceSoftware = true;
+  device = gfx::createDevice(config);
+  deviceLevel = 0;
+  return device;
+}
+
+gfx::DeviceConfig MainWindowConfig(int32_t width, int32_t height, bool redrawEveryFrame) {
+  Engine& e = engine::context();
+  gfx::DeviceConfig config;
+  void* window = e.platform ? e.platform->window().nativeHandle() : nullptr;
+  config.kind = (e.platform && e.platform->kind() == platform::Kind::Desktop && window) ? gfx::ContextKind::Desktop
+                                                                                        : gfx::ContextKind::Headless;
+  config.nativeWindow = window;
+  config.backBufferWidth = width;
+  config.backBufferHeight = height;
+  config.redrawEveryFrame = redrawEveryFrame;
+  return config;
+}
+
+bool SameDeviceConfig(const gfx::DeviceConfig& a, const gfx::DeviceConfig& b) {
+  return a.kind == b.kind && a.nativeWindow == b.nativeWindow && a.backBufferWidth == b.backBufferWidth &&
+         a.backBufferHeight == b.backBufferHeight && a.redrawEveryFrame == b.redrawEveryFrame &&
+         a.forceSoftware == b.forceSoftware;
+}
+
 }  // namespace
 
 RenderObjects& renderObjects() { return context().render; }
+
+void PrepareRenderDevice(int32_t backBufferWidth, int32_t backBufferHeight) {
+  RenderObjects& r = engine::context().render;
+  if (r.device || r.prepared.device) return;
+  const gfx::DeviceConfig config = MainWindowConfig(backBufferWidth, backBufferHeight, false);
+  int32_t level = 0;
+  std::unique_ptr<gfx::Device> device = MakeDevice(config, level);
+  if (!device) return;
+  device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
+  device->present();
+  r.prepared.device = std::move(device);
+  r.prepared.deviceLevel = level;
+  r.prepared.config = config;
+}
+
+void DiscardPreparedRenderDevice() { engine::context().render.prepared = {}; }
 
 bool CreateRenderDevice(const std::function<void()>& createLayerResources) {
   Engine& e = engine::context();
@@ -36,23 +85,16 @@ bool CreateRenderDevice(const std::function<void()>& createLayerResources) {
   pp.backBufferWidth = e.screenWidth;
   pp.backBufferHeight = e.screenHeight;
   pp.windowed = e.windowed;
-  // An accelerated context first, then Mesa's software rasteriser as the reference device.
-  gfx::DeviceConfig config;
-  void* window = e.platform ? e.platform->window().nativeHandle() : nullptr;
-  config.kind = (e.platform && e.platform->kind() == platform::Kind::Desktop && window) ? gfx::ContextKind::Desktop
-                                                                                        : gfx::ContextKind::Headless;
-  config.nativeWindow = window;
-  config.backBufferWidth = pp.backBufferWidth;
-  config.backBufferHeight = pp.backBufferHeight;
-  config.redrawEveryFrame = pp.redrawEveryFrame;
-  std::unique_ptr<gfx::Device> device = gfx::createDevice(config);
-  if (device) {
-    r.deviceLevel = device->info().softwareRasteriser ? 0 : 3;
-  } else {
-    config.forceSoftware = true;
-    device = gfx::createDevice(config);
-    r.deviceLevel = 0;
+  const gfx::DeviceConfig config = MainWindowConfig(pp.backBufferWidth, pp.backBufferHeight, pp.redrawEveryFrame);
+  // The device readied while the questions were up, when they kept its back buffer; else a new
+  // one (the one readied goes first: it holds a context on the same window).
+  std::unique_ptr<gfx::Device> device;
+  if (r.prepared.device && SameDeviceConfig(r.prepared.config, config)) {
+    device = std::move(r.prepared.device);
+    r.deviceLevel = r.prepared.deviceLevel;
   }
+  DiscardPreparedRenderDevice();
+  if (!device) device = MakeDevice(config, r.deviceLevel);
   if (!device) {
     platform::messageBox(CP932("DirectX3Dの初期化に失敗しました"), "ERROR", platform::mb::Ok | platform::mb::IconError);
     return false;

@@ -50,6 +50,13 @@ struct RenderObjects {
   std::function<void()> beforePresent;
   // A simulated loss reports lost for one frame, then not-reset.
   bool lossSimulatedThisFrame = false;
+  // A device readied ahead on the window made before the start-up questions were answered;
+  // CreateRenderDevice takes it when the answers kept its size.
+  struct Prepared {
+    std::unique_ptr<gfx::Device> device;
+    int32_t deviceLevel = 0;
+    gfx::DeviceConfig config;
+  } prepared;
 };
 // The context's render objects.
 RenderObjects& renderObjects();
@@ -57,6 +64,14 @@ RenderObjects& renderObjects();
 // Creates the device on the main window with its fall-back chain; createLayerResources makes the
 // layers' device resources before the first Present. False on failure (after its message).
 bool CreateRenderDevice(const std::function<void()>& createLayerResources);
+
+// Readies the device on the window made ahead (platform::Window::prepare) at the likely back
+// buffer size, and shows one black frame in the hidden window, so that the graphics library's
+// first-time costs are paid while the start-up questions are up. Reports nothing: a failure
+// leaves CreateRenderDevice to try again and say so.
+void PrepareRenderDevice(int32_t backBufferWidth, int32_t backBufferHeight);
+// Drops a device readied ahead that CreateRenderDevice did not take (before the window goes).
+void DiscardPreparedRenderDevice();
 
 // Lighting, fog and normalisation off; blending, and an alpha test that drops alpha 0; linear
 // clamped sampling on stage 0. atCreation also turns the depth test on.

@@ -71,6 +71,11 @@ class Window {
   virtual ~Window() = default;
   // Creates the window (title "Kestrelmoore", fixed client size, not resizable). False on failure.
   virtual bool create(const WindowConfig& config) = 0;
+  // Makes the window ahead of create(), hidden, with the settings the game will most likely ask
+  // for, so the render device can be readied on it while the start-up questions are up. create()
+  // then takes this window over, changed to what it is given. False where a window is only made
+  // by create() (headless), or when it could not be made (create() then tries again and reports).
+  virtual bool prepare(const WindowConfig& /*likely*/) { return false; }
   virtual void show() = 0;
   // Takes the next pending message off the queue (PeekMessage with PM_REMOVE).
   virtual bool peekMessage(Message& out) = 0;
@@ -143,6 +148,12 @@ class Platform {
   // Asks one start-up question: a Yes/No box on the desktop; headless runs answer from their
   // options without printing a box line. True for Yes.
   virtual bool askStartupQuestion(StartupQuestion which, std::string_view textCp932, std::string_view captionCp932) = 0;
+  // Starts asking both start-up questions, one after the other, where the platform can do so
+  // while the game goes on getting ready (the desktop asks them from a helper process); the two
+  // askStartupQuestion calls then wait for the player's answers, in the same order. Elsewhere
+  // nothing happens here and askStartupQuestion asks as usual.
+  virtual void beginStartupQuestions(std::string_view /*lowSpecTextCp932*/, std::string_view /*fullScreenTextCp932*/,
+                                     std::string_view /*captionCp932*/) {}
 };
 
 // The platform the process runs on. Until one is installed, message boxes go to stderr

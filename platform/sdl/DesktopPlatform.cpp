@@ -16,7 +16,10 @@ DesktopPlatform::~DesktopPlatform() {
   if (current() == this) setCurrent(nullptr);
 }
 
-int DesktopPlatform::showMessageBox(std::string_view textCp932, std::string_view captionCp932, unsigned flags) {
+namespace {
+
+// An SDL box over the parent window, if any; the answer as MessageBoxA gives it.
+int showSdlMessageBox(std::string_view textCp932, std::string_view captionCp932, unsigned flags, SDL_Window* parent) {
   std::string text = cp932ToUtf8(textCp932);
   std::string caption = cp932ToUtf8(captionCp932);
   bool yesNo = isYesNo(flags);
@@ -40,7 +43,7 @@ int DesktopPlatform::showMessageBox(std::string_view textCp932, std::string_view
 
   SDL_MessageBoxData data{};
   data.flags = icon;
-  data.window = window_.exists() ? window_.sdlWindow() : nullptr;
+  data.window = parent;
   data.title = caption.c_str();
   data.message = text.c_str();
   data.numbuttons = buttonCount;
@@ -59,8 +62,61 @@ int DesktopPlatform::showMessageBox(std::string_view textCp932, std::string_view
   return hit;
 }
 
+constexpr unsigned kQuestionFlags = mb::YesNo | mb::IconQuestion;
+
+}  // namespace
+
+DesktopPlatform::QuestionHelper::QuestionHelper() {
+  // A request is the caption, a zero byte and the text; the answer one byte, Yes or No. The
+  // helper ends when the game closes its side.
+  auto helper = std::make_unique<HelperProcess>();
+  const bool started = helper->start([](HelperProcess::Channel& channel) {
+    std::string request;
+    while (channel.receive(request)) {
+      const size_t split = request.find('\0');
+      if (split == std::string::npos) return;
+      const std::string_view caption = std::string_view(request).substr(0, split);
+      const std::string_view text = std::string_view(request).substr(split + 1);
+      const int answer = showSdlMessageBox(text, caption, kQuestionFlags, nullptr);
+      if (!channel.send(std::string(1, static_cast<char>(answer)))) return;
+    }
+  });
+  if (started) process = std::move(helper);
+}
+
+int DesktopPlatform::showMessageBox(std::string_view textCp932, std::string_view captionCp932, unsigned flags) {
+  return showSdlMessageBox(textCp932, captionCp932, flags, window_.exists() ? window_.sdlWindow() : nullptr);
+}
+
 bool DesktopPlatform::askStartupQuestion(StartupQuestion, std::string_view textCp932, std::string_view captionCp932) {
-  return showMessageBox(textCp932, captionCp932, mb::YesNo | mb::IconQuestion) == mb::IdYes;
+  if (questions_.process && questions_.questionsSent > 0) {
+    std::string answer;
+    if (questions_.process->receive(answer) && answer.size() == 1) {
+      if (--questions_.questionsSent == 0) questions_.process.reset();
+      return static_cast<uint8_t>(answer[0]) == mb::IdYes;
+    }
+    // The helper ended without an answer: this question and the next are asked here.
+    questions_.process.reset();
+  }
+  return showMessageBox(textCp932, captionCp932, kQuestionFlags) == mb::IdYes;
+}
+
+void DesktopPlatform::beginStartupQuestions(std::string_view lowSpecTextCp932, std::string_view fullScreenTextCp932,
+                                            std::string_view captionCp932) {
+  // The helper shows both boxes one after the other while the game readies its window and its
+  // render device; each answer waits in the socket until askStartupQuestion reads it.
+  if (!questions_.process || questions_.questionsSent > 0) return;
+  for (std::string_view text : {lowSpecTextCp932, fullScreenTextCp932}) {
+    std::string request(captionCp932);
+    request += '\0';
+    request += text;
+    if (!questions_.process->send(request)) {
+      questions_.process.reset();
+      questions_.questionsSent = 0;
+      return;
+    }
+    ++questions_.questionsSent;
+  }
 }
 
 bool desktopDisplayAvailable(std::string& why) {

@@ -20,8 +20,8 @@ SdlWindow::~SdlWindow() {
   if (window_) SDL_DestroyWindow(window_);
 }
 
-bool SdlWindow::create(const WindowConfig& config) {
-  if (window_ || !SdlLibrary::init(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) return false;
+bool SdlWindow::makeWindow(const WindowConfig& config) {
+  if (!SdlLibrary::init(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) return false;
   // The render device makes an OpenGL 3.3 core context on this window; the pixel format is
   // chosen with the window, so the attributes come first.
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 3);
@@ -55,6 +55,33 @@ bool SdlWindow::create(const WindowConfig& config) {
   if (arrowCursor_) SDL_SetCursor(arrowCursor_);
   // Keys arrive as key events only; no input-method window pops up over the game.
   SDL_StopTextInput();
+  madeWith_ = config;
+  return true;
+}
+
+bool SdlWindow::prepare(const WindowConfig& likely) {
+  if (window_) return false;
+  return makeWindow(likely);
+}
+
+bool SdlWindow::create(const WindowConfig& config) {
+  if (exists_) return false;
+  if (!window_) {
+    if (!makeWindow(config)) return false;
+  } else {
+    // The window made ahead is changed to what the questions chose; it is still hidden.
+    // The size first: SDL keeps a full-screen window's size for when it leaves full screen.
+    // Centred again, as SDL places a new window of that size.
+    if (config.clientWidth != madeWith_.clientWidth || config.clientHeight != madeWith_.clientHeight) {
+      SDL_SetWindowSize(window_, config.clientWidth, config.clientHeight);
+      SDL_SetWindowPosition(window_, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+    if (config.fullScreen != madeWith_.fullScreen)
+      SDL_SetWindowFullscreen(window_, config.fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (config.alwaysOnTop != madeWith_.alwaysOnTop)
+      SDL_SetWindowAlwaysOnTop(window_, config.alwaysOnTop ? SDL_TRUE : SDL_FALSE);
+    madeWith_ = config;
+  }
   gameWidth_ = config.clientWidth;
   gameHeight_ = config.clientHeight;
   exists_ = true;

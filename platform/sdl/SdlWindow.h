@@ -17,6 +17,7 @@ class SdlWindow final : public Window {
   SdlWindow& operator=(const SdlWindow&) = delete;
 
   bool create(const WindowConfig& config) override;
+  bool prepare(const WindowConfig& likely) override;
   void show() override;
   bool peekMessage(Message& out) override;
   void destroyWindow() override;
@@ -32,6 +33,8 @@ class SdlWindow final : public Window {
 
  private:
   bool translate(const SDL_Event& event, Message& out);
+  // The hidden window with its icon and cursors.
+  bool makeWindow(const WindowConfig& config);
 
   SDL_Window* window_ = nullptr;
   SDL_Cursor* arrowCursor_ = nullptr;
@@ -41,6 +44,7 @@ class SdlWindow final : public Window {
   bool interruptDelivered_ = false;
   int cursorResource_ = -1;
   int gameWidth_ = 0, gameHeight_ = 0;  // the client size the game asked for
+  WindowConfig madeWith_;               // the settings the window has now
 };
 
 }  // namespace platform

@@ -52,6 +52,45 @@ TEST(RenderDevice, AMissingEffectEndsTheStartUpWithTwoMessages) {
   engine::DestroyRenderDevice();
 }
 
+// A device readied while the start-up questions are up is taken only when the answers kept its
+// back buffer; otherwise a new one is made and the readied one is gone before it.
+TEST(RenderDevice, TakesTheDeviceReadiedAheadOnlyAtTheSizeTheAnswersChose) {
+  struct Case {
+    const char* name;
+    int32_t preparedWidth, preparedHeight;
+    bool taken;
+  };
+  const Case cases[] = {{"same size", 64, 48, true}, {"low-spec answer", 80, 60, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testsupport::TempDir dir;
+    testsupport::ScopedChdir cd(dir.path());
+    dir.write("lambart.fx", "// lambert\n");
+    dir.write("ShadowMap.fx", "// shadow\n");
+    engine::resetEngine();
+    archive::resetArchiveSet();
+    platform::clearMessageBoxLog();
+    engine::PrepareRenderDevice(c.preparedWidth, c.preparedHeight);
+    engine::RenderObjects& r = engine::renderObjects();
+    ASSERT_TRUE(r.prepared.device);
+    const gfx::Device* prepared = r.prepared.device.get();
+    engine::context().screenWidth = 64;
+    engine::context().screenHeight = 48;
+    ASSERT_TRUE(engine::CreateRenderDevice(layer::createDeviceResources));
+    EXPECT_FALSE(r.prepared.device) << "nothing is left readied";
+    ASSERT_TRUE(engine::context().device);
+    // A new device may reuse the readied one's address: its back buffer tells them apart.
+    if (c.taken) { EXPECT_EQ(engine::context().device, prepared); }
+    EXPECT_EQ(engine::context().device->backBufferWidth(), 64);
+    EXPECT_EQ(engine::context().device->backBufferHeight(), 48);
+    EXPECT_TRUE(r.deviceLevel & 4);
+    EXPECT_TRUE(platform::messageBoxLog().empty());
+    // The taken device starts like any other: common state set, a black frame.
+    EXPECT_EQ(engine::context().device->getRenderState(gfx::RenderState::AlphaFunc), gfx::cmp::Greater);
+    engine::DestroyRenderDevice();
+  }
+}
+
 TEST(RenderDevice, SupersededPictureEntryPointsWarnAndWork) {
   LayerWorld world;
   world.picture("obj\\img\\tipSquare.png", solidImage(4, 4, 0xFFFFFFFFu));
