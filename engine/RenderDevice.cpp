@@ -69,6 +69,7 @@ void PrepareRenderDevice(int32_t backBufferWidth, int32_t backBufferHeight) {
   if (!device) return;
   device->clear(gfx::clearflag::Target | gfx::clearflag::ZBuffer, 0xFF000000u, 1.0f, 0);
   device->present();
+  device->compileCommonPrograms();
   r.prepared.device = std::move(device);
   r.prepared.deviceLevel = level;
   r.prepared.config = config;

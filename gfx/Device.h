@@ -308,6 +308,9 @@ class Device {
   virtual int32_t present() = 0;
   // Waits until the renderer has finished everything issued so far.
   virtual void finish() = 0;
+  // Readies the shader variants the 2D layers draw with before their first draw: a graphics
+  // library's first shader compile is by far its slowest. Nothing changes on screen.
+  virtual void compileCommonPrograms() {}
   virtual FrameStats frameStats() const = 0;
 
   // ---- State ----

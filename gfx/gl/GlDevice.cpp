@@ -472,6 +472,27 @@ int32_t GlDevice::present() {
   return result::Ok;
 }
 
+void GlDevice::compileCommonPrograms() {
+  // Sprites and screen quads modulate the texture by the vertex colour, with the texture
+  // factor or the vertex alpha, alpha-tested or not.
+  for (const bool preTransformed : {false, true})
+    for (const uint32_t alphaArg2 : {ta::Diffuse, ta::TFactor})
+      for (const uint32_t alphaFunc : {cmp::Greater, cmp::Always}) {
+        ProgramKey key;
+        key.preTransformed = preTransformed;
+        key.colorOp = top::Modulate;
+        key.colorArg1 = ta::Texture;
+        key.colorArg2 = ta::Diffuse;
+        key.alphaOp = top::Modulate;
+        key.alphaArg1 = ta::Texture;
+        key.alphaArg2 = alphaArg2;
+        key.alphaFunc = alphaFunc;
+        programs_->get(key, nullptr);
+      }
+  // The cache binds each new program: the draws' own choice is made again on the next draw.
+  glUseProgram(currentProgram_ ? currentProgram_->id : 0);
+}
+
 // ---- State ---------------------------------------------------------------------------------------
 
 int32_t GlDevice::setRenderState(RenderState rs, uint32_t v) {

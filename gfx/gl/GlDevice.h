@@ -260,6 +260,7 @@ class GlDevice final : public Device {
   int32_t beginScene() override;
   int32_t endScene() override;
   int32_t present() override;
+  void compileCommonPrograms() override;
   void finish() override {
     resolveFrame();
     glFinish();

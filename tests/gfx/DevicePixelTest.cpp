@@ -347,6 +347,35 @@ TEST(DevicePixels, StageOperationsAndBlendFactors) {
   }
 }
 
+// The start-up compiles the common shader variants between draws: the draw after it must still
+// run the program its state chose, not the last one compiled.
+TEST(DevicePixels, CompilingTheCommonProgramsLeavesTheNextDrawAlone) {
+  auto device = headlessDevice(16, 16);
+  ASSERT_TRUE(device);
+  gfx::Device& d = *device;
+  const gfx::TexturePtr red = makeTexture(d, solidImage(1, 1, 0xFFFF0000u));
+  d.setRenderState(gfx::RenderState::AlphaBlendEnable, 0);
+  d.setRenderState(gfx::RenderState::AlphaTestEnable, 0);
+  // Colour straight from the vertices: a variant the common set does not hold.
+  d.setTextureStageState(0, gfx::TextureStageState::ColorOp, gfx::top::SelectArg2);
+  d.setTextureStageState(0, gfx::TextureStageState::ColorArg2, gfx::ta::Diffuse);
+  d.setTexture(0, red);
+  d.setFVF(gfx::fvf::XyzRhw | gfx::fvf::Diffuse | gfx::fvf::Tex1);
+  auto draw = [&](uint32_t colour) {
+    const RhwVertex v[4] = {{16, 0, 0.5f, 1, colour, 1, 0},
+                            {16, 16, 0.5f, 1, colour, 1, 1},
+                            {0, 0, 0.5f, 1, colour, 0, 0},
+                            {0, 16, 0.5f, 1, colour, 0, 1}};
+    return d.drawPrimitiveUP(gfx::PrimitiveType::TriangleStrip, 2, v, sizeof(RhwVertex));
+  };
+  d.clear(gfx::clearflag::Target, 0, 1.0f, 0);
+  ASSERT_EQ(draw(0xFF00FF00u), gfx::result::Ok);
+  EXPECT_EQ(readBack(d).rgb(8, 8), 0x00FF00u);
+  d.compileCommonPrograms();
+  ASSERT_EQ(draw(0xFF0000FFu), gfx::result::Ok);
+  EXPECT_EQ(readBack(d).rgb(8, 8), 0x0000FFu) << "the vertices' colour, not the texture's red";
+}
+
 TEST(DevicePixels, TextureTransformShowsPartOfTheTexture) {
   auto device = headlessDevice(16, 16);
   ASSERT_TRUE(device);
