@@ -84,7 +84,10 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
     likely.clientHeight = 768;
     likely.fullScreen = false;
     likely.alwaysOnTop = e.alwaysOnTop;
-    if (platform.window().prepare(likely)) engine::PrepareRenderDevice(likely.clientWidth, likely.clientHeight);
+    if (platform.window().prepare(likely)) {
+      engine::PrepareRenderDevice(likely.clientWidth, likely.clientHeight);
+      layer::MakePrefetchedTextures();
+    }
   }
 
   const bool lowSpec = platform.askStartupQuestion(platform::StartupQuestion::LowSpec, lowSpecText, questionCaption);

@@ -75,7 +75,11 @@ void PrepareRenderDevice(int32_t backBufferWidth, int32_t backBufferHeight) {
   r.prepared.config = config;
 }
 
-void DiscardPreparedRenderDevice() { engine::context().render.prepared = {}; }
+void DiscardPreparedRenderDevice() {
+  RenderObjects::Prepared& prepared = engine::context().render.prepared;
+  if (prepared.device && prepared.beforeDiscard) prepared.beforeDiscard();
+  prepared = {};
+}
 
 bool CreateRenderDevice(const std::function<void()>& createLayerResources) {
   Engine& e = engine::context();

@@ -56,6 +56,8 @@ struct RenderObjects {
     std::unique_ptr<gfx::Device> device;
     int32_t deviceLevel = 0;
     gfx::DeviceConfig config;
+    // Releases what others made on the device, when it is dropped instead of taken.
+    std::function<void()> beforeDiscard;
   } prepared;
 };
 // The context's render objects.

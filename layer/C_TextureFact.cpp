@@ -85,8 +85,14 @@ int32_t loadTexture(const char* name, int32_t width, int32_t height, gfx::Pool p
   // another size loads as usual).
   gfx::ImageInfo prefetchedInfo;
   gfx::TextureLevels prefetched;
-  if (TakePrefetchedPicture(name, prefetchedInfo, prefetched) && width <= 0 && height <= 0) {
+  gfx::TexturePtr made;
+  if (TakePrefetchedPicture(name, *device, prefetchedInfo, prefetched, made) && width <= 0 && height <= 0 &&
+      (!made || pool == gfx::Pool::Managed)) {
     if (info) *info = prefetchedInfo;
+    if (made) {
+      out = std::move(made);
+      return gfx::result::Ok;
+    }
     return gfx::createTextureFromLevels(*device, std::move(prefetched), 0, pool, out);
   }
   std::vector<uint8_t> bytes;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "archive/ArchiveSet.h"
+#include "engine/RenderDevice.h"
 #include "layer/C_TextureFact.h"
 
 namespace layer {
@@ -25,6 +26,9 @@ struct Picture {
   gfx::TextureLevels levels;
   bool decoded = false;  // the worker is done with it
   bool ok = false;
+  // Made ahead on the device readied during the start-up questions (the levels then moved in).
+  gfx::TexturePtr texture;
+  const gfx::Device* textureDevice = nullptr;
 };
 
 class Prefetcher {
@@ -46,21 +50,61 @@ class Prefetcher {
   Prefetcher(const Prefetcher&) = delete;
   Prefetcher& operator=(const Prefetcher&) = delete;
 
-  bool take(const std::string& name, gfx::ImageInfo& info, gfx::TextureLevels& out) {
+  bool take(const std::string& name, const gfx::Device& device, gfx::ImageInfo& info, gfx::TextureLevels& levels,
+            gfx::TexturePtr& texture) {
     std::unique_lock<std::mutex> lock(mutex_);
     for (Picture& p : pictures_) {
       if (p.name != name) continue;
       decodedOne_.wait(lock, [&] { return p.decoded; });
-      const bool ok = p.ok;
-      if (ok) {
-        info = p.info;
-        out = std::move(p.levels);
+      bool ok = p.ok;
+      if (p.texture) {
+        // Made on another device (one readied ahead and then replaced): loads as usual.
+        ok = p.textureDevice == &device;
+        if (ok) texture = std::move(p.texture);
+      } else if (ok) {
+        levels = std::move(p.levels);
       }
+      if (ok) info = p.info;
       p = Picture{};
       p.decoded = true;  // a second request loads as usual
       return ok;
     }
     return false;
+  }
+
+  // Waits for each picture and makes its texture on the device now.
+  void makeTextures(gfx::Device& device) {
+    for (size_t i = 0;; ++i) {
+      gfx::TextureLevels levels;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        if (i >= pictures_.size()) return;
+        Picture& p = pictures_[i];
+        decodedOne_.wait(lock, [&] { return p.decoded; });
+        if (!p.ok || p.texture) continue;
+        levels = std::move(p.levels);
+      }
+      gfx::TexturePtr texture;
+      const bool made =
+          gfx::createTextureFromLevels(device, std::move(levels), 0, gfx::Pool::Managed, texture) == gfx::result::Ok;
+      std::lock_guard<std::mutex> lock(mutex_);
+      Picture& p = pictures_[i];
+      // A picture whose texture could not be made loads as usual (and reports there).
+      p.ok = made;
+      p.texture = std::move(texture);
+      p.textureDevice = made ? &device : nullptr;
+    }
+  }
+
+  // Drops the textures made ahead (before their device goes); those pictures load as usual.
+  void dropTextures() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    for (Picture& p : pictures_) {
+      if (!p.texture) continue;
+      p.texture.reset();
+      p.textureDevice = nullptr;
+      p.ok = false;
+    }
   }
 
  private:
@@ -135,8 +179,19 @@ void PrefetchPictures(const std::vector<std::string>& names) {
   if (!pictures.empty()) prefetcher() = std::make_unique<Prefetcher>(std::move(pictures));
 }
 
-bool TakePrefetchedPicture(const std::string& name, gfx::ImageInfo& info, gfx::TextureLevels& out) {
-  return prefetcher() && prefetcher()->take(name, info, out);
+bool TakePrefetchedPicture(const std::string& name, const gfx::Device& device, gfx::ImageInfo& info,
+                           gfx::TextureLevels& levels, gfx::TexturePtr& texture) {
+  return prefetcher() && prefetcher()->take(name, device, info, levels, texture);
+}
+
+void MakePrefetchedTextures() {
+  engine::RenderObjects& r = engine::renderObjects();
+  if (!prefetcher() || !r.prepared.device) return;
+  prefetcher()->makeTextures(*r.prepared.device);
+  // Should the answers call for another device, these go before the one they were made on.
+  r.prepared.beforeDiscard = [] {
+    if (prefetcher()) prefetcher()->dropTextures();
+  };
 }
 
 void StopPicturePrefetch() { prefetcher().reset(); }

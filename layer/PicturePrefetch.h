@@ -17,10 +17,17 @@ void PrefetchPictures(const std::vector<std::string>& names);
 
 // The picture decoded ahead for this name, already stretched to powers of two and halved into
 // its full mip chain (what the texture factory asks for), waiting for the worker if it has not
-// reached it: true with the file's information and the levels. Taken either way: a second call,
-// or a picture wanted at another size, loads as usual. False when it was not decoded ahead or
-// its file did not decode.
-bool TakePrefetchedPicture(const std::string& name, gfx::ImageInfo& info, gfx::TextureLevels& out);
+// reached it: true with the file's information and either the managed texture already made on
+// this device (texture set) or the levels. Taken either way: a second call, or a picture wanted
+// at another size, loads as usual. False when it was not decoded ahead, its file did not decode,
+// or its texture was made on another device.
+bool TakePrefetchedPicture(const std::string& name, const gfx::Device& device, gfx::ImageInfo& info,
+                           gfx::TextureLevels& levels, gfx::TexturePtr& texture);
+
+// Makes the pictures' managed textures on the device readied while the start-up questions are up
+// (engine::PrepareRenderDevice), waiting for the worker; nothing when none was readied. Should
+// that device be replaced, the textures go before it.
+void MakePrefetchedTextures();
 
 // Waits for the worker and drops the pictures nobody took.
 void StopPicturePrefetch();

@@ -61,14 +61,15 @@ TEST(PicturePrefetch, TexturesAreTheSameAsWhenDecodedOnLoad) {
   EXPECT_EQ(chara->width(0), 16) << "a size asked for still applies";
   gfx::ImageInfo unused;
   gfx::TextureLevels taken;
-  EXPECT_FALSE(layer::TakePrefetchedPicture("chara.png", unused, taken)) << "handed out once";
+  gfx::TexturePtr made;
+  EXPECT_FALSE(layer::TakePrefetchedPicture("chara.png", world.device(), unused, taken, made)) << "handed out once";
 
   // A file that does not decode loads as usual and fails there, with its message.
   layer::TextureEntry* broken = f.acquireTexture("broken.png");
   ASSERT_TRUE(broken);
   EXPECT_FALSE(broken->texture);
   EXPECT_EQ(world.boxes().size(), 1u);
-  EXPECT_FALSE(layer::TakePrefetchedPicture("missing.png", unused, taken));
+  EXPECT_FALSE(layer::TakePrefetchedPicture("missing.png", world.device(), unused, taken, made));
   layer::StopPicturePrefetch();
 }
 
@@ -80,12 +81,14 @@ TEST(PicturePrefetch, StoppingDropsWhatWasNotTaken) {
   layer::StopPicturePrefetch();
   gfx::ImageInfo info;
   gfx::TextureLevels levels;
-  EXPECT_FALSE(layer::TakePrefetchedPicture("a.png", info, levels));
+  gfx::TexturePtr made;
+  EXPECT_FALSE(layer::TakePrefetchedPicture("a.png", world.device(), info, levels, made));
   // A new prefetch replaces the last one.
   layer::PrefetchPictures({"a.png"});
   layer::PrefetchPictures({"b.png"});
-  EXPECT_FALSE(layer::TakePrefetchedPicture("a.png", info, levels));
-  ASSERT_TRUE(layer::TakePrefetchedPicture("b.png", info, levels));
+  EXPECT_FALSE(layer::TakePrefetchedPicture("a.png", world.device(), info, levels, made));
+  ASSERT_TRUE(layer::TakePrefetchedPicture("b.png", world.device(), info, levels, made));
+  EXPECT_FALSE(made) << "no texture made ahead without a readied device";
   EXPECT_EQ(info.width, 9u);
   // 9 x 9 stretched to 16 x 16, down to 1 x 1.
   gfx::TextureLevels expected;
@@ -93,6 +96,51 @@ TEST(PicturePrefetch, StoppingDropsWhatWasNotTaken) {
   ASSERT_EQ(levels.levels.size(), 5u);
   for (size_t k = 0; k < levels.levels.size(); ++k) EXPECT_EQ(levels.levels[k].pixels, expected.levels[k].pixels) << k;
   layer::StopPicturePrefetch();
+}
+
+// With a device readied during the start-up questions, the pictures become textures on it at
+// once. The device is taken when the answers keep its size, and so are the textures; otherwise
+// they go before it does and the pictures load as usual.
+TEST(PicturePrefetch, TexturesMadeOnTheReadiedDeviceServeOnlyThatDevice) {
+  struct Case {
+    const char* name;
+    int32_t readiedWidth;
+    bool madeAhead;
+  };
+  for (const Case& c : {Case{"device taken", 64, true}, Case{"device replaced", 80, false}}) {
+    SCOPED_TRACE(c.name);
+    testsupport::TempDir dir;
+    testsupport::ScopedChdir cd(dir.path());
+    dir.write("lambart.fx", "// lambert\n");
+    dir.write("ShadowMap.fx", "// shadow\n");
+    dir.write("bg.png", testsupport::pngBytes(gradient(37, 21)));
+    engine::resetEngine();
+    archive::resetArchiveSet();
+    engine::PrepareRenderDevice(c.readiedWidth, 48);
+    layer::PrefetchPictures({"bg.png"});
+    layer::MakePrefetchedTextures();
+    engine::context().screenWidth = 64;
+    engine::context().screenHeight = 48;
+    ASSERT_TRUE(engine::CreateRenderDevice(layer::createDeviceResources));
+    gfx::Device& d = *engine::context().device;
+
+    gfx::ImageInfo info;
+    gfx::TextureLevels levels;
+    gfx::TexturePtr made;
+    EXPECT_EQ(layer::TakePrefetchedPicture("bg.png", d, info, levels, made), c.madeAhead);
+    EXPECT_EQ(bool(made), c.madeAhead);
+    EXPECT_TRUE(levels.levels.empty());
+    gfx::TexturePtr plain;
+    ASSERT_EQ(layer::loadTexture("bg.png", 0, 0, gfx::Pool::Managed, plain), gfx::result::Ok);
+    if (c.madeAhead) {
+      EXPECT_EQ(info.width, 37u);
+      EXPECT_EQ(levelsOf(made), levelsOf(plain));
+    }
+    made.reset();
+    plain.reset();
+    layer::StopPicturePrefetch();
+    engine::DestroyRenderDevice();
+  }
 }
 
 }  // namespace
