@@ -68,8 +68,9 @@ int RunGame(platform::Platform& platform, const RunOptions& options) {
 
   // The two start-up questions: screen size and frame rate, then full screen or windowed.
   // Where the platform asks them while the game goes on (a helper process shows the boxes on the
-  // desktop), the window and the render device are made meanwhile for the usual answers (normal
-  // spec, windowed), still hidden; other answers change or replace them below.
+  // desktop), the window, the render device and the first script's textures are made meanwhile
+  // for the usual answers (normal spec, windowed), still hidden; other answers change or replace
+  // them below.
   const std::string lowSpecText = CP932("低スペックモード（800×600、30フレーム/秒）で起動しますか？");
   const std::string fullScreenText = CP932("フルスクリーンで起動しますか？");
   const std::string questionCaption = CP932("起動モード");
