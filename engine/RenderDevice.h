@@ -69,8 +69,8 @@ bool CreateRenderDevice(const std::function<void()>& createLayerResources);
 
 // Readies the device on the window made ahead (platform::Window::prepare) at the likely back
 // buffer size, shows one black frame in the hidden window and compiles the common shaders, so
-// that the graphics library's first-time costs are paid while the start-up questions are up. Reports nothing: a failure
-// leaves CreateRenderDevice to try again and say so.
+// that the graphics library's first-time costs are paid while the start-up questions are up.
+// Reports nothing: a failure leaves CreateRenderDevice to try again and say so.
 void PrepareRenderDevice(int32_t backBufferWidth, int32_t backBufferHeight);
 // Drops a device readied ahead that CreateRenderDevice did not take (before the window goes).
 void DiscardPreparedRenderDevice();
