@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config
-  libsdl2-dev libsdl2-image-dev
+  libsdl2-dev libsdl2-image-dev libx11-dev
   libepoxy-dev libegl-dev libgl1-mesa-dri libegl-mesa0 libgbm1
   liblua5.1-0-dev
   libvorbis-dev libogg-dev

@@ -2,6 +2,9 @@
 #include "gfx/gl/GlContext.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <epoxy/egl.h>
 #include <epoxy/gl.h>
 #include <epoxy/glx.h>
@@ -25,6 +28,7 @@ class SdlContext final : public GlContext {
   }
   ~SdlContext() override {
     SDL_DelEventWatch(&SdlContext::watch, this);
+    if (gc_) XFreeGC(display_, gc_);
     if (context_) SDL_GL_DeleteContext(context_);
   }
   bool makeCurrent() override { return SDL_GL_MakeCurrent(window_, context_) == 0; }
@@ -44,6 +48,37 @@ class SdlContext final : public GlContext {
     return true;
   }
   void drawableSize(int& width, int& height) override { SDL_GL_GetDrawableSize(window_, &width, &height); }
+  // An X11 window of the usual 24- or 32-bit true colour takes the pixels as they are: one
+  // request, nothing to wait for.
+  bool canPresentPixels() override {
+    if (!x11Checked_) {
+      x11Checked_ = true;
+      openX11();
+    }
+    return gc_ != nullptr;
+  }
+  bool presentPixels(int x, int y, int width, int height, const uint32_t* pixels) override {
+    if (!canPresentPixels()) return false;
+    XImage* image = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
+                                 reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)), static_cast<unsigned>(width),
+                                 static_cast<unsigned>(height), 32, width * 4);
+    if (!image) return false;
+    if (image->bits_per_pixel != 32) {  // a server that packs 24-bit pixels in three bytes
+      image->data = nullptr;
+      XDestroyImage(image);
+      XFreeGC(display_, gc_);
+      gc_ = nullptr;
+      return false;
+    }
+    // The pixels are in memory order B, G, R, A; Xlib reorders them for a server that wants
+    // the other order.
+    image->byte_order = LSBFirst;
+    XPutImage(display_, xWindow_, gc_, image, 0, 0, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    XFlush(display_);
+    image->data = nullptr;  // the caller's pixels
+    XDestroyImage(image);
+    return true;
+  }
 
  private:
   // Runs on the thread that pumps events, as they are queued.
@@ -60,10 +95,33 @@ class SdlContext final : public GlContext {
     return 0;
   }
 
+  void openX11() {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(window_, &info) || info.subsystem != SDL_SYSWM_X11) return;
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(info.info.x11.display, info.info.x11.window, &a) || !a.visual) return;
+    if ((a.depth != 24 && a.depth != 32) || a.visual->red_mask != 0xFF0000 || a.visual->green_mask != 0xFF00 ||
+        a.visual->blue_mask != 0xFF)
+      return;
+    display_ = info.info.x11.display;
+    xWindow_ = info.info.x11.window;
+    visual_ = a.visual;
+    depth_ = a.depth;
+    gc_ = XCreateGC(display_, xWindow_, 0, nullptr);
+  }
+
   SDL_Window* window_;
   SDL_GLContext context_;
   std::atomic<bool> damaged_{false};
   int subBufferCopy_ = -1;
+  // The X11 window behind the SDL window, for presentPixels.
+  bool x11Checked_ = false;
+  Display* display_ = nullptr;
+  ::Window xWindow_ = 0;
+  Visual* visual_ = nullptr;
+  int depth_ = 0;
+  GC gc_ = nullptr;
 };
 
 // One EGL display for the process, initialised on first use and kept: contexts come and go with

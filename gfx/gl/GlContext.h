@@ -2,6 +2,7 @@
 // without any window (EGL on Mesa's surfaceless platform).
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,12 @@ class GlContext {
   // Shows only this rectangle of the window's back buffer (window pixels, bottom row 0), the
   // rest staying as last shown; false when the platform cannot.
   virtual bool presentRegion(int /*x*/, int /*y*/, int /*width*/, int /*height*/) { return false; }
+  // Shows these pixels (0xAARRGGBB, rows top first, width apart) at (x, y) of the window, top
+  // row 0, without going through the back buffer, where canPresentPixels; false when it failed.
+  virtual bool canPresentPixels() { return false; }
+  virtual bool presentPixels(int /*x*/, int /*y*/, int /*width*/, int /*height*/, const uint32_t* /*pixels*/) {
+    return false;
+  }
 };
 
 // forceSoftware asks Mesa for its software rasteriser.

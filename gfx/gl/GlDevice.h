@@ -373,6 +373,10 @@ class GlDevice final : public Device {
   // What the next Present must show: the whole back buffer, or only this part of it.
   bool presentAll_ = true;
   PixelRect presentArea_;
+  // A part this small is shown by reading its pixels back (into presentPixels_) on the
+  // software rasteriser.
+  static constexpr int64_t kMaxPixelPresent = 512 * 384;
+  std::vector<uint32_t> presentPixels_;
   // Every depth value of shared_->evenDepthRb inside this area is evenDepthZ_: a clear to that
   // value there changes nothing and is left out. Layers clear depth before each draw, and on the
   // software renderer a clear of part of a target costs a draw of its own.

@@ -9,6 +9,7 @@
 
 #include "GfxFixtures.h"
 #include "gfx/SpriteBatch.h"
+#include "gfx/gl/GlDevice.h"
 
 namespace {
 
@@ -348,6 +349,78 @@ TEST(FrameRecord, RandomFrameSequencesMatchAFullRedrawEveryFrame) {
   EXPECT_EQ(full.unchanged, 0u);
   EXPECT_EQ(full.partial, 0u);
   EXPECT_EQ(stats.shown + stats.unchanged, full.shown);
+}
+
+// A window that keeps what it was shown: the parts the device hands over as pixels, and whole
+// frames at a swap (which the test reads from the back buffer; the context has no window of
+// its own to receive them).
+class ShownWindow final : public gfx::gl::GlContext {
+ public:
+  ShownWindow(std::unique_ptr<gfx::gl::GlContext> context, int width, int height)
+      : shown(size_t(width) * size_t(height)), context_(std::move(context)), width_(width), height_(height) {}
+  bool makeCurrent() override { return context_->makeCurrent(); }
+  void swapBuffers() override {
+    glGetError();  // the copy into a window the surfaceless context does not have
+    ++swaps;
+  }
+  bool hasWindow() const override { return true; }
+  void drawableSize(int& width, int& height) override {
+    width = width_;
+    height = height_;
+  }
+  bool canPresentPixels() override { return true; }
+  bool presentPixels(int x, int y, int width, int height, const uint32_t* pixels) override {
+    EXPECT_TRUE(x >= 0 && y >= 0 && width > 0 && height > 0 && x + width <= width_ && y + height <= height_);
+    for (int row = 0; row < height; ++row)
+      std::memcpy(&shown[size_t(y + row) * size_t(width_) + size_t(x)], pixels + size_t(row) * size_t(width),
+                  size_t(width) * 4);
+    ++parts;
+    return true;
+  }
+
+  int swaps = 0, parts = 0;
+  std::vector<uint32_t> shown;
+
+ private:
+  std::unique_ptr<gfx::gl::GlContext> context_;
+  int width_, height_;
+};
+
+// Every presented frame reaches the window whole, whether it was shown in full or only the
+// part that changed was handed over.
+TEST(FrameRecord, PresentedFramesReachTheWindowPixelForPixel) {
+  std::string error;
+  auto context = gfx::gl::createEglSurfacelessContext(false, &error);
+  ASSERT_NE(context, nullptr) << error;
+  auto window = std::make_unique<ShownWindow>(std::move(context), kWidth, kHeight);
+  ShownWindow& shown = *window;
+  gfx::gl::GlDevice device(std::move(window), kWidth, kHeight);
+  ASSERT_TRUE(device.init(&error)) << error;
+  if (!device.info().softwareRasteriser) GTEST_SKIP() << "parts are handed over on the software rasteriser only";
+
+  for (uint32_t seed = 11; seed <= 14; ++seed) {
+    std::mt19937 rng(seed);
+    std::vector<gfx::Image> pictures;
+    for (int i = 0; i < 4; ++i) pictures.push_back(randomPicture(rng));
+    Resources r = makeResources(device, pictures);
+    Frame frame;
+    frame.layerClears = seed % 2 == 0;
+    for (int i = 0; i < 6; ++i) frame.items.push_back(randomItem(rng, int(pictures.size())));
+    std::vector<int> changed;
+    for (int n = 0; n < 80; ++n) {
+      const int swapsBefore = shown.swaps;
+      drawFrame(device, r, frame);
+      const Pixels back = readBack(device);
+      if (shown.swaps != swapsBefore) shown.shown = back.words;
+      for (size_t i = 0; i < back.words.size() && !frame.skipPresent; ++i)
+        ASSERT_EQ(shown.shown[i] & 0xFFFFFFu, back.words[i] & 0xFFFFFFu)
+            << "seed " << seed << " frame " << n << " pixel " << i % kWidth << "," << i / kWidth;
+      mutate(rng, frame, pictures, changed);
+      for (int k : changed) upload(r.textures[size_t(k)], pictures[size_t(k)]);
+    }
+  }
+  EXPECT_GT(shown.parts, 20);
+  EXPECT_GT(shown.swaps, 0);
 }
 
 // Depth clears that would change nothing are left out; every one that would still takes
