@@ -374,7 +374,8 @@ class GlDevice final : public Device {
   bool presentAll_ = true;
   PixelRect presentArea_;
   // A part this small is shown by reading its pixels back (into presentPixels_) on the
-  // software rasteriser.
+  // software rasteriser; larger ones, which would cross the window system's socket, go through
+  // its shared memory as before.
   static constexpr int64_t kMaxPixelPresent = 512 * 384;
   std::vector<uint32_t> presentPixels_;
   // Every depth value of shared_->evenDepthRb inside this area is evenDepthZ_: a clear to that
