@@ -59,24 +59,26 @@ class SdlContext final : public GlContext {
   }
   bool presentPixels(int x, int y, int width, int height, const uint32_t* pixels) override {
     if (!canPresentPixels()) return false;
-    XImage* image = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
-                                 reinterpret_cast<char*>(const_cast<uint32_t*>(pixels)), static_cast<unsigned>(width),
-                                 static_cast<unsigned>(height), 32, width * 4);
-    if (!image) return false;
-    if (image->bits_per_pixel != 32) {  // a server that packs 24-bit pixels in three bytes
-      image->data = nullptr;
-      XDestroyImage(image);
-      XFreeGC(display_, gc_);
-      gc_ = nullptr;
-      return false;
-    }
-    // The pixels are in memory order B, G, R, A; Xlib reorders them for a server that wants
-    // the other order.
-    image->byte_order = LSBFirst;
-    XPutImage(display_, xWindow_, gc_, image, 0, 0, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
+    // The caller's pixels described in place, memory order B, G, R, A; Xlib converts them for a
+    // server that wants another byte order or pixel size.
+    XImage image{};
+    image.width = width;
+    image.height = height;
+    image.format = ZPixmap;
+    image.data = reinterpret_cast<char*>(const_cast<uint32_t*>(pixels));
+    image.byte_order = LSBFirst;
+    image.bitmap_unit = 32;
+    image.bitmap_bit_order = LSBFirst;
+    image.bitmap_pad = 32;
+    image.depth = depth_;
+    image.bytes_per_line = width * 4;
+    image.bits_per_pixel = 32;
+    image.red_mask = 0xFF0000;
+    image.green_mask = 0xFF00;
+    image.blue_mask = 0xFF;
+    if (!XInitImage(&image)) return false;
+    XPutImage(display_, xWindow_, gc_, &image, 0, 0, x, y, static_cast<unsigned>(width), static_cast<unsigned>(height));
     XFlush(display_);
-    image->data = nullptr;  // the caller's pixels
-    XDestroyImage(image);
     return true;
   }
 
@@ -106,7 +108,6 @@ class SdlContext final : public GlContext {
       return;
     display_ = info.info.x11.display;
     xWindow_ = info.info.x11.window;
-    visual_ = a.visual;
     depth_ = a.depth;
     gc_ = XCreateGC(display_, xWindow_, 0, nullptr);
   }
@@ -119,7 +120,6 @@ class SdlContext final : public GlContext {
   bool x11Checked_ = false;
   Display* display_ = nullptr;
   ::Window xWindow_ = 0;
-  Visual* visual_ = nullptr;
   int depth_ = 0;
   GC gc_ = nullptr;
 };

@@ -453,19 +453,20 @@ int32_t GlDevice::present() {
     // Only what changed since the last Present, where the platform can show a part: the window
     // keeps the rest.
     bool shown = false;
-    if (!presentAll_ && sameSize && !r.empty() && info_.softwareRasteriser && r.area() <= kMaxPixelPresent &&
-        context_->canPresentPixels()) {
+    if (!presentAll_ && sameSize && !r.empty()) {
       // On the software rasteriser a small change is cheapest read back and handed to the
       // window as it is: no copy into the window's back buffer, no second pass of the
       // rasteriser, and no wait on the window system (its shared-memory copy waits for the
       // server every time).
-      presentPixels_.resize(size_t(r.area()));
-      glReadPixels(r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, presentPixels_.data());
-      shown = context_->presentPixels(r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0, presentPixels_.data());
-    }
-    if (!shown && !presentAll_ && sameSize && !r.empty()) {
-      glBlitFramebuffer(r.x0, r.y0, r.x1, r.y1, r.x0, dh - r.y0, r.x1, dh - r.y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
-      shown = context_->presentRegion(r.x0, dh - r.y1, r.x1 - r.x0, r.y1 - r.y0);
+      if (info_.softwareRasteriser && r.area() <= kMaxPixelPresent && context_->canPresentPixels()) {
+        presentPixels_.resize(size_t(r.area()));
+        glReadPixels(r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, presentPixels_.data());
+        shown = context_->presentPixels(r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0, presentPixels_.data());
+      }
+      if (!shown) {
+        glBlitFramebuffer(r.x0, r.y0, r.x1, r.y1, r.x0, dh - r.y0, r.x1, dh - r.y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        shown = context_->presentRegion(r.x0, dh - r.y1, r.x1 - r.x0, r.y1 - r.y0);
+      }
     }
     if (!shown) {
       const GLenum filter = (box.width == width_ && box.height == height_) ? GL_NEAREST : GL_LINEAR;
